@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# The one test command: installs what is missing, configures, builds and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake --preset default
+cmake --build --preset default
+ctest --preset default

@@ -1,0 +1,160 @@
+#include "config/WorkDirectories.h"
+
+#include <chrono>
+#include <ctime>
+#include <cwchar>
+#include <filesystem>
+
+#include "config/CConfigure.h"
+#include "platform/DebugOutput.h"
+#include "platform/Paths.h"
+#include "sys/TextConvert.h"
+
+namespace workdirs {
+namespace {
+
+constexpr wchar_t kRootFolder[] = L"CVDownloader/";
+
+std::wstring LastSegment(const std::wstring& url) {
+    const std::size_t slash = url.rfind(L'/');
+    return slash == std::wstring::npos ? url : url.substr(slash + 1);
+}
+
+std::wstring WithTrailingSlash(std::wstring path) {
+    if (path.empty() || path.back() != L'/') path += L'/';
+    return path;
+}
+
+bool CreateFolder(const std::wstring& path) {
+    const std::filesystem::path folder(FuntionImpl::Utf16ToUtf8(path));
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return std::filesystem::is_directory(folder, error);
+}
+
+}  // namespace
+
+std::wstring ProductFolderName(const std::wstring& downloadUrl, const std::wstring& softwareName) {
+    const std::size_t slash = downloadUrl.rfind(L'/');
+    if (slash == std::wstring::npos) return softwareName;
+    const std::size_t dot = downloadUrl.find(L'.', slash);
+    if (dot == std::wstring::npos) return softwareName;
+    return downloadUrl.substr(slash + 1, dot - slash - 1);
+}
+
+std::wstring UrlFileStem(const std::wstring& downloadUrl) {
+    const std::wstring segment = LastSegment(downloadUrl);
+    const std::size_t dot = segment.rfind(L'.');
+    return dot == std::wstring::npos ? segment : segment.substr(0, dot);
+}
+
+bool IsExecutableDownload(const std::wstring& downloadUrl) {
+    return downloadUrl.size() < 4 || downloadUrl.ends_with(L".exe");
+}
+
+std::wstring PackageFileName(const std::wstring& downloadUrl, const std::wstring& version) {
+    return UrlFileStem(downloadUrl) + L"_" + version +
+           (IsExecutableDownload(downloadUrl) ? L".exe" : L".apk");
+}
+
+std::wstring LogFilePath(const std::wstring& logDirectory, const std::wstring& downloadUrl,
+                         const std::wstring& stamp17) {
+    std::wstring full = logDirectory + UrlFileStem(downloadUrl) + L"_" + stamp17;
+    full.resize(full.size() >= 4 ? full.size() - 4 : 0);
+    return full + L".log";
+}
+
+std::wstring LocalTimeStamp17() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    wchar_t stamp[32];
+    std::swprintf(stamp, 32, L"%.4d%.2d%.2d%.2d%.2d%.2d%.3d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<int>(millis));
+    return stamp;
+}
+
+std::wstring SelectDownloadDrive(const std::wstring& path, const std::wstring& pathRoot,
+                                 const std::vector<platform::Volume>& volumes,
+                                 const FreeSpaceQuery& freeBytes) {
+    if (!path.starts_with(pathRoot)) return path;
+    std::wstring bestRoot = pathRoot;
+    std::uint64_t bestFree = 0;
+    for (const platform::Volume& volume : volumes) {
+        if (!volume.fixed || volume.usb) continue;
+        const std::optional<std::uint64_t> available = freeBytes(volume.root);
+        if (available && *available > bestFree) {
+            bestFree = *available;
+            bestRoot = volume.root;
+        }
+    }
+    return bestRoot + path.substr(pathRoot.size());
+}
+
+std::wstring SelectDownloadDrive(const std::wstring& path) {
+    // Files bind-mounted from a disk (resolv.conf in a container) are mounts too; only folders
+    // can hold a download.
+    std::vector<platform::Volume> folders;
+    for (const platform::Volume& volume : platform::ListVolumes()) {
+        std::error_code error;
+        if (std::filesystem::is_directory(FuntionImpl::Utf16ToUtf8(volume.root), error))
+            folders.push_back(volume);
+    }
+    return SelectDownloadDrive(path, platform::DriveRoot(path), folders, platform::FreeBytes);
+}
+
+}  // namespace workdirs
+
+std::wstring CConfigure::GetProductFolderName() const {
+    return workdirs::ProductFolderName(GetDownload_url(), GetSoftware_name());
+}
+
+std::wstring CConfigure::GetPackageFileName() const {
+    return workdirs::PackageFileName(GetDownload_url(), GetSoftware_version());
+}
+
+std::wstring CConfigure::GetWorkDirectory() {
+    {
+        std::lock_guard guard(lock_);
+        if (!WorkDirectory_.empty()) return WorkDirectory_;
+    }
+    const bool executable = workdirs::IsExecutableDownload(GetDownload_url());
+    const std::wstring base = executable ? platform::TempFolder() : platform::DesktopFolder();
+    const std::wstring tail = std::wstring(workdirs::kRootFolder) + GetProductFolderName();
+    std::wstring path = workdirs::SelectDownloadDrive(platform::DriveRoot(base) + tail);
+    if (!workdirs::CreateFolder(path)) {
+        platform::DebugOutput(L"创建下载文件夹失败");
+        // A disk's top folder is usually not writable for a desktop user; the user's own base
+        // folder on that disk always is.
+        const std::wstring fallback = base + tail;
+        if (workdirs::CreateFolder(fallback)) path = fallback;
+    }
+    path = workdirs::WithTrailingSlash(path);
+    std::lock_guard guard(lock_);
+    WorkDirectory_ = path;
+    return path;
+}
+
+std::wstring CConfigure::GetLogDirectory() const {
+    const bool executable = workdirs::IsExecutableDownload(GetDownload_url());
+    const std::wstring base = executable ? platform::LocalAppDataFolder() : platform::DesktopFolder();
+    const std::wstring path =
+        base + workdirs::kRootFolder + L"logs/" + GetProductFolderName();
+    if (!workdirs::CreateFolder(path)) {
+        platform::DebugOutput(L"创建文件夹失败");
+        platform::DebugOutput(path);
+    }
+    return workdirs::WithTrailingSlash(path);
+}
+
+std::wstring CConfigure::GetLogFilePath() {
+    // Computed on the main thread at start-up before any other thread exists, hence no lock.
+    if (LogFilePath_.empty())
+        LogFilePath_ =
+            workdirs::LogFilePath(GetLogDirectory(), GetDownload_url(), workdirs::LocalTimeStamp17());
+    return LogFilePath_;
+}

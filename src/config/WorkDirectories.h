@@ -1,0 +1,40 @@
+// Names and folders derived from the product's download address: the rules behind the work
+// directory, the log directory and the package file name. Pure functions, so each rule can be
+// tested on its own; CConfigure combines them with the machine's folders.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Disks.h"
+
+namespace workdirs {
+
+// After the last '/' up to the first '.' after it; `softwareName` when there is no '/' or no '.'.
+std::wstring ProductFolderName(const std::wstring& downloadUrl, const std::wstring& softwareName);
+// After the last '/', cut before its last '.'.
+std::wstring UrlFileStem(const std::wstring& downloadUrl);
+// Ends in ".exe" (exact case), or is shorter than four characters.
+bool IsExecutableDownload(const std::wstring& downloadUrl);
+// stem + "_" + version + ".exe" (or ".apk" when not an executable download).
+std::wstring PackageFileName(const std::wstring& downloadUrl, const std::wstring& version);
+// stem + "_" + the 17-digit local time stamp, with the last four characters of the whole path
+// dropped, + ".log": the kept stamp has 13 digits.
+std::wstring LogFilePath(const std::wstring& logDirectory, const std::wstring& downloadUrl,
+                         const std::wstring& stamp17);
+// "%.4d%.2d%.2d%.2d%.2d%.2d%.3d" of the local time now.
+std::wstring LocalTimeStamp17();
+
+using FreeSpaceQuery = std::function<std::optional<std::uint64_t>(const std::wstring& root)>;
+
+// Replaces the drive root of `path` (DriveRoot) by the root of the fixed, non-USB volume with
+// the most free space; ties keep the earlier volume; no qualifying volume keeps the path.
+std::wstring SelectDownloadDrive(const std::wstring& path);
+std::wstring SelectDownloadDrive(const std::wstring& path, const std::wstring& pathRoot,
+                                 const std::vector<platform::Volume>& volumes,
+                                 const FreeSpaceQuery& freeBytes);
+
+}  // namespace workdirs

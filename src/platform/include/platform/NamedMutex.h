@@ -1,0 +1,32 @@
+// A mutex known by name to every process of the user, like a Windows named mutex: an in-process
+// mutex plus flock() on a file named after it in RuntimeFolder(). The kernel releases the file
+// lock when its owner dies, so a crashed holder never blocks the next process.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+class NamedMutex {
+public:
+    explicit NamedMutex(const std::wstring& name);
+    ~NamedMutex();
+    NamedMutex(const NamedMutex&) = delete;
+    NamedMutex& operator=(const NamedMutex&) = delete;
+
+    // True when acquired within `timeoutMs` (0 tries once). Not recursive.
+    bool Lock(std::uint32_t timeoutMs);
+    void Unlock();
+
+    // True when another process held the lock at the moment this object tried it without
+    // waiting: the single-instance test ("already exists").
+    bool HeldByAnotherProcess();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace platform

@@ -1,0 +1,41 @@
+// A small file-backed stand-in for the registry keys the installer keeps. Keys and value names
+// are compared without regard to case, as the registry does. Every change rewrites the store
+// atomically (temporary file + rename) under an exclusive lock, so concurrent installers and a
+// crash mid-write never leave a torn store. Absent keys and values read as absent.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+enum class RegistryRoot { LocalMachine, CurrentUser };
+
+class RegistryStore {
+public:
+    // The store of this machine, in MachineStateFolder() (looked up at each call).
+    static RegistryStore Machine();
+
+    // A store kept in `folder` (created when first written).
+    explicit RegistryStore(std::wstring folder);
+
+    std::optional<std::wstring> ReadString(RegistryRoot root, const std::wstring& key,
+                                           const std::wstring& name) const;
+    std::optional<std::uint32_t> ReadDword(RegistryRoot root, const std::wstring& key,
+                                           const std::wstring& name) const;
+    bool WriteString(RegistryRoot root, const std::wstring& key, const std::wstring& name,
+                     const std::wstring& text);
+    bool WriteDword(RegistryRoot root, const std::wstring& key, const std::wstring& name,
+                    std::uint32_t value);
+    bool DeleteValue(RegistryRoot root, const std::wstring& key, const std::wstring& name);
+    // Deletes the key, its values and every key below it.
+    bool DeleteKey(RegistryRoot root, const std::wstring& key);
+    bool KeyExists(RegistryRoot root, const std::wstring& key) const;
+
+private:
+    std::wstring folder_;
+};
+
+}  // namespace platform

@@ -1,0 +1,12 @@
+// A reader with the rules of GetPrivateProfileInt: section and key names ignore case, the value
+// is converted like _wtoi, a missing file, section or key gives the default.
+#pragma once
+
+#include <string>
+
+namespace FuntionImpl {
+
+int ReadIniInt(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+               int defaultValue);
+
+}  // namespace FuntionImpl
