@@ -1,0 +1,1 @@
+// Error codes of the download engine.
