@@ -38,27 +38,27 @@ struct UiLanguage {
 
 // Every LCID not listed selects English.
 constexpr UiLanguage kUiLanguages[] = {
-    {1033, LANG_ENGLISH},     {2057, LANG_ENGLISH},     {3081, LANG_ENGLISH},
-    {4105, LANG_ENGLISH},     {5129, LANG_ENGLISH},     {6153, LANG_ENGLISH},
-    {7177, LANG_ENGLISH},     {8201, LANG_ENGLISH},     {9225, LANG_ENGLISH},
-    {10249, LANG_ENGLISH},    {11273, LANG_ENGLISH},    {1041, LANG_JAPANESE},
-    {2052, LANG_CHINESE},     {1034, LANG_SPANISH},     {2058, LANG_SPANISH},
-    {3082, LANG_SPANISH},     {4106, LANG_SPANISH},     {5130, LANG_SPANISH},
-    {6154, LANG_SPANISH},     {7178, LANG_SPANISH},     {8202, LANG_SPANISH},
-    {9226, LANG_SPANISH},     {10250, LANG_SPANISH},    {11274, LANG_SPANISH},
-    {12298, LANG_SPANISH},    {13322, LANG_SPANISH},    {14346, LANG_SPANISH},
-    {15370, LANG_SPANISH},    {16394, LANG_SPANISH},    {17418, LANG_SPANISH},
-    {18442, LANG_SPANISH},    {19466, LANG_SPANISH},    {20490, LANG_SPANISH},
-    {1031, LANG_GERMAN},      {2055, LANG_GERMAN},      {3079, LANG_GERMAN},
-    {4103, LANG_GERMAN},      {5127, LANG_GERMAN},      {1036, LANG_FRENCH},
-    {2060, LANG_FRENCH},      {3084, LANG_FRENCH},      {4108, LANG_FRENCH},
-    {5132, LANG_FRENCH},      {1049, LANG_RUSSIAN},     {2070, LANG_PORTUGUESE},
-    {1046, LANG_PORTUGUESE},  {1025, LANG_ARABIC},      {1040, LANG_ITALIANO},
-    {2064, LANG_ITALIANO},    {1028, LANG_CHINESETRAD}, {3076, LANG_CHINESETRAD},
-    {1042, LANG_KOREAN},      {2066, LANG_KOREAN},      {1043, LANG_NEDERLANDS},
-    {2067, LANG_NEDERLANDS},  {1057, LANG_INDONESIAN},  {1055, LANG_TURKISH},
-    {1081, LANG_HINDI},       {1054, LANG_THAI},        {2110, LANG_MALAY},
-    {1086, LANG_MALAY},       {2077, LANG_SWEDISH},     {1053, LANG_SWEDISH},
+    {1033, LANG_ENGLISH},    {2057, LANG_ENGLISH},     {3081, LANG_ENGLISH},
+    {4105, LANG_ENGLISH},    {5129, LANG_ENGLISH},     {6153, LANG_ENGLISH},
+    {7177, LANG_ENGLISH},    {8201, LANG_ENGLISH},     {9225, LANG_ENGLISH},
+    {10249, LANG_ENGLISH},   {11273, LANG_ENGLISH},    {1041, LANG_JAPANESE},
+    {2052, LANG_CHINESE},    {1034, LANG_SPANISH},     {2058, LANG_SPANISH},
+    {3082, LANG_SPANISH},    {4106, LANG_SPANISH},     {5130, LANG_SPANISH},
+    {6154, LANG_SPANISH},    {7178, LANG_SPANISH},     {8202, LANG_SPANISH},
+    {9226, LANG_SPANISH},    {10250, LANG_SPANISH},    {11274, LANG_SPANISH},
+    {12298, LANG_SPANISH},   {13322, LANG_SPANISH},    {14346, LANG_SPANISH},
+    {15370, LANG_SPANISH},   {16394, LANG_SPANISH},    {17418, LANG_SPANISH},
+    {18442, LANG_SPANISH},   {19466, LANG_SPANISH},    {20490, LANG_SPANISH},
+    {1031, LANG_GERMAN},     {2055, LANG_GERMAN},      {3079, LANG_GERMAN},
+    {4103, LANG_GERMAN},     {5127, LANG_GERMAN},      {1036, LANG_FRENCH},
+    {2060, LANG_FRENCH},     {3084, LANG_FRENCH},      {4108, LANG_FRENCH},
+    {5132, LANG_FRENCH},     {1049, LANG_RUSSIAN},     {2070, LANG_PORTUGUESE},
+    {1046, LANG_PORTUGUESE}, {1025, LANG_ARABIC},      {1040, LANG_ITALIANO},
+    {2064, LANG_ITALIANO},   {1028, LANG_CHINESETRAD}, {3076, LANG_CHINESETRAD},
+    {1042, LANG_KOREAN},     {2066, LANG_KOREAN},      {1043, LANG_NEDERLANDS},
+    {2067, LANG_NEDERLANDS}, {1057, LANG_INDONESIAN},  {1055, LANG_TURKISH},
+    {1081, LANG_HINDI},      {1054, LANG_THAI},        {2110, LANG_MALAY},
+    {1086, LANG_MALAY},      {2077, LANG_SWEDISH},     {1053, LANG_SWEDISH},
     {1029, LANG_CZECH},
 };
 
@@ -224,13 +224,9 @@ int UiLanguageIndexOfLcid(std::uint16_t lcid) {
     return found == std::end(kUiLanguages) ? LANG_ENGLISH : found->index;
 }
 
-int DetectUiLanguageIndex() {
-    return UiLanguageIndexOfLcid(platform::UserUiLanguage());
-}
+int DetectUiLanguageIndex() { return UiLanguageIndexOfLcid(platform::UserUiLanguage()); }
 
-std::string LanguageCodeOf(int index) {
-    return LanguageRowOf(index).code;
-}
+std::string LanguageCodeOf(int index) { return LanguageRowOf(index).code; }
 
 const std::map<std::string, int>& LanguageCodeMap() {
     static const std::map<std::string, int> codes = [] {
@@ -250,8 +246,7 @@ int LanguageIndexOfCode(const std::string& code) {
 const std::map<int, std::string>& LanguageNameMap() {
     static const std::map<int, std::string> names = [] {
         std::map<int, std::string> map;
-        for (int index = 0; index < LANG_COUNT; ++index)
-            map[index] = kLanguages[index].englishName;
+        for (int index = 0; index < LANG_COUNT; ++index) map[index] = kLanguages[index].englishName;
         return map;
     }();
     return names;
@@ -260,9 +255,9 @@ const std::map<int, std::string>& LanguageNameMap() {
 std::string SystemLanguageNameOfLcid(std::uint16_t lcid) {
     if (lcid == 0) return "Neutral_Neutral";
     if (lcid == 1024) return "Default_Default";
-    const auto* found =
-        std::lower_bound(std::begin(kSystemLanguageNames), std::end(kSystemLanguageNames), lcid,
-                         [](const SystemLanguageName& row, std::uint16_t id) { return row.lcid < id; });
+    const auto* found = std::lower_bound(
+        std::begin(kSystemLanguageNames), std::end(kSystemLanguageNames), lcid,
+        [](const SystemLanguageName& row, std::uint16_t id) { return row.lcid < id; });
     if (found != std::end(kSystemLanguageNames) && found->lcid == lcid) return found->name;
     char hex[32];
     std::snprintf(hex, sizeof hex, "0x%.4x_0x%.4x", static_cast<unsigned>(lcid),
@@ -270,6 +265,4 @@ std::string SystemLanguageNameOfLcid(std::uint16_t lcid) {
     return hex;
 }
 
-std::string GetSystemLanguageName() {
-    return SystemLanguageNameOfLcid(platform::UserUiLanguage());
-}
+std::string GetSystemLanguageName() { return SystemLanguageNameOfLcid(platform::UserUiLanguage()); }

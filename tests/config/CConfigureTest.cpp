@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "TempEnv.h"
+#include "platform/Clock.h"
 #include "toolkit/ResourceManager.h"
 #include "toolkit/Xml.h"
 #include "toolkit/ZipArchive.h"

@@ -16,7 +16,8 @@ public:
     NamedMutex(const NamedMutex&) = delete;
     NamedMutex& operator=(const NamedMutex&) = delete;
 
-    // True when acquired within `timeoutMs` (0 tries once). Not recursive.
+    // True when acquired within `timeoutMs` (0 tries once, kInfinite of Thread.h waits for ever).
+    // Not recursive: locking again through the same object fails at once.
     bool Lock(std::uint32_t timeoutMs);
     void Unlock();
 

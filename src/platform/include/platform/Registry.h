@@ -25,6 +25,8 @@ public:
                                            const std::wstring& name) const;
     std::optional<std::uint32_t> ReadDword(RegistryRoot root, const std::wstring& key,
                                            const std::wstring& name) const;
+    // Writes and deletes: true when the store was changed and saved; deleting what is absent,
+    // or writing to an empty key, gives false. Writing creates the key (and so its parents).
     bool WriteString(RegistryRoot root, const std::wstring& key, const std::wstring& name,
                      const std::wstring& text);
     bool WriteDword(RegistryRoot root, const std::wstring& key, const std::wstring& name,

@@ -1,0 +1,169 @@
+// POSIX implementation: a named mutex is an in-process mutex per name plus flock() on
+// RuntimeFolder()/<name>.lock for the other processes.
+//
+// Threading: every NamedMutex object of one name in this process shares one Slot (mutex,
+// condition variable, lock-file descriptor). `held` says some object of this process owns the
+// name; only that object calls flock on the slot's descriptor, so the descriptor needs no lock of
+// its own. The lock files are never removed: removing one would let two processes lock two
+// different files of the same name. Descriptors are close-on-exec; a child made by fork() without
+// exec shares them (and the parent's locks), so programs are started with posix_spawn.
+#include "platform/NamedMutex.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "NamedMutexName.h"
+#include "PosixSupport.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "platform/Thread.h"
+
+namespace platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kPollInterval = std::chrono::milliseconds(5);
+
+struct Slot {
+    std::mutex mutex;
+    std::condition_variable released;
+    bool held = false;
+    const void* owner = nullptr;
+    posix::UniqueFd fd;  // -1 when the lock file cannot be opened: in-process exclusion only
+};
+
+// Slots by lock-file path; an entry lives as long as some NamedMutex of that name does.
+std::shared_ptr<Slot> SlotFor(const std::string& path) {
+    static std::mutex registryMutex;
+    static std::map<std::string, std::weak_ptr<Slot>> registry;
+    std::lock_guard<std::mutex> guard(registryMutex);
+    for (auto it = registry.begin(); it != registry.end();)  // drop slots of gone mutexes
+        it = it->second.expired() ? registry.erase(it) : std::next(it);
+    std::weak_ptr<Slot>& entry = registry[path];
+    if (auto slot = entry.lock()) return slot;
+    auto slot = std::make_shared<Slot>();
+    slot->fd = posix::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    entry = slot;
+    return slot;
+}
+
+enum class FlockResult { Acquired, Busy, Unavailable };
+
+FlockResult TryFlock(int fd) {
+    if (fd < 0) return FlockResult::Unavailable;
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return FlockResult::Acquired;
+        if (errno == EINTR) continue;
+        return errno == EWOULDBLOCK ? FlockResult::Busy : FlockResult::Unavailable;
+    }
+}
+
+}  // namespace
+
+namespace posix {
+
+std::string LockFileName(std::string_view name) {
+    constexpr std::size_t kMaxKept = 200;  // well below NAME_MAX with the suffixes
+    std::string safe;
+    bool changed = false;
+    for (char c : name) {
+        const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                          (c >= '0' && c <= '9') || c == '_' || c == '.' || c == '-';
+        safe += keep ? c : '_';
+        changed |= !keep;
+    }
+    if (safe.size() > kMaxKept) safe.resize(kMaxKept), changed = true;
+    if (changed || safe.empty()) {
+        // Different names must not share a file after sanitising: add a hash of the original.
+        std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
+        for (unsigned char c : name) hash = (hash ^ c) * 1099511628211ull;
+        char hex[17];
+        std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+        safe += "-";
+        safe += hex;
+    }
+    return safe + ".lock";
+}
+
+}  // namespace posix
+
+struct NamedMutex::State {
+    std::shared_ptr<Slot> slot;
+};
+
+NamedMutex::NamedMutex(const std::wstring& name) : state_(std::make_unique<State>()) {
+    const std::string folder = WideToUtf8(RuntimeFolder());
+    state_->slot = SlotFor(folder + posix::LockFileName(WideToUtf8(name)));
+}
+
+NamedMutex::~NamedMutex() { Unlock(); }
+
+bool NamedMutex::Lock(std::uint32_t timeoutMs) {
+    Slot& slot = *state_->slot;
+    const bool forever = timeoutMs == kInfinite;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(forever ? 0 : timeoutMs);
+    {
+        std::unique_lock<std::mutex> lock(slot.mutex);
+        if (slot.held && slot.owner == this) return false;  // not recursive
+        const auto free = [&] { return !slot.held; };
+        if (forever)
+            slot.released.wait(lock, free);
+        else if (!slot.released.wait_until(lock, deadline, free))
+            return false;
+        slot.held = true;
+        slot.owner = this;
+    }
+    // This process owns the name now; poll for the other processes' lock.
+    for (;;) {
+        const FlockResult result = TryFlock(slot.fd.Get());
+        if (result != FlockResult::Busy) return true;  // Unavailable: in-process exclusion only
+        const auto now = Clock::now();
+        if (!forever && now >= deadline) break;
+        std::this_thread::sleep_for(
+            forever ? kPollInterval : std::min<Clock::duration>(kPollInterval, deadline - now));
+    }
+    {
+        std::lock_guard<std::mutex> lock(slot.mutex);
+        slot.held = false;
+        slot.owner = nullptr;
+    }
+    slot.released.notify_one();
+    return false;
+}
+
+void NamedMutex::Unlock() {
+    Slot& slot = *state_->slot;
+    {
+        std::lock_guard<std::mutex> lock(slot.mutex);
+        if (!slot.held || slot.owner != this) return;
+        if (slot.fd.Valid()) ::flock(slot.fd.Get(), LOCK_UN);
+        slot.held = false;
+        slot.owner = nullptr;
+    }
+    slot.released.notify_one();
+}
+
+bool NamedMutex::HeldByAnotherProcess() {
+    Slot& slot = *state_->slot;
+    std::lock_guard<std::mutex> lock(slot.mutex);
+    if (slot.held) return false;  // this process owns it
+    // Nobody in this process touches the descriptor while `held` is false and we hold the mutex.
+    if (TryFlock(slot.fd.Get()) != FlockResult::Busy) {
+        if (slot.fd.Valid()) ::flock(slot.fd.Get(), LOCK_UN);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace platform

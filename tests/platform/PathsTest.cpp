@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "TempEnv.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Utf8ToWide;
+
+std::wstring Folder(const fs::path& path) { return Utf8ToWide(path.string() + "/"); }
+
+TEST(Paths, ModulePathIsThisExecutable) {
+    const std::wstring path = platform::ModulePath();
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(path.front(), L'/');
+    EXPECT_NE(path.find(L"cvd_platform_tests"), std::wstring::npos);
+}
+
+TEST(Paths, TempFolderFollowsTmpdir) {
+    cvdtest::TempEnv env;
+    env.Set("TMPDIR", env.Tmp().string());  // without the trailing slash
+    EXPECT_EQ(platform::TempFolder(), Folder(env.Tmp()));
+    env.Set("TMPDIR", std::nullopt);
+    EXPECT_EQ(platform::TempFolder(), L"/tmp/");
+}
+
+TEST(Paths, LocalAppDataFromXdgOrHome) {
+    cvdtest::TempEnv env;
+    EXPECT_EQ(platform::LocalAppDataFolder(), Folder(env.Root() / "data"));
+    env.Set("XDG_DATA_HOME", std::nullopt);
+    EXPECT_EQ(platform::LocalAppDataFolder(), Folder(env.Home() / ".local/share"));
+    env.Set("XDG_DATA_HOME", "relative/ignored");
+    EXPECT_EQ(platform::LocalAppDataFolder(), Folder(env.Home() / ".local/share"));
+}
+
+TEST(Paths, DesktopFromVariableThenUserDirsThenHome) {
+    cvdtest::TempEnv env;
+    EXPECT_EQ(platform::DesktopFolder(), Folder(env.Home() / "Desktop"));
+    env.Set("XDG_DESKTOP_DIR", std::nullopt);
+    env.WriteFile("config/user-dirs.dirs",
+                  "# written by xdg-user-dirs-update\nXDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n"
+                  "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+    EXPECT_EQ(platform::DesktopFolder(), Folder(env.Home() / "Schreibtisch"));
+    fs::remove(env.Root() / "config/user-dirs.dirs");
+    EXPECT_EQ(platform::DesktopFolder(), Folder(env.Home() / "Desktop"));
+}
+
+TEST(Paths, ProgramFilesIsOptOrUnderHome) {
+    cvdtest::TempEnv env;
+    const std::wstring folder = platform::ProgramFilesFolder();
+    if (access("/opt", W_OK) == 0)
+        EXPECT_EQ(folder, L"/opt/");
+    else
+        EXPECT_EQ(folder, Folder(env.Home() / ".local/opt"));
+}
+
+TEST(Paths, RuntimeFolderIsCreatedPrivate) {
+    cvdtest::TempEnv env;
+    const std::wstring folder = platform::RuntimeFolder();
+    EXPECT_EQ(folder, Folder(env.Root() / "runtime/cvdownloader"));
+    struct stat info {};
+    ASSERT_EQ(stat((env.Root() / "runtime/cvdownloader").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST(Paths, RuntimeFolderFallsBackToTmpPerUser) {
+    cvdtest::TempEnv env;
+    env.Set("XDG_RUNTIME_DIR", std::nullopt);
+    const fs::path fallback = "/tmp/cvdownloader-" + std::to_string(getuid());
+    const bool existed = fs::exists(fallback);
+    EXPECT_EQ(platform::RuntimeFolder(), Folder(fallback));
+    EXPECT_TRUE(fs::is_directory(fallback));
+    std::error_code ignored;
+    if (!existed) fs::remove(fallback, ignored);  // leave the machine as it was
+}
+
+TEST(Paths, MachineStateFolderOverrideAndFallback) {
+    cvdtest::TempEnv env;
+    EXPECT_EQ(platform::MachineStateFolder(), Folder(env.Root() / "machine"));
+    env.Set("CVD_MACHINE_STATE_DIR", std::nullopt);
+    const std::wstring folder = platform::MachineStateFolder();
+    EXPECT_TRUE(folder == L"/var/lib/cvdownloader/" ||
+                folder == Folder(env.Root() / "state/cvdownloader"))
+        << platform::WideToUtf8(folder);
+}
+
+TEST(Paths, EnvironmentIsReadAtEachCall) {
+    cvdtest::TempEnv env;
+    env.Set("XDG_DATA_HOME", "/first");
+    EXPECT_EQ(platform::LocalAppDataFolder(), L"/first/");
+    env.Set("XDG_DATA_HOME", "/second/");
+    EXPECT_EQ(platform::LocalAppDataFolder(), L"/second/");
+}
+
+}  // namespace

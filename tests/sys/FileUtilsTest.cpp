@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TempEnv.h"
+#include "sys/FileUtils.h"
+#include "sys/TextConvert.h"
+
+namespace {
+
+using namespace FuntionImpl;
+namespace fs = std::filesystem;
+
+class FindFileRecursiveTest : public ::testing::Test {
+protected:
+    std::wstring Root() const { return Utf8ToUtf16(env_.Root().string()) + L"/tree"; }
+    void Touch(const std::string& relative) const { env_.WriteFile("tree/" + relative, "x"); }
+
+    cvdtest::TempEnv env_;
+};
+
+TEST_F(FindFileRecursiveTest, FindsAFileDirectlyInAFolderWithOrWithoutTheSeparator) {
+    Touch("target.txt");
+    EXPECT_EQ(FindFileRecursive(Root(), L"target.txt"), Root() + L"/target.txt");
+    EXPECT_EQ(FindFileRecursive(Root() + L"/", L"target.txt"), Root() + L"/target.txt");
+}
+
+TEST_F(FindFileRecursiveTest, FindsAFileTwoLevelsDown) {
+    Touch("one/two/target.txt");
+    Touch("one/other.txt");
+    EXPECT_EQ(FindFileRecursive(Root(), L"target.txt"), Root() + L"/one/two/target.txt");
+}
+
+TEST_F(FindFileRecursiveTest, TheFirstCandidateOfTheDepthFirstWalkWins) {
+    Touch("a/deep/target.txt");
+    Touch("b/target.txt");
+    EXPECT_EQ(FindFileRecursive(Root(), L"target.txt"), Root() + L"/a/deep/target.txt");
+
+    Touch("a/target.txt");
+    EXPECT_EQ(FindFileRecursive(Root(), L"target.txt"), Root() + L"/a/target.txt");
+}
+
+TEST_F(FindFileRecursiveTest, FindsFoldersToo) {
+    Touch("x/Data/inner.txt");
+    EXPECT_EQ(FindFileRecursive(Root(), L"Data"), Root() + L"/x/Data");
+}
+
+TEST_F(FindFileRecursiveTest, MissingNameOrFolderGivesEmpty) {
+    Touch("a/b/c.txt");
+    EXPECT_EQ(FindFileRecursive(Root(), L"absent.txt"), L"");
+    EXPECT_EQ(FindFileRecursive(Root() + L"/nowhere", L"c.txt"), L"");
+    EXPECT_EQ(FindFileRecursive(Root(), L""), L"");
+    EXPECT_EQ(FindFileRecursive(L"", L"c.txt"), L"");
+}
+
+TEST_F(FindFileRecursiveTest, DoesNotFollowALinkBackUpTheTree) {
+    Touch("a/file.txt");
+    fs::create_directory_symlink(env_.Root() / "tree", env_.Root() / "tree" / "a" / "loop");
+    EXPECT_EQ(FindFileRecursive(Root(), L"absent.txt"), L"");
+}
+
+TEST(GetFileSize32, SizeOfAReadableFileElseZero) {
+    cvdtest::TempEnv env;
+    const fs::path file = env.WriteFile("f.bin", "12345");
+    EXPECT_EQ(GetFileSize32(Utf8ToUtf16(file.string())), 5u);
+    EXPECT_EQ(GetFileSize32(Utf8ToUtf16((env.Root() / "missing").string())), 0u);
+    EXPECT_EQ(GetFileSize32(Utf8ToUtf16(env.Root().string())), 0u);
+}
+
+TEST(GetFileSize32, KeepsTheLowThirtyTwoBits) {
+    cvdtest::TempEnv env;
+    const fs::path file = env.WriteFile("sparse.bin", "");
+    fs::resize_file(file, (1ull << 32) + 7);
+    EXPECT_EQ(GetFileSize32(Utf8ToUtf16(file.string())), 7u);
+}
+
+TEST(IsDirectory, TrueOnlyForExistingFolders) {
+    cvdtest::TempEnv env;
+    const fs::path file = env.WriteFile("dir/file.txt", "x");
+    EXPECT_TRUE(IsDirectory(Utf8ToUtf16((env.Root() / "dir").string())));
+    EXPECT_FALSE(IsDirectory(Utf8ToUtf16(file.string())));
+    EXPECT_FALSE(IsDirectory(Utf8ToUtf16((env.Root() / "none").string())));
+    EXPECT_FALSE(IsDirectory(L""));
+}
+
+TEST(GetTempFolder, IsTheUsersTemporaryFolderWithItsSeparator) {
+    cvdtest::TempEnv env;
+    const std::wstring folder = GetTempFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), L'/');
+    EXPECT_TRUE(fs::equivalent(Utf16ToUtf8(folder), env.Tmp()));
+}
+
+}  // namespace

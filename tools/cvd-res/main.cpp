@@ -1,0 +1,136 @@
+// cvd-res: puts a skin package into a built installer and takes it out again, so one binary
+// serves many products without recompiling.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "FileBytes.h"
+#include "SkinSource.h"
+#include "platform/Resources.h"
+#include "platform/Text.h"
+#include "toolkit/ZipArchive.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "cvd-res: %s\n", message.c_str());
+    return kFailed;
+}
+
+std::size_t EntryCount(const toolkit::Bytes& zip) {
+    auto archive = toolkit::ZipArchive::FromMemory(zip.data(), zip.size());
+    return archive ? archive->Entries().size() : 0;
+}
+
+// A skin without files would build an installer that cannot show a single window.
+std::optional<toolkit::Bytes> LoadNonEmptySkin(const std::string& source, std::string& error) {
+    auto zip = cvdtools::LoadSkinPackage(source, error);
+    if (zip && EntryCount(*zip) == 0) {
+        error = source + ": the skin package holds no files";
+        return std::nullopt;
+    }
+    return zip;
+}
+
+int Pack(const Args& args) {
+    const std::string& folder = args[0];
+    const std::string& out = args[1];
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) return Fail(folder + ": not a folder");
+    std::string error;
+    auto zip = LoadNonEmptySkin(folder, error);
+    if (!zip || !cvdtools::WriteFileAtomically(out, *zip, error)) return Fail(error);
+    std::printf("packed %s into %s: %zu files, %zu bytes\n", folder.c_str(), out.c_str(),
+                EntryCount(*zip), zip->size());
+    return kOk;
+}
+
+int Embed(const Args& args) {
+    const std::string& installer = args[0];
+    std::string error;
+    platform::ResourceMap resources;
+    if (!cvdtools::ReadInstallerResources(installer, resources, error)) return Fail(error);
+    auto zip = LoadNonEmptySkin(args[1], error);
+    if (!zip) return Fail(error);
+    const std::size_t files = EntryCount(*zip);
+    const std::size_t bytes = zip->size();
+    resources[std::string(platform::kSkinResource)] = std::move(*zip);
+    if (!platform::WriteResources(platform::Utf8ToWide(installer), resources))
+        return Fail(installer + ": cannot write its resources");
+    std::printf("embedded the skin package into %s: %zu files, %zu bytes\n", installer.c_str(),
+                files, bytes);
+    return kOk;
+}
+
+int List(const Args& args) {
+    const std::string& installer = args[0];
+    std::string error;
+    platform::ResourceMap resources;
+    if (!cvdtools::ReadInstallerResources(installer, resources, error)) return Fail(error);
+    std::printf("resources:%s\n", resources.empty() ? " none" : "");
+    for (const auto& [name, data] : resources)
+        std::printf("  %-12s %zu bytes\n", name.c_str(), data.size());
+    const auto skin = resources.find(std::string(platform::kSkinResource));
+    if (skin == resources.end()) return kOk;
+    auto archive = toolkit::ZipArchive::FromMemory(skin->second.data(), skin->second.size());
+    if (!archive) return Fail(installer + ": its skin package is not a readable zip archive");
+    const auto entries = archive->Entries();
+    std::printf("skin package (%zu files):\n", entries.size());
+    for (const std::string& entry : entries) std::printf("  %s\n", entry.c_str());
+    return kOk;
+}
+
+int Extract(const Args& args) {
+    std::string error;
+    auto zip = cvdtools::ReadInstallerSkin(args[0], error);
+    if (!zip || !cvdtools::WriteFileAtomically(args[1], *zip, error)) return Fail(error);
+    std::printf("extracted the skin package (%zu bytes) to %s\n", zip->size(), args[1].c_str());
+    return kOk;
+}
+
+struct Command {
+    std::string_view name;
+    std::string_view arguments;
+    std::size_t argument_count;
+    int (*run)(const Args&);
+};
+
+constexpr Command kCommands[] = {
+    {"pack", "SKIN_DIR OUT.zip", 2, Pack},
+    {"embed", "INSTALLER SKIN(.zip|dir|installer)", 2, Embed},
+    {"list", "INSTALLER", 1, List},
+    {"extract", "INSTALLER OUT.zip", 2, Extract},
+};
+
+int Usage() {
+    std::fprintf(stderr, "usage:\n");
+    for (const Command& command : kCommands)
+        std::fprintf(stderr, "  cvd-res %.*s %.*s\n", static_cast<int>(command.name.size()),
+                     command.name.data(), static_cast<int>(command.arguments.size()),
+                     command.arguments.data());
+    return kUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::string_view name = argv[1];
+    const Args args(argv + 2, argv + argc);
+    for (const Command& command : kCommands) {
+        if (command.name != name) continue;
+        if (args.size() != command.argument_count) return Usage();
+        return command.run(args);
+    }
+    std::fprintf(stderr, "cvd-res: unknown command '%.*s'\n", static_cast<int>(name.size()),
+                 name.data());
+    return Usage();
+}
