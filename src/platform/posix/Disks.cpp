@@ -19,19 +19,6 @@ namespace platform {
 namespace posix {
 namespace {
 
-// Splits on single spaces; mountinfo never has empty fields.
-std::vector<std::string_view> SplitFields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    std::size_t start = 0;
-    while (start < line.size()) {
-        std::size_t end = line.find(' ', start);
-        if (end == std::string_view::npos) end = line.size();
-        if (end > start) fields.push_back(line.substr(start, end - start));
-        start = end + 1;
-    }
-    return fields;
-}
-
 // The kernel escapes space, tab, newline and backslash as \ooo (octal).
 std::string Unescape(std::string_view field) {
     std::string out;
@@ -65,7 +52,7 @@ bool ParseDevice(std::string_view text, unsigned& major, unsigned& minor) {
 }
 
 bool ParseLine(std::string_view line, MountEntry& entry) {
-    const std::vector<std::string_view> fields = SplitFields(line);
+    const std::vector<std::string_view> fields = SplitView(line, ' ', false);
     // id, parent, maj:min, root, mount point, options, optional fields..., "-", type, source, ...
     std::size_t separator = 6;
     while (separator < fields.size() && fields[separator] != "-") ++separator;

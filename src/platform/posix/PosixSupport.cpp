@@ -114,4 +114,16 @@ std::string ParentFolder(const std::string& path) {
     return path.substr(0, slash);
 }
 
+std::vector<std::string_view> SplitView(std::string_view text, char separator, bool keepEmpty) {
+    std::vector<std::string_view> pieces;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(separator, start);
+        if (end == std::string_view::npos) end = text.size();
+        if (keepEmpty || end > start) pieces.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return pieces;
+}
+
 }  // namespace platform::posix

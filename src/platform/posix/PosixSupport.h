@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform::posix {
 
@@ -53,6 +54,9 @@ bool WriteAll(int fd, const void* data, std::size_t size);
 // Makes a rename in `folder` durable (fsync of the folder); failures are ignored because
 // some file systems refuse to sync folders.
 void SyncFolder(const std::string& folder);
+
+// The pieces of `text` between separators; empty pieces are dropped when `keepEmpty` is false.
+std::vector<std::string_view> SplitView(std::string_view text, char separator, bool keepEmpty);
 
 // The folder part of `path` ("." when it has none).
 std::string ParentFolder(const std::string& path);

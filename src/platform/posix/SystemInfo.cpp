@@ -20,18 +20,6 @@
 namespace platform {
 namespace {
 
-std::vector<std::string_view> Lines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
 std::string_view Trim(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t\r\n");
     if (first == std::string_view::npos) return {};
@@ -89,7 +77,7 @@ bool IsMacAddress(const std::string& text) {
 
 OsRelease ParseOsRelease(std::string_view text) {
     std::string pretty, name, version;
-    for (std::string_view line : Lines(text)) {
+    for (std::string_view line : posix::SplitView(text, '\n', true)) {
         line = Trim(line);
         const std::size_t equals = line.find('=');
         if (line.empty() || line.front() == '#' || equals == std::string_view::npos) continue;
@@ -179,7 +167,7 @@ std::string ParseDefaultRouteInterface(std::string_view procNetRoute) {
     constexpr unsigned long kRouteUp = 0x1;
     std::string best;
     unsigned long bestMetric = 0;
-    for (std::string_view line : Lines(procNetRoute)) {
+    for (std::string_view line : posix::SplitView(procNetRoute, '\n', true)) {
         // Iface Destination Gateway Flags RefCnt Use Metric Mask MTU Window IRTT (hex fields)
         const std::vector<std::string_view> fields = Fields(line);
         if (fields.size() < 8 || fields[1] != "00000000" || fields[7] != "00000000") continue;
