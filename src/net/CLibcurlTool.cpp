@@ -1,1 +1,170 @@
 #include "net/CLibcurlTool.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sstream>
+
+#include "sys/Log.h"
+
+namespace {
+
+const char* const kUserAgentHeader =
+    "User-Agent:Mozilla/5.0 (Windows NT 6.1; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
+    "Chrome/62.0.3202.75 Safari/537.36";
+
+std::size_t AppendToStream(char* data, std::size_t size, std::size_t count, void* stream) {
+    const std::size_t n = size * count;
+    static_cast<std::ostringstream*>(stream)->write(data, static_cast<std::streamsize>(n));
+    return n;
+}
+
+std::size_t AppendToString(char* data, std::size_t size, std::size_t count, void* text) {
+    const std::size_t n = size * count;
+    static_cast<std::string*>(text)->append(data, n);
+    return n;
+}
+
+// Header list for segment requests; built once, read-only afterwards.
+curl_slist* SegmentHeaders() {
+    static curl_slist* const headers = curl_slist_append(nullptr, kUserAgentHeader);
+    return headers;
+}
+
+}  // namespace
+
+CLibcurlTool::CLibcurlTool() : m_pCurl(curl_easy_init()) {}
+
+CLibcurlTool::~CLibcurlTool() {
+    if (m_pCurl) curl_easy_cleanup(m_pCurl);
+}
+
+bool CLibcurlTool::prepare(CURLcode& failure) {
+    if (!m_pCurl) {
+        CVD_LOG << " curl easy init fail !!!";
+        failure = CURLE_FAILED_INIT;
+        return false;
+    }
+    curl_easy_reset(m_pCurl);
+    return true;
+}
+
+CURLcode CLibcurlTool::httpDownloadContent(const std::string& url, std::int64_t start,
+                                           std::int64_t end, std::int64_t /*contentLength*/,
+                                           SegmentTarget& worker) {
+    const std::string range = std::to_string(start) + "-" + std::to_string(end);
+    CVD_LOG << " Request Range: (" << worker.taskId << ", " << (end - start) << ") " << range;
+    CURLcode rc = CURLE_OK;
+    if (!prepare(rc)) return rc;
+    curl_easy_setopt(m_pCurl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, SegmentHeaders());
+    curl_easy_setopt(m_pCurl, CURLOPT_RANGE, range.c_str());
+    curl_easy_setopt(m_pCurl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(m_pCurl, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(m_pCurl, CURLOPT_TIMEOUT, 20L);
+    curl_easy_setopt(m_pCurl, CURLOPT_CONNECTTIMEOUT, 3L);
+    curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &CLibcurlTool::downloadFunc);
+    curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &worker);
+    curl_easy_setopt(m_pCurl, CURLOPT_HEADERFUNCTION, &CLibcurlTool::HeaderCallback);
+    curl_easy_setopt(m_pCurl, CURLOPT_HEADERDATA, &worker);
+    rc = curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYPEER, 0L);
+    if (rc != CURLE_OK) {
+        figureError(rc);
+        return rc;
+    }
+    curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYHOST, 0L);
+    rc = curl_easy_perform(m_pCurl);
+    if (rc != CURLE_OK) figureError(rc);
+    return rc;
+}
+
+CURLcode CLibcurlTool::httpGet(const std::string& url, std::int64_t from, std::int64_t to,
+                               int headerOnly, char* out, long& responseCode) {
+    CURLcode rc = CURLE_OK;
+    if (!prepare(rc)) return rc;
+    std::ostringstream text;
+    curl_easy_setopt(m_pCurl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
+    if (headerOnly == 1) {
+        curl_easy_setopt(m_pCurl, CURLOPT_NOBODY, 1L);
+        curl_easy_setopt(m_pCurl, CURLOPT_HEADER, 1L);
+    }
+    curl_easy_setopt(m_pCurl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(m_pCurl, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(m_pCurl, CURLOPT_TIMEOUT, 20L);
+    curl_easy_setopt(m_pCurl, CURLOPT_CONNECTTIMEOUT, 5L);
+    curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &AppendToStream);
+    curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &text);
+    rc = curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYPEER, 0L);
+    if (rc != CURLE_OK) {
+        figureError(rc);
+        return rc;
+    }
+    curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYHOST, 0L);
+    rc = curl_easy_perform(m_pCurl);
+    curl_easy_getinfo(m_pCurl, CURLINFO_RESPONSE_CODE, &responseCode);
+    if (out && to > from) {
+        const std::string received = text.str();
+        std::strncpy(out, received.c_str(), static_cast<std::size_t>(to - from));
+    }
+    if (rc != CURLE_OK) figureError(rc);
+    return rc;
+}
+
+CURLcode CLibcurlTool::httpGetHeader(const std::string& url, char* out, long& responseCode) {
+    return httpGet(url, 0, 2000, 1, out, responseCode);
+}
+
+CURLcode CLibcurlTool::httpGet(const std::string& url, std::string& body, bool logErrors) {
+    CURLcode rc = CURLE_OK;
+    if (!prepare(rc)) return rc;
+    std::ostringstream text;
+    curl_easy_setopt(m_pCurl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(m_pCurl, CURLOPT_NOBODY, 0L);
+    curl_easy_setopt(m_pCurl, CURLOPT_HEADER, 0L);
+    curl_easy_setopt(m_pCurl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(m_pCurl, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(m_pCurl, CURLOPT_TIMEOUT, 10L);
+    curl_easy_setopt(m_pCurl, CURLOPT_CONNECTTIMEOUT, 3L);
+    curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &AppendToStream);
+    curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &text);
+    rc = curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYPEER, 0L);
+    if (rc != CURLE_OK) {
+        figureError(rc);
+        return rc;
+    }
+    curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYHOST, 0L);
+    rc = curl_easy_perform(m_pCurl);
+    body = text.str();
+    if (rc != CURLE_OK && logErrors) figureError(rc);
+    return rc;
+}
+
+int CLibcurlTool::HttpPost(const std::string& url, const std::string& body,
+                           std::string& response, const std::string& caPath) {
+    CURL* curl = curl_easy_init();
+    if (!curl) {
+        CVD_LOG << " curl easy init fail !!!";
+        return CURLE_FAILED_INIT;
+    }
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_POST, 1L);
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str());
+    curl_easy_setopt(curl, CURLOPT_READFUNCTION, nullptr);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 10L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 8L);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &AppendToString);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &response);
+    if (caPath.empty()) {
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+    } else {
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(curl, CURLOPT_CAINFO, caPath.c_str());
+    }
+    const CURLcode rc = curl_easy_perform(curl);
+    curl_easy_cleanup(curl);
+    return rc;
+}

@@ -53,20 +53,48 @@ TEST(NamedMutex, TwoObjectsOfOneNameExcludeEachOther) {
     EXPECT_FALSE(second.HeldByAnotherProcess());  // held, but by this process
 
     std::atomic<bool> got{false};
-    auto waiter = platform::Thread::Start([&] { got = second.Lock(5000); });
+    platform::Event acquired, release;
+    auto waiter = platform::Thread::Start([&] {
+        got = second.Lock(5000);
+        acquired.Set();
+        release.Wait(5000);
+        second.Unlock();
+    });
     platform::SleepMs(50);
     EXPECT_FALSE(got);
     second.Unlock();  // not the owner: ignored
     platform::SleepMs(20);
     EXPECT_FALSE(got);
     first.Unlock();
-    ASSERT_TRUE(waiter->Wait(5000));
+    ASSERT_TRUE(acquired.Wait(5000));
     EXPECT_TRUE(got);
     EXPECT_FALSE(first.Lock(0));
-    second.Unlock();
+    second.Unlock();  // the waiter's thread owns it: ignored here
+    EXPECT_FALSE(first.Lock(0));
+    release.Set();
+    ASSERT_TRUE(waiter->Wait(5000));
     EXPECT_TRUE(first.Lock(0));
     first.Unlock();
     other.Unlock();
+}
+
+TEST(NamedMutex, OneObjectSharedByThreadsExcludesThem) {
+    cvdtest::TempEnv env;
+    cvdtest::Watchdog watchdog(30);
+    NamedMutex shared(L"UserLogGA4Mutex");
+    ASSERT_TRUE(shared.Lock(0));
+    std::atomic<bool> got{false};
+    auto other = platform::Thread::Start([&] {
+        got = shared.Lock(5000);
+        if (got) shared.Unlock();
+    });
+    platform::SleepMs(50);
+    EXPECT_FALSE(got) << "a second thread must wait for the owner";
+    shared.Unlock();
+    ASSERT_TRUE(other->Wait(5000));
+    EXPECT_TRUE(got);
+    EXPECT_TRUE(shared.Lock(0));
+    shared.Unlock();
 }
 
 TEST(NamedMutex, DestructorReleases) {

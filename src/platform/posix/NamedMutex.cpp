@@ -39,7 +39,8 @@ struct Slot {
     std::mutex mutex;
     std::condition_variable released;
     bool held = false;
-    const void* owner = nullptr;
+    const void* owner = nullptr;  // the object that took it ...
+    std::thread::id ownerThread;  // ... on this thread, as a Windows mutex belongs to a thread
     posix::UniqueFd fd;  // -1 when the lock file cannot be opened: in-process exclusion only
 };
 
@@ -107,7 +108,7 @@ NamedMutex::NamedMutex(const std::wstring& name) : state_(std::make_unique<State
     state_->slot = SlotFor(folder + posix::LockFileName(WideToUtf8(name)));
 }
 
-NamedMutex::~NamedMutex() { Unlock(); }
+NamedMutex::~NamedMutex() { Release(false); }
 
 bool NamedMutex::Lock(std::uint32_t timeoutMs) {
     Slot& slot = *state_->slot;
@@ -115,7 +116,8 @@ bool NamedMutex::Lock(std::uint32_t timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(forever ? 0 : timeoutMs);
     {
         std::unique_lock<std::mutex> lock(slot.mutex);
-        if (slot.held && slot.owner == this) return false;  // not recursive
+        if (slot.held && slot.owner == this && slot.ownerThread == std::this_thread::get_id())
+            return false;  // not recursive
         const auto free = [&] { return !slot.held; };
         if (forever)
             slot.released.wait(lock, free);
@@ -123,6 +125,7 @@ bool NamedMutex::Lock(std::uint32_t timeoutMs) {
             return false;
         slot.held = true;
         slot.owner = this;
+        slot.ownerThread = std::this_thread::get_id();
     }
     // This process owns the name now; poll for the other processes' lock.
     for (;;) {
@@ -142,11 +145,14 @@ bool NamedMutex::Lock(std::uint32_t timeoutMs) {
     return false;
 }
 
-void NamedMutex::Unlock() {
+void NamedMutex::Unlock() { Release(true); }
+
+void NamedMutex::Release(bool ownerThreadOnly) {
     Slot& slot = *state_->slot;
     {
         std::lock_guard<std::mutex> lock(slot.mutex);
         if (!slot.held || slot.owner != this) return;
+        if (ownerThreadOnly && slot.ownerThread != std::this_thread::get_id()) return;
         if (slot.fd.Valid()) ::flock(slot.fd.Get(), LOCK_UN);
         slot.held = false;
         slot.owner = nullptr;

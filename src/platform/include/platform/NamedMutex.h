@@ -17,8 +17,10 @@ public:
     NamedMutex& operator=(const NamedMutex&) = delete;
 
     // True when acquired within `timeoutMs` (0 tries once, kInfinite of Thread.h waits for ever).
-    // Not recursive: locking again through the same object fails at once.
+    // The lock belongs to the thread that took it: other threads wait, even through the same
+    // object. Not recursive: the owning thread locking again fails at once.
     bool Lock(std::uint32_t timeoutMs);
+    // Releases the lock when the calling thread holds it through this object.
     void Unlock();
 
     // True when another process held the lock at the moment this object tried it without
@@ -26,6 +28,8 @@ public:
     bool HeldByAnotherProcess();
 
 private:
+    void Release(bool ownerThreadOnly);
+
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -1,0 +1,21 @@
+// Reading raw HTTP header text. Header names are matched without regard to case (HTTP/2
+// delivers them in lower case) and only at the start of a line, so "Content-Location:" is never
+// taken for "Location:".
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace HeaderText {
+
+// Offset of the first header line of `text` that starts with `name` (case-insensitive), or npos.
+std::size_t FindHeader(std::string_view text, std::string_view name);
+
+// `text` from `from` up to the next "\r\n" (or its end); empty when `from` is past the end.
+std::string ValueUntilLineEnd(std::string_view text, std::size_t from);
+
+// Leading blanks skipped, then decimal digits up to the first non-digit; 0 without digits.
+long long ParseDecimal(std::string_view text);
+
+}  // namespace HeaderText

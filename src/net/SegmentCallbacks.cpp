@@ -1,0 +1,133 @@
+// The libcurl callbacks of segment downloads: the write callback that places each chunk at its
+// offset in the shared package file, and the header callback that collects CDN data and guards
+// against a file that changed between the size probe and the range requests.
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "net/CLibcurlTool.h"
+#include "net/HeaderText.h"
+#include "platform/NamedMutex.h"
+#include "sys/Log.h"
+
+namespace {
+
+// The last byte this segment may write. The last segment's EndPos is the file size, one past
+// its last byte; without the clamp a surplus chunk would append a stray byte to the file.
+std::int64_t LastWritableByte(const SegmentTarget& t) {
+    if (t.contentLength > 0 && t.endPos > t.contentLength - 1) return t.contentLength - 1;
+    return t.endPos;
+}
+
+std::size_t WriteAt(std::fstream& file, std::int64_t offset, const char* data, std::size_t n) {
+    if (n == 0) return 0;
+    file.clear();
+    file.seekp(static_cast<std::streamoff>(offset), std::ios::beg);
+    file.write(data, static_cast<std::streamsize>(n));
+    return file.good() ? n : 0;
+}
+
+class FileLock {
+public:
+    explicit FileLock(platform::NamedMutex* mutex) : mutex_(mutex) {
+        if (mutex_) mutex_->Lock(0xFFFFFFFFu);
+    }
+    ~FileLock() {
+        if (mutex_) mutex_->Unlock();
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    platform::NamedMutex* mutex_;
+};
+
+void AppendCdnPart(SegmentTarget& t, const std::string& part, bool partFirst) {
+    std::string& cdn = *t.segmentCdn;
+    if (cdn.empty())
+        cdn = part;
+    else
+        cdn = partFirst ? part + "/" + cdn : cdn + "/" + part;
+    if (t.probeCdn && cdn == *t.probeCdn) cdn.clear();
+}
+
+void TakeCfRay(SegmentTarget& t, std::string_view line) {
+    const std::size_t dash = line.find('-', 7);
+    if (dash == std::string_view::npos) return;
+    AppendCdnPart(t, HeaderText::ValueUntilLineEnd(line, dash + 1), true);
+}
+
+void TakeCacheStatus(SegmentTarget& t, std::string_view line) {
+    AppendCdnPart(t, HeaderText::ValueUntilLineEnd(line, 17), false);
+}
+
+bool ContentRangeMatches(const SegmentTarget& t, std::string_view line) {
+    const std::size_t slash = line.rfind('/');
+    if (slash == std::string_view::npos) {
+        CVD_LOG << " HeaderCallback error2: " << line;
+        return false;
+    }
+    const long long total = HeaderText::ParseDecimal(line.substr(slash + 1));
+    if (total == t.contentLength) return true;
+    CVD_LOG << " HeaderCallback error1: " << t.contentLength << " != " << line;
+    return false;
+}
+
+// An error answer's body must never be written into the package as if it were the range.
+bool IsErrorStatusLine(std::string_view line) {
+    if (line.substr(0, 5) != "HTTP/") return false;
+    const std::size_t space = line.find(' ');
+    if (space == std::string_view::npos) return false;
+    return HeaderText::ParseDecimal(line.substr(space + 1)) >= 400;
+}
+
+}  // namespace
+
+std::size_t CLibcurlTool::downloadFunc(char* data, std::size_t size, std::size_t count,
+                                       void* worker) {
+    auto& t = *static_cast<SegmentTarget*>(worker);
+    const std::size_t n = size * count;
+    std::size_t written = 0;
+    {
+        FileLock lock(t.fileMutex);
+        const std::int64_t pos = t.downloadedPos->load();
+        const std::int64_t next = pos + static_cast<std::int64_t>(n);
+        if (next <= t.endPos) {
+            written = WriteAt(*t.file, pos, data, n);
+            t.downloadedPos->store(pos + static_cast<std::int64_t>(written));
+        } else {
+            const std::int64_t room = LastWritableByte(t) - pos + 1;
+            written = room > 0 ? WriteAt(*t.file, pos, data, static_cast<std::size_t>(room)) : 0;
+            if (written == static_cast<std::size_t>(std::max<std::int64_t>(room, 0)))
+                t.downloadedPos->store(t.endPos);
+        }
+    }
+    if (written != n) {
+        CVD_LOG << " Thread: " << t.taskId << " Write Error. Task id：" << t.taskId
+                << " Download to:" << t.downloadedPos->load() << " Receive:" << count
+                << " Write:" << written << " Task EndPos:" << t.endPos;
+    }
+    return written;
+}
+
+std::size_t CLibcurlTool::HeaderCallback(char* line, std::size_t size, std::size_t count,
+                                         void* worker) {
+    const std::size_t n = size * count;
+    auto& t = *static_cast<SegmentTarget*>(worker);
+    if (!line || t.contentLength == 0) return n;
+    const std::string_view text(line, n);
+    if (IsErrorStatusLine(text)) {
+        CVD_LOG << " HeaderCallback error3: " << text;
+        return 0;
+    }
+    if (HeaderText::FindHeader(text, "CF-RAY:") == 0) {
+        TakeCfRay(t, text);
+    } else if (HeaderText::FindHeader(text, "CF-Cache-Status:") == 0) {
+        TakeCacheStatus(t, text);
+    } else if (HeaderText::FindHeader(text, "Content-Range") == 0) {
+        if (!ContentRangeMatches(t, text)) return 0;
+    }
+    return n;
+}

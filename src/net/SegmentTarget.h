@@ -1,0 +1,27 @@
+// What a segment download writes into: one byte range of the shared package file. The download
+// worker fills this from its current task; the libcurl callbacks see nothing else of it.
+//
+// Threading: `downloadedPos` is also read by the progress thread, hence atomic; `segmentCdn` is
+// written only by the transfer's own thread. Every seek-and-write on `file` happens under
+// `fileMutex`, because all workers share one stream.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+namespace platform {
+class NamedMutex;
+}
+
+struct SegmentTarget {
+    std::int32_t taskId = 0;
+    std::int64_t endPos = 0;
+    std::atomic<std::int64_t>* downloadedPos = nullptr;
+    std::int64_t contentLength = 0;
+    const std::string* probeCdn = nullptr;
+    std::string* segmentCdn = nullptr;
+    std::fstream* file = nullptr;
+    platform::NamedMutex* fileMutex = nullptr;
+};

@@ -1,0 +1,24 @@
+// The switch files of the reporting service, looked up in the working folder it was created in:
+// "proxy.txt" (first word: the HTTP proxy to use) and "test" (report to the test collector).
+#pragma once
+
+#include <string>
+
+class ReportFolder {
+public:
+    // The process's current folder, ending with '/'.
+    static std::string Current();
+
+    explicit ReportFolder(std::string folder) : folder_(std::move(folder)) {}
+
+    // The first whitespace-delimited word of proxy.txt (at most 254 characters); empty when the
+    // file is missing or blank.
+    std::string Proxy() const;
+    // Whether a file named "test" can be opened.
+    bool UseTestCollector() const;
+
+    const std::string& Folder() const { return folder_; }
+
+private:
+    std::string folder_;
+};

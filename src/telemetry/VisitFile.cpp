@@ -1,0 +1,81 @@
+#include "telemetry/VisitFile.h"
+
+#include <json/json.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "sys/Log.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// False when the file is missing; an unreadable or malformed file reads as an empty object.
+bool Load(const std::string& path, Json::Value& document) {
+    std::error_code error;
+    if (!fs::exists(fs::path(path), error)) return false;
+    std::ifstream in(fs::path(path), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    Json::CharReaderBuilder builder;
+    std::string errors;
+    std::istringstream stream(text.str());
+    if (!Json::parseFromStream(builder, stream, &document, &errors) || !document.isObject())
+        document = Json::Value(Json::objectValue);
+    return true;
+}
+
+// Written beside the target and renamed over it, so a crash never leaves half a file.
+void Save(const std::string& path, const Json::Value& document) {
+    const fs::path target = fs::path(path);
+    fs::path temporary = target;
+    temporary += ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << document.toStyledString();
+        if (!out) {
+            CVD_LOG << " galog write fail " << path;
+            return;
+        }
+    }
+    std::error_code error;
+    fs::rename(temporary, target, error);
+    if (error) CVD_LOG << " galog write fail " << path;
+}
+
+bool IsDate(const Json::Value& document, const LocalDate& date) {
+    const auto member = [&](const char* name, int value) {
+        return document[name].isInt() && document[name].asInt() == value;
+    };
+    return member("year", date.year) && member("month", date.month) && member("day", date.day);
+}
+
+}  // namespace
+
+LocalDate TodayLocal() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return LocalDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+int VisitFile::UpdateIsNew(const LocalDate& today) const {
+    Json::Value document(Json::objectValue);
+    if (Load(path_, document) && IsDate(document, today)) return 0;
+    document["year"] = today.year;
+    document["month"] = today.month;
+    document["day"] = today.day;
+    Save(path_, document);
+    return 1;
+}
+
+void VisitFile::RecordVersion(const std::string& version) const {
+    Json::Value document(Json::objectValue);
+    Load(path_, document);
+    if (document.isMember("version") && document["version"] != Json::Value(version)) return;
+    document["version"] = version;
+    Save(path_, document);
+}

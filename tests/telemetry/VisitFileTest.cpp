@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+#include <json/json.h>
+
+#include "CollectorServer.h"
+#include "TempEnv.h"
+#include "telemetry/VisitFile.h"
+
+namespace {
+
+using cvdtest::ParseJson;
+using cvdtest::ReadFile;
+
+class VisitFileTest : public ::testing::Test {
+protected:
+    cvdtest::TempEnv env;
+    std::filesystem::path path = env.Root() / "galog.json";
+    VisitFile file{path.string()};
+    LocalDate today{2024, 3, 5};
+};
+
+TEST_F(VisitFileTest, FirstStartIsNewAndRecordsTheDate) {
+    EXPECT_EQ(file.UpdateIsNew(today), 1);
+    const Json::Value stored = ParseJson(ReadFile(path));
+    EXPECT_EQ(stored["year"], 2024);
+    EXPECT_EQ(stored["month"], 3);
+    EXPECT_EQ(stored["day"], 5);
+    EXPECT_EQ(file.UpdateIsNew(today), 0);
+}
+
+TEST_F(VisitFileTest, AnotherDayIsNewAndKeepsTheOtherMembers) {
+    env.WriteFile("galog.json", R"({"year":2024,"month":3,"day":4,"version":"1.0.0.1"})");
+    EXPECT_EQ(file.UpdateIsNew(today), 1);
+    const Json::Value stored = ParseJson(ReadFile(path));
+    EXPECT_EQ(stored["day"], 5);
+    EXPECT_EQ(stored["version"], "1.0.0.1");
+}
+
+TEST_F(VisitFileTest, AMalformedFileCountsAsNotToday) {
+    env.WriteFile("galog.json", "{broken");
+    EXPECT_EQ(file.UpdateIsNew(today), 1);
+    EXPECT_EQ(file.UpdateIsNew(today), 0);
+}
+
+TEST_F(VisitFileTest, VersionIsAddedWhenMissingAndNeverOverwritten) {
+    file.RecordVersion("1.0.0.7");
+    EXPECT_EQ(ParseJson(ReadFile(path))["version"], "1.0.0.7");
+
+    env.WriteFile("galog.json", R"({"year":2024,"month":3,"day":5})");
+    file.RecordVersion("1.0.0.7");
+    Json::Value stored = ParseJson(ReadFile(path));
+    EXPECT_EQ(stored["version"], "1.0.0.7");
+    EXPECT_EQ(stored["day"], 5);
+
+    file.RecordVersion("2.0.0.0");
+    EXPECT_EQ(ParseJson(ReadFile(path))["version"], "1.0.0.7");
+}
+
+}  // namespace
