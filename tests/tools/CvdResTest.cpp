@@ -73,6 +73,15 @@ TEST_F(CvdResTest, SkinCanComeFromAnotherInstaller) {
     EXPECT_EQ(Contents("a.zip"), Contents("b.zip"));
 }
 
+TEST_F(CvdResTest, IconIsEmbeddedBesideTheSkin) {
+    ExpectOk({"embed", Path("installer"), Path("skin1")});
+    ExpectOk({"icon", Path("installer"), CVD_ICON});
+    const Outcome list = CvdRes({"list", Path("installer")});
+    EXPECT_NE(list.output.find("ICON/143"), std::string::npos) << list.output;
+    EXPECT_NE(list.output.find("ZIPRES/138"), std::string::npos) << list.output;
+    EXPECT_EQ(cvdtest::RunCommand({Path("installer")}).status, 0) << "the installer no longer runs";
+}
+
 TEST_F(CvdResTest, PackedArchiveOpensWithTheToolkit) {
     ExpectOk({"pack", Path("skin1"), Path("skin1.zip")});
     const std::string zip = Contents("skin1.zip");
@@ -103,6 +112,7 @@ TEST_F(CvdResTest, BadInputFailsClearlyAndChangesNothing) {
         {{"embed", Path("installer"), Path("broken.zip")}, 1, "not a readable zip", ""},
         {{"embed", Path("installer"), Path("empty")}, 1, "no files", ""},
         {{"extract", Path("installer"), Path("o.zip")}, 1, "no skin package", "o.zip"},
+        {{"icon", Path("installer"), Path("notes.txt")}, 1, "not a PNG picture", ""},
         {{"list", Path("absent")}, 1, "not an existing file", ""},
         {{"list"}, 2, "usage", ""},
         {{"pack", Path("skin1")}, 2, "usage", ""},

@@ -1,5 +1,6 @@
-// cvd-res: puts a skin package into a built installer and takes it out again, so one binary
-// serves many products without recompiling.
+// cvd-res: puts a skin package (and the window icon) into a built installer and takes the skin
+// out again, so one binary serves many products without recompiling.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -70,6 +71,28 @@ int Embed(const Args& args) {
     return kOk;
 }
 
+bool IsPng(const toolkit::Bytes& data) {
+    static const std::uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return data.size() > sizeof kSignature &&
+           std::equal(std::begin(kSignature), std::end(kSignature), data.begin());
+}
+
+int Icon(const Args& args) {
+    const std::string& installer = args[0];
+    std::string error;
+    platform::ResourceMap resources;
+    if (!cvdtools::ReadInstallerResources(installer, resources, error)) return Fail(error);
+    auto icon = cvdtools::ReadFileBytes(args[1], error);
+    if (!icon) return Fail(error);
+    if (!IsPng(*icon)) return Fail(args[1] + ": not a PNG picture");
+    const std::size_t bytes = icon->size();
+    resources[std::string(platform::kIconResource)] = std::move(*icon);
+    if (!platform::WriteResources(platform::Utf8ToWide(installer), resources))
+        return Fail(installer + ": cannot write its resources");
+    std::printf("embedded the window icon into %s: %zu bytes\n", installer.c_str(), bytes);
+    return kOk;
+}
+
 int List(const Args& args) {
     const std::string& installer = args[0];
     std::string error;
@@ -106,6 +129,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"pack", "SKIN_DIR OUT.zip", 2, Pack},
     {"embed", "INSTALLER SKIN(.zip|dir|installer)", 2, Embed},
+    {"icon", "INSTALLER ICON.png", 2, Icon},
     {"list", "INSTALLER", 1, List},
     {"extract", "INSTALLER OUT.zip", 2, Extract},
 };
