@@ -1,0 +1,81 @@
+// Push buttons, options (one selected per group) and check boxes.
+#pragma once
+
+#include "toolkit/Label.h"
+
+namespace toolkit {
+
+class ButtonUI : public LabelUI {
+public:
+    ButtonUI();
+    std::string GetClass() const override { return "ButtonUI"; }
+    void* GetInterface(std::string_view name) override;
+    bool TakesCaptionClicks() const override { return true; }
+
+    bool IsHot() const { return hot_; }
+    bool IsPushed() const { return pushed_; }
+    Color GetHotBkColor() const { return hotBkColor_; }
+
+    Size EstimateSize(Size available) override;
+    bool SetAttribute(std::string_view name, std::string_view value) override;
+    void DoEvent(UiEvent& event) override;
+    bool Activate() override;
+    void PaintBkColor(Canvas& canvas) override;
+    void PaintStatusImage(Canvas& canvas) override;
+    void SetEnabled(bool enabled) override;
+
+protected:
+    Color StateTextColor() const override;
+
+    bool hot_ = false;
+    bool pushed_ = false;
+    Color hotBkColor_ = 0;
+    Color pushedBkColor_ = 0;
+    Color disabledBkColor_ = 0;
+    Color hotTextColor_ = 0;
+    Color pushedTextColor_ = 0;
+    std::string normalImage_;
+    std::string hotImage_;
+    std::string pushedImage_;
+    std::string disabledImage_;
+};
+
+class OptionUI : public ButtonUI {
+public:
+    ~OptionUI() override;
+    std::string GetClass() const override { return "OptionUI"; }
+    void* GetInterface(std::string_view name) override;
+
+    bool IsSelected() const { return selected_; }
+    // Selecting one option of a group deselects the others; "selectchanged" goes out for every
+    // change when `notify` is set.
+    virtual void Selected(bool selected, bool notify = true);
+    const std::string& GetGroup() const { return group_; }
+    void SetGroup(std::string group);
+    Color GetSelectedBkColor() const { return selectedBkColor_; }
+
+    void SetManager(UiManager* manager, Control* parent) override;
+    bool SetAttribute(std::string_view name, std::string_view value) override;
+    bool Activate() override;
+    void PaintBkColor(Canvas& canvas) override;
+    void PaintStatusImage(Canvas& canvas) override;
+
+protected:
+    Color StateTextColor() const override;
+
+    bool selected_ = false;
+    std::string group_;
+    Color selectedBkColor_ = 0;
+    Color selectedTextColor_ = 0;
+    std::string selectedImage_;
+};
+
+class CheckBoxUI : public OptionUI {
+public:
+    std::string GetClass() const override { return "CheckBoxUI"; }
+    void* GetInterface(std::string_view name) override;
+    bool IsChecked() const { return IsSelected(); }
+    void SetCheck(bool check, bool notify = true) { Selected(check, notify); }
+};
+
+}  // namespace toolkit

@@ -1,0 +1,40 @@
+// The GTK shell: start-up, the main loop and the few desktop services windows use. Everything
+// here runs on the UI thread (the thread that called InitShell).
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "toolkit/Geometry.h"
+
+namespace toolkit {
+
+inline constexpr const char* kToolkitName = "cvd-toolkit";
+
+// Connects to the display once; false when there is none.
+bool InitShell();
+bool ShellReady();
+// Runs the main loop until QuitMessageLoop; returns its code.
+int RunMessageLoop();
+void QuitMessageLoop(int code = 0);
+// Handles pending events without blocking (tests, busy loops).
+void PumpMessages();
+
+// Runs `task` on the UI thread and returns its result; a call from another thread waits until
+// the UI thread has run it (a worker showing a modal box uses this). Called on the UI thread it
+// runs at once.
+int InvokeOnUiThread(const std::function<int()>& task);
+
+Size ScreenSize();
+// Opens `url` with the desktop's handler; false when it could not be started.
+bool OpenUrl(const std::string& url);
+// The folder chooser; nothing when cancelled.
+std::optional<std::string> ChooseFolder(const std::string& title);
+// A modal error box with one OK button (on standard error when there is no display).
+void ShowErrorBox(const std::string& title, const std::string& text);
+// A window whose layout document cannot be built ends the process: the error box names the
+// document, then exit code 1.
+[[noreturn]] void FailLayoutDocument(const std::string& document);
+
+}  // namespace toolkit

@@ -1,0 +1,211 @@
+#include "toolkit/Combo.h"
+
+#include <algorithm>
+
+#include "toolkit/UiManager.h"
+
+namespace toolkit {
+namespace {
+constexpr int kDefaultItemHeight = 22;
+}
+
+ListLabelElementUI::ListLabelElementUI() { fixedHeight_ = 0; }
+
+void* ListLabelElementUI::GetInterface(std::string_view name) {
+    return name == "ListLabelElement" ? this : LabelUI::GetInterface(name);
+}
+
+bool ListLabelElementUI::SetAttribute(std::string_view name, std::string_view value) {
+    if (name == "selected") {
+        selected_ = ParseBool(value);
+        return true;
+    }
+    return LabelUI::SetAttribute(name, value);
+}
+
+ComboUI::ComboUI() { inset_ = {}; }
+
+void* ComboUI::GetInterface(std::string_view name) {
+    return name == "Combo" ? this : ContainerUI::GetInterface(name);
+}
+
+ListLabelElementUI* ComboUI::GetListItem(int index) const {
+    Control* item = GetItemAt(index);
+    return item ? static_cast<ListLabelElementUI*>(item->GetInterface("ListLabelElement"))
+                : nullptr;
+}
+
+bool ComboUI::SelectItem(int index, bool notify) {
+    if (index < -1 || index >= GetCount()) return false;
+    if (index == curSel_) return true;
+    if (auto* old = GetListItem(curSel_)) old->SetSelectedFlag(false);
+    curSel_ = index;
+    if (auto* now = GetListItem(curSel_)) now->SetSelectedFlag(true);
+    Invalidate();
+    if (notify && manager_) manager_->SendNotify(this, "itemselect", curSel_);
+    return true;
+}
+
+void ComboUI::ActivateItem(int index) {
+    if (!SelectItem(index, true) || index < 0) return;
+    if (manager_) manager_->SendNotify(this, "itemactivate", index);
+}
+
+std::string ComboUI::GetText() const {
+    const auto* item = GetListItem(curSel_);
+    return item ? item->GetText() : std::string();
+}
+
+int ComboUI::ItemHeight(int index) const {
+    const Control* item = GetItemAt(index);
+    return item && item->GetFixedHeight() > 0 ? item->GetFixedHeight() : kDefaultItemHeight;
+}
+
+int ComboUI::DropListHeight() const {
+    int h = 0;
+    for (int i = 0; i < GetCount(); ++i)
+        if (GetItemAt(i)->IsVisible()) h += ItemHeight(i);
+    return h;
+}
+
+int ComboUI::DropListItemAt(int y, int scrollY) const {
+    int top = -scrollY;
+    for (int i = 0; i < GetCount(); ++i) {
+        if (!GetItemAt(i)->IsVisible()) continue;
+        const int h = ItemHeight(i);
+        if (y >= top && y < top + h) return i;
+        top += h;
+    }
+    return -1;
+}
+
+void ComboUI::PaintDropList(Canvas& canvas, const Rect& area, int scrollY, int hot) const {
+    canvas.FillRect(area, 0xFFFFFFFF);
+    if (!manager_) return;
+    int top = area.top - scrollY;
+    for (int i = 0; i < GetCount(); ++i) {
+        const auto* item = GetListItem(i);
+        if (!item || !item->IsVisible()) continue;
+        const Rect row{area.left, top, area.right, top + ItemHeight(i)};
+        top = row.bottom;
+        if (!row.Intersects(area)) continue;
+        Color bk = 0, fg = itemTextColor_ ? itemTextColor_ : 0xFF000000;
+        if (!item->IsEnabled()) {
+            bk = itemDisabledBkColor_;
+            if (itemDisabledTextColor_) fg = itemDisabledTextColor_;
+        } else if (i == hot) {
+            bk = itemHotBkColor_;
+            if (itemHotTextColor_) fg = itemHotTextColor_;
+        } else if (i == curSel_) {
+            bk = itemSelectedBkColor_;
+            if (itemSelectedTextColor_) fg = itemSelectedTextColor_;
+        }
+        if (bk) canvas.FillRect(row, bk);
+        TextStyle style;
+        style.font = itemFont_;
+        style.color = fg;
+        style.endEllipsis = true;
+        canvas.DrawText(PlainRichText(item->GetText()), row.Deflate({6, 0, 6, 0}), style,
+                        *manager_);
+    }
+    canvas.StrokeRect(area, {1, 1, 1, 1}, 0xFFC9C9C9);
+}
+
+void ComboUI::SetPos(const Rect& rect) {
+    // Items live in the drop list, not inside the box.
+    Control::SetPos(rect);
+}
+
+Control* ComboUI::FindControlAt(Point pt) {
+    if (!visible_ || !mouseEnabled_ || !pos_.Contains(pt)) return nullptr;
+    return this;
+}
+
+bool ComboUI::SetAttribute(std::string_view name, std::string_view value) {
+    if (name == "dropboxsize")
+        dropBoxSize_ = ParseSize(value);
+    else if (name == "textpadding")
+        textPadding_ = ParseRect(value);
+    else if (name == "textcolor")
+        textColor_ = ParseColor(value);
+    else if (name == "itemfont")
+        itemFont_ = ParseInt(value);
+    else if (name == "itemtextcolor")
+        itemTextColor_ = ParseColor(value);
+    else if (name == "itemselectedtextcolor")
+        itemSelectedTextColor_ = ParseColor(value);
+    else if (name == "itemselectedbkcolor")
+        itemSelectedBkColor_ = ParseColor(value);
+    else if (name == "itemhottextcolor")
+        itemHotTextColor_ = ParseColor(value);
+    else if (name == "itemhotbkcolor")
+        itemHotBkColor_ = ParseColor(value);
+    else if (name == "itemdisabledtextcolor")
+        itemDisabledTextColor_ = ParseColor(value);
+    else if (name == "itemdisabledbkcolor")
+        itemDisabledBkColor_ = ParseColor(value);
+    else if (name == "normalimage")
+        normalImage_ = value;
+    else if (name == "hotimage")
+        hotImage_ = value;
+    else if (name == "pushedimage")
+        pushedImage_ = value;
+    else if (name == "scrollselect") {
+    } else
+        return ContainerUI::SetAttribute(name, value);
+    return true;
+}
+
+void ComboUI::DoPaint(Canvas& canvas, const Rect& clip) {
+    if (!pos_.Intersects(clip)) return;
+    PaintBkColor(canvas);
+    PaintBkImage(canvas);
+    bool drawn = false;
+    if (pushed_ && !pushedImage_.empty()) drawn = DrawImage(canvas, pushedImage_);
+    if (!drawn && hot_ && !hotImage_.empty()) drawn = DrawImage(canvas, hotImage_);
+    if (!drawn && !normalImage_.empty()) DrawImage(canvas, normalImage_);
+    if (manager_ && curSel_ >= 0) {
+        TextStyle style;
+        style.font = font_;
+        style.color = textColor_ ? textColor_ : 0xFF000000;
+        style.endEllipsis = true;
+        canvas.DrawText(PlainRichText(GetText()), pos_.Deflate(textPadding_), style, *manager_);
+    }
+    PaintBorder(canvas);
+}
+
+void ComboUI::DoEvent(UiEvent& event) {
+    switch (event.type) {
+        case EventType::MouseEnter:
+            hot_ = true;
+            Invalidate();
+            return;
+        case EventType::MouseLeave:
+            hot_ = false;
+            Invalidate();
+            return;
+        case EventType::ButtonDown:
+            if (enabled_) {
+                pushed_ = true;
+                Invalidate();
+            }
+            return;
+        case EventType::ButtonUp: {
+            const bool wasPushed = pushed_;
+            pushed_ = false;
+            Invalidate();
+            if (wasPushed && enabled_ && pos_.Contains(event.pt)) Activate();
+            return;
+        }
+        default:
+            ContainerUI::DoEvent(event);
+    }
+}
+
+bool ComboUI::Activate() {
+    if (!Control::Activate()) return false;
+    if (manager_ && manager_->Host()) manager_->Host()->ShowDropList(*this);
+    return true;
+}
+
+}  // namespace toolkit

@@ -1,0 +1,77 @@
+#include "toolkit/Progress.h"
+
+#include "toolkit/UiManager.h"
+
+namespace toolkit {
+
+void* ProgressUI::GetInterface(std::string_view name) {
+    return name == "Progress" ? this : LabelUI::GetInterface(name);
+}
+
+void ProgressUI::SetMinValue(int value) {
+    min_ = value;
+    Invalidate();
+}
+
+void ProgressUI::SetMaxValue(int value) {
+    max_ = value;
+    Invalidate();
+}
+
+void ProgressUI::SetValue(int value) {
+    if (value == value_) return;
+    value_ = value;
+    Invalidate();
+}
+
+bool ProgressUI::SetAttribute(std::string_view name, std::string_view value) {
+    if (name == "hor")
+        horizontal_ = ParseBool(value);
+    else if (name == "min")
+        min_ = ParseInt(value);
+    else if (name == "max")
+        max_ = ParseInt(value);
+    else if (name == "value")
+        value_ = ParseInt(value);
+    else if (name == "forecolor")
+        foreColor_ = ParseColor(value);
+    else if (name == "foreimage")
+        foreImage_ = value;
+    else
+        return LabelUI::SetAttribute(name, value);
+    Invalidate();
+    return true;
+}
+
+Rect ProgressUI::FilledRect() const {
+    if (max_ <= min_) return {};
+    const int value = value_ < min_ ? min_ : (value_ > max_ ? max_ : value_);
+    if (horizontal_) {
+        const int w =
+            static_cast<int>(static_cast<double>(value - min_) * pos_.Width() / (max_ - min_));
+        return {0, 0, w, pos_.Height()};
+    }
+    const int top =
+        static_cast<int>(static_cast<double>(pos_.Height()) * (max_ - value) / (max_ - min_));
+    return {0, top, pos_.Width(), pos_.Height()};
+}
+
+void ProgressUI::PaintStatusImage(Canvas& canvas) {
+    const Rect filled = FilledRect();
+    if (filled.IsEmpty()) return;
+    const Rect abs = filled.Offset(pos_.left, pos_.top);
+    if (foreColor_ != 0) {
+        if (colorRound_.IsZero())
+            canvas.FillRect(abs, foreColor_);
+        else
+            canvas.FillRoundRect(abs, colorRound_, foreColor_);
+    }
+    if (!foreImage_.empty()) {
+        const std::string dest = "dest='" + std::to_string(filled.left) + "," +
+                                 std::to_string(filled.top) + "," + std::to_string(filled.right) +
+                                 "," + std::to_string(filled.bottom) + "'";
+        DrawImage(canvas, foreImage_, dest);
+    }
+}
+
+}  // namespace toolkit

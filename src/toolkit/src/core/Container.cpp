@@ -1,0 +1,367 @@
+#include "toolkit/Container.h"
+
+#include <algorithm>
+
+#include "toolkit/UiManager.h"
+
+namespace toolkit {
+namespace {
+constexpr int kScrollBarWidth = 9;
+constexpr int kWheelStep = 30;
+}  // namespace
+
+void* ContainerUI::GetInterface(std::string_view name) {
+    return name == "Container" ? this : Control::GetInterface(name);
+}
+
+Control* ContainerUI::GetItemAt(int index) const {
+    if (index < 0 || index >= GetCount()) return nullptr;
+    return items_[static_cast<std::size_t>(index)].get();
+}
+
+int ContainerUI::GetItemIndex(const Control* control) const {
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (items_[i].get() == control) return static_cast<int>(i);
+    return -1;
+}
+
+bool ContainerUI::Add(std::unique_ptr<Control> control) {
+    return AddAt(std::move(control), GetCount());
+}
+
+bool ContainerUI::AddAt(std::unique_ptr<Control> control, int index) {
+    if (!control || index < 0 || index > GetCount()) return false;
+    control->SetManager(manager_, this);
+    items_.insert(items_.begin() + index, std::move(control));
+    NeedUpdate();
+    return true;
+}
+
+bool ContainerUI::Remove(Control* control) { return RemoveAt(GetItemIndex(control)); }
+
+bool ContainerUI::RemoveAt(int index) {
+    if (index < 0 || index >= GetCount()) return false;
+    items_.erase(items_.begin() + index);
+    NeedUpdate();
+    return true;
+}
+
+void ContainerUI::RemoveAll() {
+    items_.clear();
+    NeedUpdate();
+}
+
+std::unique_ptr<Control> ContainerUI::Take(Control* control) {
+    const int index = GetItemIndex(control);
+    if (index < 0) return nullptr;
+    std::unique_ptr<Control> taken = std::move(items_[static_cast<std::size_t>(index)]);
+    items_.erase(items_.begin() + index);
+    if (manager_) manager_->ForgetControl(taken.get());
+    NeedUpdate();
+    return taken;
+}
+
+void ContainerUI::SetInset(const Rect& inset) {
+    inset_ = inset;
+    NeedUpdate();
+}
+
+void ContainerUI::SetManager(UiManager* manager, Control* parent) {
+    Control::SetManager(manager, parent);
+    for (auto& item : items_) item->SetManager(manager, this);
+}
+
+Control* ContainerUI::FindSubControl(std::string_view name) {
+    if (name_ == name) return this;
+    for (auto& item : items_)
+        if (Control* found = item->FindSubControl(name)) return found;
+    return nullptr;
+}
+
+Control* ContainerUI::FindControlAt(Point pt) {
+    if (!visible_ || !pos_.Contains(pt)) return nullptr;
+    for (auto it = items_.rbegin(); it != items_.rend(); ++it) {
+        if (!(*it)->IsFloat()) continue;
+        if (Control* hit = (*it)->FindControlAt(pt)) return hit;
+    }
+    const Rect content = ContentRect();
+    if (content.Contains(pt)) {
+        for (auto it = items_.rbegin(); it != items_.rend(); ++it) {
+            if ((*it)->IsFloat()) continue;
+            if (Control* hit = (*it)->FindControlAt(pt)) return hit;
+        }
+    }
+    return mouseEnabled_ ? this : nullptr;
+}
+
+Rect ContainerUI::ContentRect() const {
+    Rect r = pos_.Deflate(inset_);
+    if (vScroll_ && scrollRange_ > 0) r.right -= kScrollBarWidth;
+    return r;
+}
+
+void ContainerUI::SetPos(const Rect& rect) {
+    Control::SetPos(rect);
+    const Rect content = ContentRect();
+    for (auto& item : items_) {
+        if (!item->IsVisible()) continue;
+        if (item->IsFloat()) {
+            SetFloatPos(*item);
+            continue;
+        }
+        const Rect& p = item->GetPadding();
+        const Size sz = item->EstimateSize({content.Width(), content.Height()});
+        const int w = sz.cx > 0 ? sz.cx : content.Width() - p.left - p.right;
+        const int h = sz.cy > 0 ? sz.cy : content.Height() - p.top - p.bottom;
+        const int x = content.left + p.left, y = content.top + p.top;
+        item->SetPos({x, y, x + w, y + h});
+    }
+}
+
+void ContainerUI::SetFloatPos(Control& child) const {
+    const Rect& fp = child.GetFloatPos();
+    const Rect& pad = child.GetPadding();
+    const FloatAlign align = child.GetFloatAlign();
+    const int w = child.GetFixedWidth() > 0 ? child.GetFixedWidth() : pos_.Width();
+    const int h = child.GetFixedHeight() > 0 ? child.GetFixedHeight() : pos_.Height();
+    int x = pos_.left + fp.left;
+    int y = pos_.top + fp.top;
+    if (align.right)
+        x = pos_.right - pad.right - w;
+    else if (align.left)
+        x = pos_.left + pad.left;
+    if (align.bottom)
+        y = pos_.bottom - pad.bottom - h;
+    else if (align.top)
+        y = pos_.top + pad.top;
+    child.SetPos({x, y, x + w, y + h});
+}
+
+void ContainerUI::Move(int dx, int dy) {
+    Control::Move(dx, dy);
+    for (auto& item : items_) item->Move(dx, dy);
+}
+
+bool ContainerUI::SetAttribute(std::string_view name, std::string_view value) {
+    if (name == "inset")
+        inset_ = ParseRect(value);
+    else if (name == "childalign")
+        childAlign_ = ParseHAlign(value);
+    else if (name == "childvalign")
+        childVAlign_ = ParseVAlign(value);
+    else if (name == "vscrollbar")
+        vScroll_ = ParseBool(value);
+    else
+        return Control::SetAttribute(name, value);
+    return true;
+}
+
+void ContainerUI::DoPaint(Canvas& canvas, const Rect& clip) {
+    const Rect area = pos_.Intersect(clip);
+    if (area.IsEmpty()) return;
+    Control::DoPaint(canvas, clip);
+    canvas.PushClip(area);
+    const Rect content = ContentRect().Intersect(area);
+    for (auto& item : items_) {
+        if (!item->IsVisible() || item->IsFloat()) continue;
+        if (!content.IsEmpty() && item->GetPos().Intersects(content)) {
+            canvas.PushClip(content);
+            item->DoPaint(canvas, content);
+            canvas.PopClip();
+        }
+    }
+    for (auto& item : items_) {
+        if (item->IsVisible() && item->IsFloat() && item->GetPos().Intersects(area))
+            item->DoPaint(canvas, area);
+    }
+    PaintScrollBar(canvas);
+    canvas.PopClip();
+}
+
+void ContainerUI::PaintScrollBar(Canvas& canvas) {
+    if (!vScroll_ || scrollRange_ <= 0) return;
+    const Rect inner = pos_.Deflate(inset_);
+    const Rect rail{inner.right - kScrollBarWidth, inner.top, inner.right, inner.bottom};
+    canvas.FillRoundRect(rail, {4, 4}, 0xFFEDEDED);
+    const int view = rail.Height();
+    const int total = view + scrollRange_;
+    const int thumbH = std::max(20, view * view / std::max(1, total));
+    const int thumbTop = rail.top + (view - thumbH) * scrollY_ / std::max(1, scrollRange_);
+    canvas.FillRoundRect({rail.left + 1, thumbTop, rail.right - 1, thumbTop + thumbH}, {3, 3},
+                         0xFFC1C1C1);
+}
+
+void ContainerUI::SetScrollPos(int y) {
+    y = std::clamp(y, 0, std::max(0, scrollRange_));
+    if (y == scrollY_) return;
+    scrollY_ = y;
+    NeedUpdate();
+}
+
+void ContainerUI::SetContentOffsetX(int x) {
+    if (x == contentOffsetX_) return;
+    contentOffsetX_ = x;
+    NeedUpdate();
+}
+
+void ContainerUI::DoEvent(UiEvent& event) {
+    if (event.type == EventType::ScrollWheel && vScroll_ && scrollRange_ > 0) {
+        SetScrollPos(scrollY_ + (event.wheelDelta > 0 ? -kWheelStep : kWheelStep));
+        return;
+    }
+    Control::DoEvent(event);
+}
+
+// ---- VerticalLayout ----
+
+void* VerticalLayoutUI::GetInterface(std::string_view name) {
+    return name == "VerticalLayout" ? this : ContainerUI::GetInterface(name);
+}
+
+void VerticalLayoutUI::SetPos(const Rect& rect) {
+    Control::SetPos(rect);
+    Rect content = pos_.Deflate(inset_);
+    if (vScroll_ && scrollRange_ > 0) content.right -= kScrollBarWidth;
+    const Size available{content.Width(), content.Height()};
+
+    int fixedTotal = 0, stretchCount = 0;
+    for (auto& item : items_) {
+        if (!item->IsVisible() || item->IsFloat()) continue;
+        const Size sz = item->EstimateSize(available);
+        if (sz.cy == 0)
+            ++stretchCount;
+        else
+            fixedTotal += std::clamp(sz.cy, item->GetMinHeight(), item->GetMaxHeight());
+        fixedTotal += item->GetPadding().top + item->GetPadding().bottom;
+    }
+    const int spare = std::max(0, available.cy - fixedTotal);
+    const int stretch = stretchCount ? spare / stretchCount : 0;
+    int y = content.top - scrollY_;
+    if (stretchCount == 0) {
+        if (childVAlign_ == VAlign::Center)
+            y += spare / 2;
+        else if (childVAlign_ == VAlign::Bottom)
+            y += spare;
+    }
+    int stretchSeen = 0;
+    for (auto& item : items_) {
+        if (!item->IsVisible()) continue;
+        if (item->IsFloat()) {
+            SetFloatPos(*item);
+            continue;
+        }
+        const Rect& p = item->GetPadding();
+        Size sz = item->EstimateSize(available);
+        if (sz.cy == 0) {
+            // The last stretching child takes the rounding remainder so the column is filled.
+            sz.cy = ++stretchSeen == stretchCount ? spare - stretch * (stretchCount - 1) : stretch;
+        }
+        sz.cy = std::clamp(sz.cy, item->GetMinHeight(), item->GetMaxHeight());
+        const int room = available.cx - p.left - p.right;
+        int w = sz.cx == 0 ? room : sz.cx;
+        w = std::clamp(w, item->GetMinWidth(), item->GetMaxWidth());
+        int x = content.left + p.left;
+        if (childAlign_ == HAlign::Center)
+            x += (room - w) / 2;
+        else if (childAlign_ == HAlign::Right)
+            x += room - w;
+        item->SetPos({x, y + p.top, x + w, y + p.top + sz.cy});
+        y += p.top + sz.cy + p.bottom;
+    }
+    const int range = std::max(0, y + scrollY_ - content.bottom);
+    if (vScroll_ && range != scrollRange_) {
+        const bool barChanged = (range > 0) != (scrollRange_ > 0);
+        scrollRange_ = range;
+        scrollY_ = std::min(scrollY_, scrollRange_);
+        if (barChanged) SetPos(rect);  // the bar changes the width left for the children
+    }
+}
+
+// ---- HorizontalLayout ----
+
+void* HorizontalLayoutUI::GetInterface(std::string_view name) {
+    return name == "HorizontalLayout" ? this : ContainerUI::GetInterface(name);
+}
+
+void HorizontalLayoutUI::SetPos(const Rect& rect) {
+    Control::SetPos(rect);
+    const Rect content = pos_.Deflate(inset_);
+    const Size available{content.Width(), content.Height()};
+
+    int fixedTotal = 0, stretchCount = 0;
+    for (auto& item : items_) {
+        if (!item->IsVisible() || item->IsFloat()) continue;
+        const Size sz = item->EstimateSize(available);
+        if (sz.cx == 0)
+            ++stretchCount;
+        else
+            fixedTotal += std::clamp(sz.cx, item->GetMinWidth(), item->GetMaxWidth());
+        fixedTotal += item->GetPadding().left + item->GetPadding().right;
+    }
+    const int spare = std::max(0, available.cx - fixedTotal);
+    const int stretch = stretchCount ? spare / stretchCount : 0;
+    int x = content.left - contentOffsetX_;
+    if (stretchCount == 0) {
+        if (childAlign_ == HAlign::Center)
+            x += spare / 2;
+        else if (childAlign_ == HAlign::Right)
+            x += spare;
+    }
+    int stretchSeen = 0;
+    for (auto& item : items_) {
+        if (!item->IsVisible()) continue;
+        if (item->IsFloat()) {
+            SetFloatPos(*item);
+            continue;
+        }
+        const Rect& p = item->GetPadding();
+        Size sz = item->EstimateSize(available);
+        if (sz.cx == 0)
+            sz.cx = ++stretchSeen == stretchCount ? spare - stretch * (stretchCount - 1) : stretch;
+        sz.cx = std::clamp(sz.cx, item->GetMinWidth(), item->GetMaxWidth());
+        const int room = available.cy - p.top - p.bottom;
+        int h = sz.cy == 0 ? room : sz.cy;
+        h = std::clamp(h, item->GetMinHeight(), item->GetMaxHeight());
+        int y = content.top + p.top;
+        if (childVAlign_ == VAlign::Center)
+            y += (room - h) / 2;
+        else if (childVAlign_ == VAlign::Bottom)
+            y += room - h;
+        item->SetPos({x + p.left, y, x + p.left + sz.cx, y + h});
+        x += p.left + sz.cx + p.right;
+    }
+}
+
+// ---- TabLayout ----
+
+void* TabLayoutUI::GetInterface(std::string_view name) {
+    return name == "TabLayout" ? this : ContainerUI::GetInterface(name);
+}
+
+bool TabLayoutUI::SelectItem(int index) {
+    if (index < 0 || index >= GetCount()) return false;
+    curSel_ = index;
+    for (int i = 0; i < GetCount(); ++i) GetItemAt(i)->SetVisible(i == index);
+    NeedUpdate();
+    return true;
+}
+
+bool TabLayoutUI::SetAttribute(std::string_view name, std::string_view value) {
+    if (name == "selectedid") {
+        curSel_ = ParseInt(value);
+        return true;
+    }
+    return ContainerUI::SetAttribute(name, value);
+}
+
+void TabLayoutUI::SetPos(const Rect& rect) {
+    // Pages added after `selectedid` was read are shown or hidden here, once they all exist.
+    for (int i = 0; i < GetCount(); ++i) {
+        Control* page = GetItemAt(i);
+        const bool shown = i == curSel_;
+        if (page->IsVisible() != shown) page->Control::SetVisible(shown);
+    }
+    ContainerUI::SetPos(rect);
+}
+
+}  // namespace toolkit

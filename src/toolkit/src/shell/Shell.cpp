@@ -1,0 +1,143 @@
+#include "toolkit/Shell.h"
+
+#include <gtk/gtk.h>
+
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+namespace toolkit {
+namespace {
+
+struct LoopState {
+    GMainLoop* loop = nullptr;
+    int code = 0;
+};
+
+LoopState& MainLoop() {
+    static LoopState state;
+    return state;
+}
+
+bool g_ready = false;
+std::thread::id g_uiThread;
+
+struct Invocation {
+    const std::function<int()>* task;
+    int result = 0;
+    bool done = false;
+    std::mutex mutex;
+    std::condition_variable cv;
+};
+
+}  // namespace
+
+bool InitShell() {
+    if (!g_ready) {
+        g_ready = gtk_init_check(nullptr, nullptr);
+        if (g_ready) g_uiThread = std::this_thread::get_id();
+    }
+    return g_ready;
+}
+
+bool ShellReady() { return g_ready; }
+
+int RunMessageLoop() {
+    if (!InitShell()) return -1;
+    LoopState& state = MainLoop();
+    state.loop = g_main_loop_new(nullptr, FALSE);
+    g_main_loop_run(state.loop);
+    g_main_loop_unref(state.loop);
+    state.loop = nullptr;
+    return state.code;
+}
+
+void QuitMessageLoop(int code) {
+    LoopState& state = MainLoop();
+    state.code = code;
+    if (state.loop) g_main_loop_quit(state.loop);
+}
+
+void PumpMessages() {
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+}
+
+int InvokeOnUiThread(const std::function<int()>& task) {
+    if (!g_ready || std::this_thread::get_id() == g_uiThread) return task();
+    Invocation call;
+    call.task = &task;
+    // Not g_main_context_invoke: it runs the task right here when the UI thread is not iterating.
+    g_idle_add_full(
+        G_PRIORITY_DEFAULT,
+        +[](gpointer data) -> gboolean {
+            auto* c = static_cast<Invocation*>(data);
+            const int result = (*c->task)();
+            std::lock_guard lock(c->mutex);
+            c->result = result;
+            c->done = true;
+            c->cv.notify_all();
+            return G_SOURCE_REMOVE;
+        },
+        &call, nullptr);
+    std::unique_lock lock(call.mutex);
+    call.cv.wait(lock, [&] { return call.done; });
+    return call.result;
+}
+
+Size ScreenSize() {
+    if (!InitShell()) return {};
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = display ? gdk_display_get_primary_monitor(display) : nullptr;
+    if (!monitor && display) monitor = gdk_display_get_monitor(display, 0);
+    if (!monitor) return {};
+    GdkRectangle area;
+    gdk_monitor_get_geometry(monitor, &area);
+    return {area.width, area.height};
+}
+
+bool OpenUrl(const std::string& url) {
+    if (url.empty()) return false;
+    GError* error = nullptr;
+    const bool ok = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &error);
+    if (error) g_error_free(error);
+    return ok;
+}
+
+std::optional<std::string> ChooseFolder(const std::string& title) {
+    if (!InitShell()) return std::nullopt;
+    GtkWidget* dialog = gtk_file_chooser_dialog_new(
+        title.c_str(), nullptr, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Cancel",
+        GTK_RESPONSE_CANCEL, "_Select", GTK_RESPONSE_ACCEPT, nullptr);
+    gtk_file_chooser_set_create_folders(GTK_FILE_CHOOSER(dialog), TRUE);
+    std::optional<std::string> chosen;
+    if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+        if (char* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog))) {
+            chosen = name;
+            g_free(name);
+        }
+    }
+    gtk_widget_destroy(dialog);
+    return chosen;
+}
+
+void ShowErrorBox(const std::string& title, const std::string& text) {
+    if (!InitShell()) {
+        std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+        return;
+    }
+    GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
+                                            GTK_BUTTONS_OK, "%s", text.c_str());
+    gtk_window_set_title(GTK_WINDOW(box), title.c_str());
+    gtk_dialog_run(GTK_DIALOG(box));
+    gtk_widget_destroy(box);
+}
+
+void FailLayoutDocument(const std::string& document) {
+    ShowErrorBox(kToolkitName, "加载资源文件失败：" + document);
+    std::exit(1);
+}
+
+}  // namespace toolkit

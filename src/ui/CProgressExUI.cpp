@@ -1,0 +1,106 @@
+#include "ui/CProgressExUI.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "toolkit/UiManager.h"
+
+namespace {
+
+// a * b / c rounded half away from zero.
+int MulDiv(int a, int b, int c) {
+    if (c == 0) return -1;
+    const long long product = static_cast<long long>(a) * b;
+    const long long half = std::llabs(static_cast<long long>(c)) / 2;
+    const long long q = ((product < 0) != (c < 0)) ? (product - half) / c : (product + half) / c;
+    return static_cast<int>(q);
+}
+
+std::string RectText(int l, int t, int r, int b) {
+    return std::to_string(l) + "," + std::to_string(t) + "," + std::to_string(r) + "," +
+           std::to_string(b);
+}
+
+}  // namespace
+
+CProgressExUI::~CProgressExUI() { StopMoving(); }
+
+void* CProgressExUI::GetInterface(std::string_view name) {
+    return name == "ProgressEx" ? this : ProgressUI::GetInterface(name);
+}
+
+bool CProgressExUI::SetAttribute(std::string_view name, std::string_view value) {
+    if (name != "moveforeimage") return ProgressUI::SetAttribute(name, value);
+    if (value != moveImagePath_) {
+        moveImagePath_ = std::string(value);
+        moveImage_.reset();
+        Invalidate();
+    }
+    return true;
+}
+
+void CProgressExUI::StopMoving() {
+    if (manager_) manager_->KillTimer(this, kMoveTimerId);
+    moveImage_.reset();
+}
+
+void CProgressExUI::PaintStatusImage(toolkit::Canvas& canvas) {
+    ProgressUI::PaintStatusImage(canvas);
+    if (value_ == min_ || moveImagePath_.empty() || !manager_) return;
+    if (!moveImage_) {
+        moveImage_ = manager_->GetImage(toolkit::ParseImageDescriptor(moveImagePath_).file);
+        if (!moveImage_) return;
+        manager_->SetTimer(this, kMoveTimerId, kMoveIntervalMs);
+    }
+    if (value_ == max_) {
+        moveRect_ = {};
+        StopMoving();
+        return;
+    }
+    const double range = max_ - min_;
+    const int w = pos_.Width(), h = pos_.Height();
+    toolkit::Rect filled =
+        horizontal_ ? toolkit::Rect{0, 0, static_cast<int>((value_ - min_) * w / range), h}
+                    : toolkit::Rect{0, static_cast<int>(h * (max_ - value_) / range), w, h};
+    const int scale = manager_->ScalePercent();
+    filled = {MulDiv(filled.left, 100, scale), MulDiv(filled.top, 100, scale),
+              MulDiv(filled.right, 100, scale), MulDiv(filled.bottom, 100, scale)};
+
+    const int imageW = moveImage_->Width(), imageH = moveImage_->Height();
+    if (moveRect_.Width() <= 0) {
+        moveRect_.left = filled.left;
+        moveRect_.top = filled.top;
+    }
+    moveRect_.right = std::min(filled.right, moveRect_.left + imageW);
+    moveRect_.bottom = std::min(filled.bottom, moveRect_.top + imageH);
+    const bool wideEnough = !horizontal_ || moveRect_.Width() * 2 >= imageW;
+    if (wideEnough && moveRect_.Height() * 2 >= imageH) {
+        const std::string modify =
+            "dest='" + RectText(moveRect_.left, moveRect_.top, moveRect_.right, moveRect_.bottom) +
+            "' source='" +
+            RectText(0, 0, std::min(imageW, moveRect_.Width()),
+                     std::min(imageH, moveRect_.Height())) +
+            "'";
+        DrawImage(canvas, moveImagePath_, modify);
+    } else {
+        // Less than half the highlight still fits: start again from the beginning.
+        moveRect_.left = filled.left;
+        moveRect_.top = filled.top;
+    }
+}
+
+void CProgressExUI::Step() {
+    if (max_ - min_ <= 0) return;
+    const int step = std::max(1, value_ * 20 / (max_ - min_));
+    if (horizontal_)
+        moveRect_.left += step;
+    else
+        moveRect_.top += step;
+    Invalidate();
+}
+
+void CProgressExUI::DoEvent(toolkit::UiEvent& event) {
+    if (event.type == toolkit::EventType::Timer && event.timerId == kMoveTimerId) return Step();
+    ProgressUI::DoEvent(event);
+}
