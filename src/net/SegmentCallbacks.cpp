@@ -31,17 +31,20 @@ std::size_t WriteAt(std::fstream& file, std::int64_t offset, const char* data, s
 
 class FileLock {
 public:
-    explicit FileLock(platform::NamedMutex* mutex) : mutex_(mutex) {
-        if (mutex_) mutex_->Lock(0xFFFFFFFFu);
+    explicit FileLock(const SegmentTarget& t) : process_(t.processLock), named_(t.fileMutex) {
+        if (process_) process_->lock();
+        if (named_) named_->Lock(0xFFFFFFFFu);
     }
     ~FileLock() {
-        if (mutex_) mutex_->Unlock();
+        if (named_) named_->Unlock();
+        if (process_) process_->unlock();
     }
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
 private:
-    platform::NamedMutex* mutex_;
+    std::mutex* process_;
+    platform::NamedMutex* named_;
 };
 
 void AppendCdnPart(SegmentTarget& t, const std::string& part, bool partFirst) {
@@ -91,7 +94,7 @@ std::size_t CLibcurlTool::downloadFunc(char* data, std::size_t size, std::size_t
     const std::size_t n = size * count;
     std::size_t written = 0;
     {
-        FileLock lock(t.fileMutex);
+        FileLock lock(t);
         const std::int64_t pos = t.downloadedPos->load();
         const std::int64_t next = pos + static_cast<std::int64_t>(n);
         if (next <= t.endPos) {

@@ -3,12 +3,15 @@
 //
 // Threading: `downloadedPos` is also read by the progress thread, hence atomic; `segmentCdn` is
 // written only by the transfer's own thread. Every seek-and-write on `file` happens under
-// `fileMutex`, because all workers share one stream.
+// `fileMutex`, because all workers share one stream; the workers of one process first take
+// `processLock` (when given), so they queue on a plain mutex instead of all contending for the
+// named one.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <fstream>
+#include <mutex>
 #include <string>
 
 namespace platform {
@@ -24,4 +27,5 @@ struct SegmentTarget {
     std::string* segmentCdn = nullptr;
     std::fstream* file = nullptr;
     platform::NamedMutex* fileMutex = nullptr;
+    std::mutex* processLock = nullptr;
 };

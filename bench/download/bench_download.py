@@ -1,0 +1,132 @@
+#!/usr/bin/env python3
+"""Download benchmark: cvd-fetch against aria2c and curl on the same 1 GiB file from the same
+nginx test stand (HTTPS on loopback), in one run, (a) unthrottled and (b) with a per-connection
+limit of 20 MB/s. aria2c uses the same connection count as cvd-fetch's workers, -k 4M and an
+equal -s. Prints wall time, CPU time (user + system) and peak memory (max RSS) per tool and the
+ratios to aria2c, and checks every downloaded file's MD5.
+
+Usage: bench_download.py [--cvd-fetch PATH] [--size BYTES] [--workdir DIR]
+"""
+import argparse
+import hashlib
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+STAND = os.path.join(HERE, "..", "..", "tests", "support", "cdn", "cdn_stand.py")
+
+
+def make_file(path, size):
+    digest = hashlib.md5()
+    with open(path, "wb") as out:
+        left = size
+        while left:
+            block = os.urandom(min(left, 8 << 20))
+            digest.update(block)
+            out.write(block)
+            left -= len(block)
+    return digest.hexdigest()
+
+
+def md5_of(path):
+    digest = hashlib.md5()
+    with open(path, "rb") as f:
+        for block in iter(lambda: f.read(8 << 20), b""):
+            digest.update(block)
+    return digest.hexdigest()
+
+
+class Stand:
+    def __init__(self, root, prefix, limit_rate=None):
+        args = [sys.executable, STAND, "--root", root, "--prefix", prefix, "--lifetime", "1800"]
+        if limit_rate:
+            args += ["--limit-rate", limit_rate]
+        self.process = subprocess.Popen(args, stdout=subprocess.PIPE, text=True)
+        self.port = int(self.process.stdout.readline().split()[1])
+
+    def url(self, name):
+        return f"https://127.0.0.1:{self.port}/{name}"
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(timeout=20)
+
+
+def measure(argv, report):
+    """Wall seconds, CPU seconds (user + system), peak RSS in MiB and exit code of one run,
+    measured by GNU time (a child forked from this interpreter would inherit its peak RSS)."""
+    started = time.monotonic()
+    with open(report + ".stderr", "w") as errors:
+        code = subprocess.call(["/usr/bin/time", "-o", report, "-f", "%e %U %S %M"] + argv,
+                               stdout=subprocess.DEVNULL, stderr=errors)
+    wall = time.monotonic() - started
+    with open(report) as f:
+        fields = f.read().split()[-4:]
+    _, user, system, rss_kib = (float(x) for x in fields)
+    return wall, user + system, rss_kib / 1024.0, code
+
+
+def commands(tool, url, out, connections, cvd_fetch):
+    if tool == "cvd-fetch":
+        return [cvd_fetch, url, out]
+    if tool == "aria2c":
+        return ["aria2c", "-q", "-x", str(connections), "-s", str(connections), "-k", "4M",
+                "--check-certificate=false", "--file-allocation=none", "--allow-overwrite=true",
+                "--auto-file-renaming=false", "-d", os.path.dirname(out), "-o", os.path.basename(out),
+                url]
+    return ["curl", "-sk", "-o", out, url]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--cvd-fetch", default="/work/build-download-rel/bin/cvd-fetch")
+    parser.add_argument("--size", type=int, default=1 << 30)
+    parser.add_argument("--workdir")
+    args = parser.parse_args()
+    work = args.workdir or tempfile.mkdtemp(prefix="cvd-bench-")
+    root = os.path.join(work, "www")
+    os.makedirs(root, exist_ok=True)
+    source = os.path.join(root, "package.bin")
+    expected = make_file(source, args.size)
+    connections = max(4, (os.cpu_count() or 1) * 8 // 5)
+    out = os.path.join(work, "out", "package.bin")
+    os.makedirs(os.path.dirname(out), exist_ok=True)
+    rows = []
+    for scenario, limit in (("unthrottled", None), ("20 MB/s per connection", "20m")):
+        stand = Stand(root, os.path.join(work, "nginx-" + (limit or "free")), limit)
+        try:
+            results = {}
+            for tool in ("cvd-fetch", "aria2c", "curl"):
+                for leftover in (out, out + ".xml", out + ".aria2"):
+                    if os.path.exists(leftover):
+                        os.remove(leftover)
+                report = os.path.join(work, f"{tool}.time")
+                wall, cpu, rss, code = measure(commands(tool, stand.url("package.bin"), out,
+                                                        connections, args.cvd_fetch), report)
+                if code != 0:
+                    print(f"{tool} failed with {code}:", open(report + ".stderr").read()[-2000:])
+                ok = code == 0 and md5_of(out) == expected
+                results[tool] = (wall, cpu, rss, ok)
+            base = results["aria2c"]
+            for tool, (wall, cpu, rss, ok) in results.items():
+                rows.append((scenario, tool, wall, cpu, rss, wall / base[0], cpu / max(base[1], 1e-6), ok))
+        finally:
+            stand.stop()
+    size_mib = args.size / 1048576
+    print(f"file {size_mib:.0f} MiB, {connections} connections (cvd-fetch workers, aria2c -x/-s), "
+          f"{os.cpu_count()} CPUs")
+    print(f"{'scenario':<24} {'tool':<10} {'wall s':>8} {'CPU s':>7} {'peak MiB':>9} "
+          f"{'wall/aria2c':>12} {'CPU/aria2c':>11} {'MiB/s':>7}  md5")
+    for scenario, tool, wall, cpu, rss, wr, cr, ok in rows:
+        print(f"{scenario:<24} {tool:<10} {wall:8.2f} {cpu:7.2f} {rss:9.1f} {wr:12.2f} {cr:11.2f} "
+              f"{size_mib / wall:7.1f}  {'ok' if ok else 'FAILED'}")
+    if not args.workdir:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,206 @@
+#include "download/CDownLoadImpl.h"
+
+#include <openssl/evp.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "config/CConfigure.h"
+#include "download/CDownloader.h"
+#include "download/DownloadEvents.h"
+#include "platform/Clock.h"
+#include "platform/SystemInfo.h"
+#include "sys/Log.h"
+#include "sys/TextConvert.h"
+
+namespace {
+
+struct SpeedRange {
+    std::int64_t slowestRate = 1000000000000000000LL;
+    std::string slowestText = "min";
+    std::int64_t fastestRate = 0;
+    std::string fastestText = "max";
+
+    void note(const DownloadProgress& p) {
+        if (p.IntervalRate < slowestRate) {
+            slowestRate = p.IntervalRate;
+            slowestText = p.AverageSpeedText;
+        }
+        if (p.IntervalRate > fastestRate) {
+            fastestRate = p.IntervalRate;
+            fastestText = p.AverageSpeedText;
+        }
+    }
+};
+
+// Ends a run that the facade gave up on: stop, wait for the driver, summary, reset.
+int StopWith(CDownloader& downloader, std::string& cdnInfo, int result) {
+    downloader.stopDownload();
+    downloader.waitDriver(CDownLoadImpl::kDriverWaitMs);
+    cdnInfo = downloader.getCdnSummary();
+    downloader.resetDownloader();
+    return result;
+}
+
+std::int64_t FileSize64(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? 0 : static_cast<std::int64_t>(size);
+}
+
+// Watches one running download from the caller's thread and decides its result.
+class DownloadRun {
+public:
+    DownloadRun(CDownloader& downloader, IDownloadProgress* owner,
+                const CDownLoadImpl::NetworkCheck& networkAlive, bool checkMinSize,
+                std::string packagePath)
+        : d_(downloader),
+          owner_(owner),
+          networkAlive_(networkAlive),
+          checkMinSize_(checkMinSize),
+          packagePath_(std::move(packagePath)) {}
+
+    int monitor(std::string& cdnInfo) {
+        d_.startDownload();
+        lastTick_ = platform::TickCount();
+        for (;;) {
+            int result = 0;
+            if (pass(cdnInfo, result)) return result;
+            platform::SleepMs(CDownLoadImpl::kMonitorPauseMs);
+        }
+    }
+
+private:
+    // Signed, because the record published before the start is older than the start itself.
+    std::int64_t StalledFor(std::uint32_t tick) const {
+        return static_cast<std::int32_t>(tick - lastTick_);
+    }
+
+    // True when the run is over, with its result.
+    bool pass(std::string& cdnInfo, int& result) {
+        if (CConfigure::Instance().GetIsExiting()) {
+            CVD_LOG << "force exit all thread";
+            result = StopWith(d_, cdnInfo, ForcedExit);
+            return true;
+        }
+        if (networkAlive_ && !networkAlive_()) {
+            CVD_LOG << "network is  no  alive";
+            result = StopWith(d_, cdnInfo, NetworkDown);
+            return true;
+        }
+        const DownloadProgress p = d_.getProgress();
+        if (p.Downloaded > last_) {
+            speeds_.note(p);
+            last_ = p.Downloaded;
+            lastTick_ = p.Tick;
+        } else if (p.Downloaded == last_ && StalledFor(p.Tick) >= CDownLoadImpl::kNoProgressMs) {
+            CVD_LOG << "too long no speed:";
+            result = StopWith(d_, cdnInfo, NoProgressTimeout);
+            return true;
+        }
+        if (p.RequestFailures > 3 * d_.tasksCount()) {
+            CVD_LOG << " ---cdn fail:" << p.RequestFailures << " > 3 * " << d_.tasksCount();
+            result = StopWith(d_, cdnInfo, TooManyRequestFailures);
+            return true;
+        }
+        if (d_.state() != DownloaderStopping) {
+            if (owner_) owner_->onDownloadProgress(p.Downloaded, d_.contentLength(), 0);
+            return false;
+        }
+        result = finished(cdnInfo);
+        return true;
+    }
+
+    int finished(std::string& cdnInfo) {
+        const std::int64_t total = d_.contentLength();
+        d_.waitDriver(CDownLoadImpl::kDriverWaitMs);
+        const bool worked = d_.worked();
+        // The summary reads the ranges, which the reset frees.
+        cdnInfo = d_.getCdnSummary();
+        d_.resetDownloader();
+        const DownloadProgress p = d_.getProgress();
+        if (p.Downloaded < total) return DownloadIncomplete;
+        if (checkMinSize_ && FileSize64(packagePath_) < CDownLoadImpl::kMinFileSize)
+            return FileTooSmall;
+        if (worked) {
+            CVD_LOG << " Average speed: " << p.AverageSpeedText;
+            DownloadEvents().ga4("DownloadSpeed", "CDN", p.AverageSpeedText);
+            CVD_LOG << " Download speed range " << speeds_.slowestText << " - "
+                    << speeds_.fastestText;
+        } else if (owner_) {
+            owner_->onDownloadProgress(total, total, 0);
+        }
+        return Success;
+    }
+
+    CDownloader& d_;
+    IDownloadProgress* owner_;
+    const CDownLoadImpl::NetworkCheck& networkAlive_;
+    bool checkMinSize_;
+    std::string packagePath_;
+    std::int64_t last_ = 0;
+    std::uint32_t lastTick_ = 0;
+    SpeedRange speeds_;
+};
+
+}  // namespace
+
+CDownLoadImpl::CDownLoadImpl(IDownloadProgress* owner, NetworkCheck networkAlive)
+    : m_owner(owner), m_networkAlive(std::move(networkAlive)) {}
+
+int CDownLoadImpl::DownloadThreadCount(unsigned processors) {
+    return std::max(4, static_cast<int>(processors * 8 / 5));
+}
+
+int CDownLoadImpl::SuperDownloadFile(const std::wstring& url, const std::wstring& localPath,
+                                     std::string& cdnInfo, bool report, bool checkMinSize) {
+    const std::string url8 = FuntionImpl::Utf16ToUtf8(url);
+    const std::string path8 = FuntionImpl::Utf16ToUtf8(localPath);
+    const std::string taskFile8 = path8 + ".xml";
+    const int threads = DownloadThreadCount(platform::ProcessorCount());
+    CVD_LOG << "CPU core num is " << threads;
+    CConfigure::Instance().AddFileToDelete(FuntionImpl::Utf8ToUtf16(path8));
+    CConfigure::Instance().AddFileToDelete(FuntionImpl::Utf8ToUtf16(taskFile8));
+
+    CDownloader downloader(url8, path8, taskFile8, threads);
+    const EnumErrorCode init = downloader.downloadInit(report ? "Download" : "");
+    if (init != Success) return StopWith(downloader, cdnInfo, init);
+    DownloadRun run(downloader, m_owner, m_networkAlive, checkMinSize, path8);
+    return run.monitor(cdnInfo);
+}
+
+std::string CDownLoadImpl::FileMd5(const std::string& path) {
+    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(),
+                                                                 &EVP_MD_CTX_free);
+    EVP_DigestInit_ex(ctx.get(), EVP_md5(), nullptr);
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> block(1048576);
+    while (in) {
+        in.read(block.data(), static_cast<std::streamsize>(block.size()));
+        if (in.gcount() > 0)
+            EVP_DigestUpdate(ctx.get(), block.data(), static_cast<std::size_t>(in.gcount()));
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(ctx.get(), digest, &length);
+    static const char kHex[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned int i = 0; i < length; ++i) {
+        hex += kHex[digest[i] >> 4];
+        hex += kHex[digest[i] & 0xF];
+    }
+    return hex;
+}
+
+int CDownLoadImpl::checkMD5(const std::wstring& filePath, const std::wstring& md5,
+                            const std::wstring& md5Extra, const std::wstring& /*version*/) {
+    const std::string path8 = FuntionImpl::Utf16ToUtf8(filePath);
+    const std::wstring digest = FuntionImpl::Utf8ToUtf16(FileMd5(path8));
+    const int result = (digest == md5 || digest == md5Extra) ? 1 : 0;
+    CVD_LOG << " MD5 of file " << path8 << " is " << FuntionImpl::Utf16ToUtf8(digest)
+            << ", result " << result;
+    return result;
+}

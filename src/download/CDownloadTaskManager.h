@@ -1,0 +1,59 @@
+// The ranges of one package: the size probe of the remote file, the split into 4 MiB ranges,
+// and the task file that lets an interrupted download resume (trusted only when the remote file
+// still has the recorded size and every saved field is consistent with it).
+//
+// Threading: used by the caller of loadDownloadTask and then by the driver thread only; the
+// tasks' atomics are shared with the workers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <curl/curl.h>
+
+#include "download/CTaskManager.h"
+#include "download/EnumErrorCode.h"
+#include "download/TaskFile.h"
+
+class CLibcurlTool;
+
+class CDownloadTaskManager : public CTaskManager {
+public:
+    CDownloadTaskManager(std::string url, std::string packagePath, std::string taskFilePath);
+
+    // Remote size (0 when unknown); cached after the first answer that gave one or gave up.
+    std::int64_t getContentLength(CURLcode& error, std::string& cdn);
+    EnumErrorCode generateDownloadTask(const std::string& tag);
+    EnumErrorCode loadDownloadTask(const std::string& tag);
+
+    int saveTaskFile();
+    int saveTaskFile(const TaskFileContent& snapshot);
+    // The task file content of the current fields (atomics read once each).
+    TaskFileContent snapshotTasks() const;
+    bool readTaskFile();
+    // 1 consistent, 2 remote size differs (DL025), 3 ranges or fields inconsistent (DL026).
+    int checkTaskFile();
+    bool taskFileExists() const;
+    int deleteTaskFiles();
+
+    std::int64_t sumDownloaded() const;
+    std::int32_t sumRequestTimes() const;
+    std::int64_t addDownloadTime(std::int32_t milliseconds);
+
+    const std::string& url() const { return m_url; }
+    std::int64_t ContentLength = 0;
+    std::int64_t DownloadTime = 0;
+
+private:
+    std::string probeHeaders(CLibcurlTool& tool, CURLcode& error);
+    std::int64_t finishProbe(std::int64_t size, const std::string& cdn);
+    void reportCdn(const std::string& headers, std::string& cdn);
+    void sendTaskFileError(const char* code);
+    std::string layoutProblem() const;
+
+    std::string m_taskFilePath;
+    std::string m_url;
+    std::string m_packagePath;
+    std::int64_t m_probeSize = -1;
+    std::string m_probeCdn;
+};

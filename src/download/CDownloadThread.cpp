@@ -1,0 +1,41 @@
+#include "download/CDownloadThread.h"
+
+#include "download/CTask.h"
+#include "platform/NamedMutex.h"
+#include "sys/Log.h"
+
+CDownloadThread::CDownloadThread(platform::NamedMutex* fileMutex, std::mutex* processLock,
+                                 std::fstream* file, platform::Event* done)
+    : CThread(fileMutex, done), m_file(file), m_processLock(processLock) {
+    if (!m_curl.hasHandle()) CVD_LOG << "  m_pCurl init error !!!";
+}
+
+int CDownloadThread::taskBusiness() {
+    CTask& t = *task();
+    if (t.DownloadedPos.load() == t.EndPos) {
+        t.TaskStatus = TaskFinished;
+        return 1;
+    }
+    SegmentTarget target;
+    target.taskId = t.TaskId.load();
+    target.endPos = t.EndPos;
+    target.downloadedPos = &t.DownloadedPos;
+    target.contentLength = t.ContentLength;
+    target.probeCdn = &t.ProbeCdn;
+    target.segmentCdn = &t.SegmentCdn;
+    target.file = m_file;
+    target.fileMutex = static_cast<platform::NamedMutex*>(parameter());
+    target.processLock = m_processLock;
+    const CURLcode rc = m_curl.httpDownloadContent(t.RemotePath, t.DownloadedPos.load(), t.EndPos,
+                                                   t.ContentLength, target);
+    CVD_LOG << "ret code:" << rc << ", taskid=" << t.TaskId.load()
+            << ", taskdownloaded=" << t.DownloadedPos.load() << ", taskendpos=" << t.EndPos;
+    if (rc == CURLE_OK && t.DownloadedPos.load() == t.EndPos) {
+        t.TaskStatus = TaskFinished;
+    } else {
+        t.DownloadedPos = t.StartPos;
+        ++t.RequestTimes;
+        t.TaskStatus = TaskFailed;
+    }
+    return 1;
+}

@@ -1,0 +1,24 @@
+// A download worker: fetches the range it is handed into the shared package file and marks the
+// range finished, or failed (to restart from its first byte on the next attempt).
+#pragma once
+
+#include <fstream>
+#include <mutex>
+
+#include "download/CThread.h"
+#include "net/CLibcurlTool.h"
+#include "platform/NamedMutex.h"
+
+class CDownloadThread : public CThread {
+public:
+    // `fileMutex` and `processLock` are the pool's; see SegmentTarget for their order.
+    CDownloadThread(platform::NamedMutex* fileMutex, std::mutex* processLock, std::fstream* file,
+                    platform::Event* done);
+
+    int taskBusiness() override;
+
+private:
+    std::fstream* m_file;
+    std::mutex* m_processLock;
+    CLibcurlTool m_curl;
+};

@@ -1,0 +1,69 @@
+#include "download/CDownloadThreadManager.h"
+
+#include <cerrno>
+
+#include "download/CDownloadThread.h"
+#include "download/DownloadEvents.h"
+#include "sys/Log.h"
+
+CDownloadThreadManager::CDownloadThreadManager(std::string packagePath)
+    : m_packagePath(std::move(packagePath)) {}
+
+CDownloadThreadManager::~CDownloadThreadManager() {
+    if (m_file) m_file->close();
+}
+
+bool CDownloadThreadManager::packageFileExists() const {
+    return std::ifstream(m_packagePath, std::ios::binary).is_open();
+}
+
+bool CDownloadThreadManager::openPackageFile(int& error) {
+    const auto mode = packageFileExists()
+                          ? std::ios::in | std::ios::out | std::ios::binary
+                          : std::ios::in | std::ios::out | std::ios::trunc | std::ios::binary;
+    errno = 0;
+    m_file = std::make_unique<std::fstream>(m_packagePath, mode);
+    error = errno;
+    if (m_file->is_open()) return true;
+    m_file.reset();
+    return false;
+}
+
+// A file in use by another process still opens on Linux (no sharing violations), so the
+// Windows step that ends the holding processes has nothing to do here.
+int CDownloadThreadManager::createThreads(int count) {
+    int error = 0;
+    if (!openPackageFile(error)) {
+        CVD_LOG << "local file is NULL error code = " << error;
+        CVD_LOG << "after kill local file is NULL error code = " << error;
+        DownloadEvents().ga4("Other", "OpenFileErrCode", std::to_string(error));
+        DownloadEvents().funnel("Download", "OpenFileErrCode", "OpenFileErrCodeType",
+                                std::to_string(error));
+        return -1;
+    }
+    CVD_LOG << " Create threads and init: " << count;
+    int started = 0;
+    for (int i = 0; i < count; ++i) {
+        auto worker =
+            std::make_unique<CDownloadThread>(&fileMutex(), &m_processLock, m_file.get(),
+                                              &taskDoneEvent());
+        if (addWorker(std::move(worker))) ++started;
+    }
+    return started;
+}
+
+int CDownloadThreadManager::releaseThreads() {
+    if (m_file) {
+        m_file->close();
+        m_file.reset();
+    }
+    return CThreadManager::releaseThreads();
+}
+
+void CDownloadThreadManager::withPackageFileFlushed(const std::function<void()>& step) {
+    std::lock_guard<std::mutex> local(m_processLock);
+    fileMutex().Lock(platform::kInfinite);
+    if (m_file) m_file->flush();
+    step();
+    fileMutex().Unlock();
+}

@@ -1,0 +1,33 @@
+// One byte range of a package download. A range is complete exactly when DownloadedPos equals
+// EndPos; the last range's EndPos is the file size (one past its last byte).
+//
+// Threading: the atomics are written by the range's worker and read by the driver for progress
+// and the task file; SegmentCdn is written by the worker and read only after workers stopped.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+inline constexpr std::int64_t kSegmentSize = 4194304;
+
+enum TaskStatusValue : std::int32_t {
+    TaskNew = 0,
+    TaskFinished = 1,
+    TaskFailed = 2,
+    TaskAtWorker = 3,
+};
+
+struct CTask {
+    std::atomic<std::int32_t> TaskStatus{TaskNew};
+    std::atomic<std::int32_t> TaskId{0};
+    std::string RemotePath;
+    std::string LocalPath;
+    std::string ProbeCdn;
+    std::string SegmentCdn;
+    std::int64_t StartPos = 0;
+    std::int64_t EndPos = 0;
+    std::atomic<std::int64_t> DownloadedPos{0};
+    std::int64_t ContentLength = 0;
+    std::atomic<std::int32_t> RequestTimes{0};
+};

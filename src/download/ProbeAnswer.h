@@ -1,0 +1,30 @@
+// Reading the header text of a size probe (the headers of every response of the redirect chain,
+// at most 2000 characters). Header names are matched without regard to case at line starts.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ProbeAnswer {
+
+struct CdnResult {
+    std::string cdn;      // "code/status" from CF-Ray and CF-Cache-Status, else the X-Cache value
+    std::string logText;  // what follows " Cdn result: " in the log
+};
+
+std::optional<CdnResult> Cdn(std::string_view headers);
+// The first Location value; what follows "back_url=" when it holds one.
+std::optional<std::string> Location(std::string_view headers);
+// The total after the "/" of Content-Range, else the Content-Length value; nullopt when neither
+// header is present (0 when present without digits).
+std::optional<std::int64_t> Size(std::string_view headers);
+
+}  // namespace ProbeAnswer
+
+namespace ProbeAnswer {
+// `location` resolved against `base` (a relative Location stays usable); as given when either
+// does not parse.
+std::string ResolveLocation(const std::string& base, const std::string& location);
+}  // namespace ProbeAnswer

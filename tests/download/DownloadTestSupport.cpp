@@ -1,0 +1,113 @@
+#include "DownloadTestSupport.h"
+
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "sys/Log.h"
+
+namespace cvdtest {
+
+RecordingEvents::RecordingEvents() : previous_(SetDownloadEvents(this)) {}
+RecordingEvents::~RecordingEvents() { SetDownloadEvents(previous_); }
+
+void RecordingEvents::add(std::string event) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    events_.push_back(std::move(event));
+}
+
+void RecordingEvents::ga4(const std::string& category, const std::string& action,
+                          const std::string& label) {
+    add("ga4|" + category + "|" + action + "|" + label);
+}
+
+void RecordingEvents::funnel(const std::string& category, const std::string& action,
+                             const std::string& key, const std::string& value) {
+    add("funnel|" + category + "|" + action + "|" + key + "|" + value);
+}
+
+void RecordingEvents::funnelBucket(const std::string& category, const std::string& action,
+                                   const std::string& key, std::int64_t value,
+                                   std::int64_t width, const std::string& unit) {
+    add("bucket|" + category + "|" + action + "|" + key + "|" + std::to_string(value) + "|" +
+        std::to_string(width) + "|" + unit);
+}
+
+std::vector<std::string> RecordingEvents::All() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return events_;
+}
+
+std::vector<std::string> RecordingEvents::Matching(const std::string& prefix) const {
+    std::vector<std::string> found;
+    for (const std::string& e : All())
+        if (e.rfind(prefix, 0) == 0) found.push_back(e);
+    return found;
+}
+
+LogCapture::LogCapture(const std::filesystem::path& file) : file_(file) {
+    FuntionImpl::ConfigureLogger(file.string());
+    el::Loggers::reconfigureLogger("default", el::ConfigurationType::ToStandardOutput, "false");
+}
+
+std::string LogCapture::Text() const {
+    el::Loggers::getLogger("default")->flush();
+    return ReadFile(file_);
+}
+
+CdnStand::CdnStand(const std::filesystem::path& root, const std::filesystem::path& prefix,
+                   const std::string& limitRate, bool http2)
+    : prefix_(prefix) {
+    std::vector<std::string> argv = {"python3", SupportDir() + "/cdn/cdn_stand.py", "--root",
+                                     root.string(), "--prefix", prefix.string(), "--lifetime",
+                                     "600"};
+    if (!limitRate.empty()) argv.insert(argv.end(), {"--limit-rate", limitRate});
+    if (http2) argv.push_back("--http2");
+    server_ = std::make_unique<ServerProcess>(argv, 30000);
+    for (const std::string& line : server_->DrainOutput())
+        if (line.rfind("HTTP_PORT ", 0) == 0) httpPort_ = std::stoi(line.substr(10));
+}
+
+std::string CdnStand::Https(const std::string& path) const {
+    return "https://127.0.0.1:" + std::to_string(server_->Port()) + "/" + path;
+}
+
+std::string CdnStand::Http(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(httpPort_) + "/" + path;
+}
+
+FaultServer::FaultServer() : server_({"python3", SupportDir() + "/faultserver.py"}) {}
+
+std::string FaultServer::Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(server_.Port()) + "/" + path;
+}
+
+void WriteRandomFile(const std::filesystem::path& path, std::int64_t size, unsigned seed) {
+    std::mt19937_64 random(seed);
+    std::ofstream out(path, std::ios::binary);
+    std::vector<std::uint64_t> block(8192);
+    while (size > 0) {
+        for (auto& word : block) word = random();
+        const auto n = std::min<std::int64_t>(size, static_cast<std::int64_t>(block.size() * 8));
+        out.write(reinterpret_cast<const char*>(block.data()), n);
+        size -= n;
+    }
+}
+
+bool SameBytes(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code e1, e2;
+    if (std::filesystem::file_size(a, e1) != std::filesystem::file_size(b, e2) || e1 || e2)
+        return false;
+    std::ifstream fa(a, std::ios::binary), fb(b, std::ios::binary);
+    std::vector<char> ba(1 << 20), bb(1 << 20);
+    while (fa && fb) {
+        fa.read(ba.data(), static_cast<std::streamsize>(ba.size()));
+        fb.read(bb.data(), static_cast<std::streamsize>(bb.size()));
+        if (fa.gcount() != fb.gcount()) return false;
+        if (!std::equal(ba.begin(), ba.begin() + fa.gcount(), bb.begin())) return false;
+    }
+    return true;
+}
+
+}  // namespace cvdtest

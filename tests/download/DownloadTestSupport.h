@@ -1,0 +1,83 @@
+// Fixtures of the download tests: a recording sink for the engine's events, the CDN stand
+// (nginx on loopback), the fault server and a log capture.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "ServerProcess.h"
+#include "TempEnv.h"
+#include "download/DownloadEvents.h"
+
+namespace cvdtest {
+
+// Installed for its lifetime; events are recorded as "ga4|category|action|label",
+// "funnel|category|action|key|value" and "bucket|category|action|key|value|width|unit".
+class RecordingEvents final : public IDownloadEvents {
+public:
+    RecordingEvents();
+    ~RecordingEvents() override;
+    void ga4(const std::string& category, const std::string& action,
+             const std::string& label) override;
+    void funnel(const std::string& category, const std::string& action, const std::string& key,
+                const std::string& value) override;
+    void funnelBucket(const std::string& category, const std::string& action,
+                      const std::string& key, std::int64_t value, std::int64_t width,
+                      const std::string& unit) override;
+    std::vector<std::string> All() const;
+    // Recorded events that start with `prefix`.
+    std::vector<std::string> Matching(const std::string& prefix) const;
+
+private:
+    void add(std::string event);
+    mutable std::mutex mutex_;
+    std::vector<std::string> events_;
+    IDownloadEvents* previous_;
+};
+
+// The program's log sent to a file for the life of the object.
+class LogCapture {
+public:
+    explicit LogCapture(const std::filesystem::path& file);
+    std::string Text() const;
+    bool Contains(const std::string& text) const { return Text().find(text) != std::string::npos; }
+
+private:
+    std::filesystem::path file_;
+};
+
+// nginx serving `root` over HTTPS and HTTP on free loopback ports.
+class CdnStand {
+public:
+    CdnStand(const std::filesystem::path& root, const std::filesystem::path& prefix,
+             const std::string& limitRate = "", bool http2 = false);
+    bool Started() const { return server_ && server_->Started(); }
+    std::string Https(const std::string& path) const;
+    std::string Http(const std::string& path) const;
+    std::filesystem::path AccessLog() const { return prefix_ / "access.log"; }
+
+private:
+    std::unique_ptr<ServerProcess> server_;
+    std::filesystem::path prefix_;
+    int httpPort_ = 0;
+};
+
+class FaultServer {
+public:
+    FaultServer();
+    bool Started() const { return server_.Started(); }
+    std::string Url(const std::string& path) const;
+
+private:
+    ServerProcess server_;
+};
+
+// A file of `size` pseudo-random bytes.
+void WriteRandomFile(const std::filesystem::path& path, std::int64_t size, unsigned seed = 1);
+bool SameBytes(const std::filesystem::path& a, const std::filesystem::path& b);
+
+}  // namespace cvdtest

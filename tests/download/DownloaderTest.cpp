@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include "DownloadTestSupport.h"
+#include "config/CConfigure.h"
+#include "download/CDownloader.h"
+#include "download/TaskFile.h"
+#include "platform/Clock.h"
+#include "sys/StringUtils.h"
+
+namespace {
+
+TEST(DownloadProgressRecord, PercentIsTruncatedToTwoDecimals) {
+    EXPECT_DOUBLE_EQ(ProgressPercent(10000001, 10000000), 100.00);
+    EXPECT_DOUBLE_EQ(ProgressPercent(1, 3), 33.33);
+    EXPECT_DOUBLE_EQ(ProgressPercent(2, 3), 66.66);
+    EXPECT_DOUBLE_EQ(ProgressPercent(5, 0), 0.0);
+}
+
+TEST(DownloadProgressRecord, SpeedTextUsesTheSizeUnits) {
+    EXPECT_EQ(FuntionImpl::FormatByteSize(0) + "/S", "0B/S");
+    EXPECT_EQ(FuntionImpl::FormatByteSize(524288) + "/S", "512KB/S");
+    EXPECT_EQ(FuntionImpl::FormatByteSize(1572864) + "/S", "1.50MB/S");
+}
+
+class Driver : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CConfigure::Instance().ResetForTesting();
+        ASSERT_TRUE(server.Started());
+    }
+    cvdtest::TempEnv env;
+    cvdtest::FaultServer server;
+    std::string package = (env.Root() / "pkg.bin").string();
+    std::string taskFile = package + ".xml";
+};
+
+TEST_F(Driver, NothingDispatchedSummarisesAsTotalIsEmpty) {
+    CDownloader downloader(server.Url("ok/100"), package, taskFile, 4);
+    EXPECT_EQ(downloader.getCdnSummary(), "TotalIsEmpty");
+}
+
+TEST_F(Driver, NoWorkerStartedGivesEight) {
+    cvdtest::LogCapture log(env.Root() / "log.txt");
+    CDownloader downloader(server.Url("ok/100"), package, taskFile, 0);
+    EXPECT_EQ(downloader.downloadInit(""), NoWorkerThread);
+    EXPECT_TRUE(log.Contains(" [Error]:  createThreads is empty"));
+}
+
+TEST_F(Driver, FinishedTaskFileStopsWithoutWork) {
+    const std::string url = server.Url("ok/10000000");
+    TaskFileContent done;
+    done.TasksCount = 2;
+    done.ContentLength = 10000000;
+    done.Tasks = {{0, 4194303, 4194303, url, package, 1, 1, 0},
+                  {4194304, 10000000, 10000000, url, package, 1, 2, 0}};
+    ASSERT_TRUE(TaskFile::Save(taskFile, done));
+    CDownloader downloader(url, package, taskFile, 4);
+    ASSERT_EQ(downloader.downloadInit(""), Success);
+    downloader.startDownload();
+    EXPECT_TRUE(downloader.waitDriver(10000));
+    EXPECT_FALSE(downloader.worked());
+    const DownloadProgress p = downloader.getProgress();
+    EXPECT_EQ(p.Downloaded, 10000001);
+    EXPECT_DOUBLE_EQ(p.Percent, 100.00);
+}
+
+TEST_F(Driver, AlwaysFailingRangeRestartsFromItsFirstByte) {
+    CDownloader downloader(server.Url("status/500/10000000"), package, taskFile, 4);
+    ASSERT_EQ(downloader.downloadInit(""), Success);
+    downloader.startDownload();
+    DownloadProgress p;
+    for (int i = 0; i < 500 && p.RequestFailures < 6; ++i) {
+        platform::SleepMs(10);
+        p = downloader.getProgress();
+    }
+    downloader.stopDownload();
+    ASSERT_TRUE(downloader.waitDriver(30000));
+    EXPECT_GE(downloader.getProgress().RequestFailures, 6);
+    EXPECT_EQ(downloader.getProgress().Downloaded, 2);  // both ranges back at StartPos
+    const TaskFileContent saved = TaskFile::Load(taskFile);
+    ASSERT_EQ(saved.Tasks.size(), 2u);
+    EXPECT_EQ(saved.Tasks[1].DownloadedPos, 4194304);
+    EXPECT_EQ(saved.Tasks[1].TaskStatus, TaskFailed);
+    EXPECT_EQ(std::filesystem::file_size(package), 0u);  // no error page in the package
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+// cvd-fetch killed with SIGKILL at a random moment and started again must complete with the
+// right digest, fetching again no more than the task file did not yet record.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include "DownloadTestSupport.h"
+#include "download/CDownLoadImpl.h"
+#include "download/TaskFile.h"
+
+extern char** environ;
+
+namespace {
+
+pid_t StartFetch(const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {CVD_FETCH_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> raw;
+    for (auto& a : argv) raw.push_back(a.data());
+    raw.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, raw[0], &actions, nullptr, raw.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : -1;
+}
+
+// Exit status, or -1 when the process had to be killed after `timeoutMs`.
+int WaitFetch(pid_t pid, int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs; waited += 20) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return -1;
+}
+
+// Bytes a resumed run must still fetch according to the task file (all when there is none).
+std::int64_t UnrecordedBytes(const std::string& taskFile, std::int64_t size) {
+    const TaskFileContent saved = TaskFile::Load(taskFile);
+    if (saved.Tasks.empty()) return size;
+    std::int64_t left = 0;
+    for (const TaskRecord& t : saved.Tasks) {
+        if (t.DownloadedPos == t.EndPos) continue;
+        left += std::min(t.EndPos + 1, size) - t.DownloadedPos;
+    }
+    return left;
+}
+
+// Body bytes of the GET answers logged after `offset` of the stand's access log.
+std::int64_t ServedSince(const std::filesystem::path& log, std::size_t offset) {
+    const std::string text = cvdtest::ReadFile(log);
+    std::istringstream lines(text.substr(std::min(offset, text.size())));
+    std::string method, uri, status;
+    std::int64_t bytes = 0, sum = 0;
+    std::string rest;
+    while (lines >> method >> uri >> status >> bytes && std::getline(lines, rest))
+        if (method == "GET") sum += bytes;
+    return sum;
+}
+
+TEST(KillAndResume, EveryKilledDownloadResumesToTheRightDigest) {
+    cvdtest::TempEnv env;
+    const auto www = env.Root() / "www";
+    std::filesystem::create_directories(www);
+    constexpr std::int64_t kSize = 64 * 1048576 + 4321;
+    cvdtest::WriteRandomFile(www / "pkg.bin", kSize, 11);
+    const std::string md5 = CDownLoadImpl::FileMd5((www / "pkg.bin").string());
+    // 16 MB/s per connection: a run takes about a second, so kills land in every phase.
+    cvdtest::CdnStand stand(www, env.Root() / "nginx", "16m");
+    ASSERT_TRUE(stand.Started());
+    const std::string package = (env.Root() / "pkg.bin").string();
+    std::mt19937 random(std::random_device{}());
+    std::int64_t worstLoss = 0;
+    for (int round = 1; round <= 20; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::filesystem::remove(package);
+        std::filesystem::remove(package + ".xml");
+        const std::size_t logBefore = cvdtest::ReadFile(stand.AccessLog()).size();
+        const pid_t first = StartFetch({stand.Https("pkg.bin"), package});
+        ASSERT_GT(first, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100 + random() % 1000));
+        kill(first, SIGKILL);
+        waitpid(first, nullptr, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));  // nginx logs the cut ranges
+        const std::int64_t unrecorded = UnrecordedBytes(package + ".xml", kSize);
+        const std::size_t logMiddle = cvdtest::ReadFile(stand.AccessLog()).size();
+        const std::int64_t firstRun = ServedSince(stand.AccessLog(), logBefore);
+        const pid_t second = StartFetch({stand.Https("pkg.bin"), package, "--md5", md5});
+        ASSERT_GT(second, 0);
+        EXPECT_EQ(WaitFetch(second, 60000), 0);
+        const std::int64_t refetched = ServedSince(stand.AccessLog(), logMiddle);
+        EXPECT_LE(refetched, unrecorded);
+        worstLoss = std::max(worstLoss, firstRun - (kSize - unrecorded));
+    }
+    std::printf("largest amount fetched again after a kill: %lld bytes\n",
+                static_cast<long long>(worstLoss));
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "DownloadTestSupport.h"
+#include "net/CLibcurlTool.h"
+#include "net/HeaderText.h"
+#include "platform/NamedMutex.h"
+
+namespace {
+
+using cvdtest::TempEnv;
+
+// One segment of a package file, with the stream and mutex the callbacks write through.
+class Segment {
+public:
+    Segment(const TempEnv& env, std::int64_t start, std::int64_t end, std::int64_t contentLength)
+        : path_(env.Root() / "package.bin"),
+          file_(path_, std::ios::in | std::ios::out | std::ios::trunc | std::ios::binary),
+          pos_(start) {
+        target.taskId = 1;
+        target.endPos = end;
+        target.downloadedPos = &pos_;
+        target.contentLength = contentLength;
+        target.probeCdn = &probeCdn;
+        target.segmentCdn = &segmentCdn;
+        target.file = &file_;
+        target.fileMutex = &mutex_;
+    }
+
+    std::size_t Write(std::size_t n) {
+        std::vector<char> data(n, 'x');
+        return CLibcurlTool::downloadFunc(data.data(), 1, n, &target);
+    }
+    std::size_t Header(const std::string& line) {
+        std::string copy = line;
+        return CLibcurlTool::HeaderCallback(copy.data(), 1, copy.size(), &target);
+    }
+    std::int64_t Pos() const { return pos_.load(); }
+    std::uintmax_t FileSize() {
+        file_.flush();
+        return std::filesystem::file_size(path_);
+    }
+
+    SegmentTarget target;
+    std::string probeCdn;
+    std::string segmentCdn;
+
+private:
+    std::filesystem::path path_;
+    std::fstream file_;
+    std::atomic<std::int64_t> pos_;
+    platform::NamedMutex mutex_{L"mutex_for_downloadthread_test"};
+};
+
+struct WriteCase {
+    const char* name;
+    std::int64_t start, end, contentLength;
+    std::vector<std::size_t> chunks;
+    std::size_t lastWritten;  // what the final chunk's call returns
+    std::int64_t finalPos;
+    std::uintmax_t fileSize;
+};
+
+TEST(SegmentWriteCallback, CompletionAndSurplusRules) {
+    const std::vector<WriteCase> cases = {
+        {"inner segment receives exactly its range", 0, 4194303, 10000000,
+         {4194304 - 16384, 16384}, 16384, 4194303, 4194304},
+        {"last segment ends at the file size", 4194304, 10000000, 10000000,
+         {5805696 - 100, 100}, 100, 10000000, 10000000},
+        {"inner surplus is cut at EndPos", 0, 99, 1000, {90, 20}, 10, 99, 100},
+        {"last-segment surplus never writes past the file", 900, 1000, 1000, {100, 10}, 0, 1000,
+         1000},
+        {"last-segment chunk crossing the end keeps only the file's bytes", 900, 1000, 1000,
+         {150}, 100, 1000, 1000},
+    };
+    for (const WriteCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempEnv env;
+        Segment segment(env, c.start, c.end, c.contentLength);
+        std::size_t last = 0;
+        for (std::size_t n : c.chunks) last = segment.Write(n);
+        EXPECT_EQ(last, c.lastWritten);
+        EXPECT_EQ(segment.Pos(), c.finalPos);
+        EXPECT_EQ(segment.FileSize(), c.fileSize);
+    }
+}
+
+TEST(SegmentWriteCallback, ShortWriteIsLogged) {
+    TempEnv env;
+    cvdtest::LogCapture log(env.Root() / "log.txt");
+    Segment segment(env, 0, 99, 1000);
+    EXPECT_EQ(segment.Write(120), 100u);
+    EXPECT_TRUE(log.Contains(" Thread: 1 Write Error. Task id：1 Download to:99 Receive:120 "
+                             "Write:100 Task EndPos:99"));
+}
+
+struct RangeCase {
+    const char* line;
+    std::int64_t contentLength;
+    bool accepted;
+    const char* logText;
+};
+
+TEST(SegmentHeaderCallback, ContentRangeGuard) {
+    const std::vector<RangeCase> cases = {
+        {"Content-Range: bytes 0-99/1000\r\n", 1000, true, nullptr},
+        {"Content-Range: bytes 0-99/1000\r\n", 1001, false,
+         " HeaderCallback error1: 1001 != Content-Range: bytes 0-99/1000"},
+        {"Content-Range: bytes 0-99\r\n", 1000, false,
+         " HeaderCallback error2: Content-Range: bytes 0-99"},
+        {"content-range: bytes 0-99/1001\r\n", 1000, false, " HeaderCallback error1: 1000"},
+        {"Content-Range: bytes 0-99/1001\r\n", 0, true, nullptr},
+        {"HTTP/1.1 500 Internal Server Error\r\n", 1000, false, " HeaderCallback error3: "},
+        {"HTTP/2 404 \r\n", 1000, false, " HeaderCallback error3: "},
+        {"HTTP/1.1 206 Partial Content\r\n", 1000, true, nullptr},
+    };
+    for (const RangeCase& c : cases) {
+        SCOPED_TRACE(c.line);
+        TempEnv env;
+        cvdtest::LogCapture log(env.Root() / "log.txt");
+        Segment segment(env, 0, 99, c.contentLength);
+        const std::string line = c.line;
+        EXPECT_EQ(segment.Header(line), c.accepted ? line.size() : 0u);
+        if (c.logText) {
+            EXPECT_TRUE(log.Contains(c.logText)) << log.Text();
+        }
+    }
+}
+
+struct CdnCase {
+    std::vector<std::string> lines;
+    std::string probeCdn;
+    std::string expected;
+};
+
+TEST(SegmentHeaderCallback, BuildsCdnTextOfTheRange) {
+    const std::vector<CdnCase> cases = {
+        {{"CF-RAY: 7d2f1a9b3c4e5f60-LAX\r\n", "CF-Cache-Status: HIT\r\n"}, "", "LAX/HIT"},
+        {{"CF-RAY: 7d2f1a9b3c4e5f60-LAX\r\n", "CF-Cache-Status: HIT\r\n"}, "LAX/HIT", ""},
+        {{"cf-ray: 7d2f1a9b3c4e5f60-SJC\r\n", "cf-cache-status: MISS\r\n"}, "LAX/HIT",
+         "SJC/MISS"},
+        {{"CF-Cache-Status: HIT\r\n", "CF-RAY: 1-LAX\r\n"}, "", "LAX/HIT"},
+        {{"X-CF-RAY-Copy: 1-LAX\r\n"}, "", ""},
+    };
+    for (const CdnCase& c : cases) {
+        SCOPED_TRACE(c.lines.front() + " probe=" + c.probeCdn);
+        TempEnv env;
+        Segment segment(env, 0, 99, 1000);
+        segment.probeCdn = c.probeCdn;
+        for (const std::string& line : c.lines) EXPECT_EQ(segment.Header(line), line.size());
+        EXPECT_EQ(segment.segmentCdn, c.expected);
+    }
+}
+
+TEST(CurlErrorExplainer, AlwaysReturnsOne) {
+    for (int code : {0, 1, 6, 19, 23, 28, 47, 99}) {
+        EXPECT_EQ(CLibcurlTool::figureError(static_cast<CURLcode>(code)), 1) << code;
+    }
+}
+
+TEST(HeaderText, MatchesNamesAtLineStartsWithoutCase) {
+    const std::string text = "HTTP/1.1 200 OK\r\nContent-Location: /a\r\nlocation: /b\r\n";
+    EXPECT_EQ(HeaderText::FindHeader(text, "Location:"), text.find("location:"));
+    EXPECT_EQ(HeaderText::FindHeader(text, "Content-Length:"), std::string::npos);
+    EXPECT_EQ(HeaderText::ParseDecimal("  123abc"), 123);
+    EXPECT_EQ(HeaderText::ParseDecimal("x1"), 0);
+}
+
+TEST(HttpHelper, HeaderProbeKeepsAtMost2000Characters) {
+    cvdtest::FaultServer server;
+    ASSERT_TRUE(server.Started());
+    CLibcurlTool tool;
+    std::vector<char> out(4000, '\0');
+    long code = 0;
+    // Six redirect answers produce far more than 2000 characters of header text.
+    const CURLcode rc = tool.httpGetHeader(server.Url("loop/0"), out.data(), code);
+    EXPECT_EQ(rc, CURLE_TOO_MANY_REDIRECTS);
+    EXPECT_EQ(std::string(out.data()).size(), 2000u);
+    EXPECT_EQ(code, 302);
+}
+
+TEST(HttpHelper, BodyGetAndPost) {
+    cvdtest::FaultServer server;
+    ASSERT_TRUE(server.Started());
+    CLibcurlTool tool;
+    std::string body;
+    EXPECT_EQ(tool.httpGet(server.Url("ok/100"), body, true), CURLE_OK);
+    EXPECT_EQ(body.size(), 100u);
+    std::string response = "kept:";
+    EXPECT_EQ(tool.HttpPost(server.Url("status/200/1"), "a=1", response), CURLE_OK);
+    EXPECT_EQ(response.rfind("kept:status 200", 0), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "DownloadTestSupport.h"
+#include "config/CConfigure.h"
+#include "download/CDownloadTaskManager.h"
+#include "download/TaskFile.h"
+
+namespace {
+
+using cvdtest::RecordingEvents;
+
+// The example of a 10000000-byte package with its first range finished.
+TaskFileContent TwoRanges(const std::string& url) {
+    TaskFileContent c;
+    c.TasksCount = 2;
+    c.ContentLength = 10000000;
+    c.DownloadTime = 1500;
+    c.Tasks = {{0, 4194303, 4194303, url, "pkg", 1, 1, 7},
+               {4194304, 10000000, 6000000, url, "pkg", 2, 2, 9}};
+    return c;
+}
+
+class TaskFileLoad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CConfigure::Instance().ResetForTesting();
+        ASSERT_TRUE(server.Started());
+    }
+    std::string Url() const { return server.Url("ok/10000000"); }
+    CDownloadTaskManager Manager() const { return CDownloadTaskManager(Url(), package, taskFile); }
+
+    cvdtest::TempEnv env;
+    cvdtest::FaultServer server;
+    std::string package = (env.Root() / "pkg.bin").string();
+    std::string taskFile = package + ".xml";
+};
+
+TEST_F(TaskFileLoad, ConsistentFileIsUsedAndCountsRestartAtZero) {
+    RecordingEvents events;
+    cvdtest::LogCapture log(env.Root() / "log.txt");
+    ASSERT_TRUE(TaskFile::Save(taskFile, TwoRanges(Url())));
+    CDownloadTaskManager tasks(Url(), package, taskFile);
+    EXPECT_EQ(tasks.loadDownloadTask(""), Success);
+    EXPECT_TRUE(log.Contains(" Load tasks from file success!"));
+    ASSERT_EQ(tasks.allTasks().size(), 2u);
+    EXPECT_EQ(tasks.allTasks()[1]->DownloadedPos.load(), 6000000);
+    EXPECT_EQ(tasks.allTasks()[1]->ContentLength, 10000000);
+    EXPECT_EQ(tasks.sumRequestTimes(), 0);
+    EXPECT_EQ(tasks.DownloadTime, 1500);
+    EXPECT_EQ(events.Matching("funnel|Download|ResumUpload||").size(), 1u);
+    EXPECT_TRUE(events.Matching("funnel|ErrorReporting").empty());
+}
+
+TEST_F(TaskFileLoad, FinishedFileSendsNoResumeEvent) {
+    RecordingEvents events;
+    TaskFileContent done = TwoRanges(Url());
+    done.Tasks[1].DownloadedPos = 10000000;
+    done.Tasks[1].TaskStatus = 1;
+    ASSERT_TRUE(TaskFile::Save(taskFile, done));
+    CDownloadTaskManager tasks(Url(), package, taskFile);
+    EXPECT_EQ(tasks.loadDownloadTask(""), Success);
+    EXPECT_TRUE(tasks.allTasksDone());
+    EXPECT_TRUE(events.Matching("funnel|Download|ResumUpload").empty());
+}
+
+struct RejectCase {
+    const char* name;
+    std::function<void(TaskFileContent&)> edit;
+    const char* code;
+};
+
+TEST_F(TaskFileLoad, InconsistentFilesAreDiscardedWithTheirCode) {
+    const std::vector<RejectCase> cases = {
+        {"other size, checked before the ranges",
+         [](TaskFileContent& c) { c.ContentLength = 9999999; c.Tasks[1].StartPos += 1; },
+         "DL025"},
+        {"no Task", [](TaskFileContent& c) { c.Tasks.clear(); }, "DL026"},
+        {"StartPos shifted by one", [](TaskFileContent& c) { c.Tasks[1].StartPos += 1; },
+         "DL026"},
+        {"TaskId out of order", [](TaskFileContent& c) { std::swap(c.Tasks[0], c.Tasks[1]); },
+         "DL026"},
+        {"inverted range", [](TaskFileContent& c) { c.Tasks[1].EndPos = 4194000; }, "DL026"},
+        {"range beyond the file", [](TaskFileContent& c) { c.Tasks[1].EndPos = 10000001; },
+         "DL026"},
+        {"DownloadedPos past its range",
+         [](TaskFileContent& c) { c.Tasks[1].DownloadedPos = 10000001; }, "DL026"},
+        {"negative DownloadedPos", [](TaskFileContent& c) { c.Tasks[0].DownloadedPos = -5; },
+         "DL026"},
+        {"finished range that is not complete",
+         [](TaskFileContent& c) { c.Tasks[0].DownloadedPos = 100; }, "DL026"},
+        {"TasksCount disagrees", [](TaskFileContent& c) { c.TasksCount = 3; }, "DL026"},
+    };
+    for (const RejectCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingEvents events;
+        TaskFileContent content = TwoRanges(Url());
+        c.edit(content);
+        ASSERT_TRUE(TaskFile::Save(taskFile, content));
+        env.WriteFile("pkg.bin", "partial");
+        CDownloadTaskManager tasks(Url(), package, taskFile);
+        EXPECT_EQ(tasks.loadDownloadTask(""), Success);
+        EXPECT_EQ(events.Matching("funnel|ErrorReporting|Error|MainErrorType|"),
+                  std::vector<std::string>{std::string("funnel|ErrorReporting|Error|MainErrorType|") +
+                                           c.code});
+        EXPECT_FALSE(std::filesystem::exists(package));
+        ASSERT_EQ(tasks.allTasks().size(), 2u);  // fresh ranges
+        EXPECT_EQ(tasks.allTasks()[1]->DownloadedPos.load(), 4194304);
+    }
+}
+
+TEST_F(TaskFileLoad, UnparsableFileHasNoTasksAndIsRejectedAsOtherSize) {
+    RecordingEvents events;
+    env.WriteFile("pkg.bin.xml", "<TaskInfo><TasksCount>2</TasksCount><Task>");
+    CDownloadTaskManager tasks(Url(), package, taskFile);
+    EXPECT_TRUE(tasks.readTaskFile());  // no task, so none unfinished
+    EXPECT_TRUE(tasks.allTasks().empty());
+    EXPECT_EQ(tasks.ContentLength, 0);
+    EXPECT_EQ(tasks.checkTaskFile(), 2);
+    EXPECT_EQ(events.Matching("funnel|ErrorReporting|Error|MainErrorType|DL025").size(), 1u);
+}
+
+TEST_F(TaskFileLoad, SubProgramUsesItsOwnKey) {
+    RecordingEvents events;
+    CConfigure::Instance().SetCurrentSubProgram(0);
+    TaskFileContent content = TwoRanges(Url());
+    content.Tasks[1].StartPos += 1;
+    ASSERT_TRUE(TaskFile::Save(taskFile, content));
+    CDownloadTaskManager tasks(Url(), package, taskFile);
+    tasks.readTaskFile();
+    EXPECT_EQ(tasks.checkTaskFile(), 3);
+    EXPECT_EQ(events.Matching("funnel|ErrorReporting|Error|SubErrorType|DL026").size(), 1u);
+    CConfigure::Instance().SetCurrentSubProgram(-1);
+}
+
+TEST_F(TaskFileLoad, FailedProbeKeepsThePartialDownload) {
+    RecordingEvents events;
+    const std::string dead = "http://127.0.0.1:9/ok/10000000";
+    ASSERT_TRUE(TaskFile::Save(taskFile, TwoRanges(dead)));
+    env.WriteFile("pkg.bin", "partial");
+    CDownloadTaskManager tasks(dead, package, taskFile);
+    EXPECT_EQ(tasks.loadDownloadTask(""), ContentLengthFailed);
+    EXPECT_TRUE(std::filesystem::exists(package));
+    EXPECT_TRUE(std::filesystem::exists(taskFile));
+    EXPECT_TRUE(events.Matching("funnel|ErrorReporting").empty());
+}
+
+TEST(TaskFileFormat, RoundTripsEveryFieldButRequestTimes) {
+    const TaskFileContent saved = TwoRanges("https://h/p?a=1&b=2");
+    const std::string text = TaskFile::Format(saved);
+    EXPECT_EQ(text.rfind("<TaskInfo>\n    <TasksCount>2</TasksCount>", 0), 0u);
+    EXPECT_NE(text.find("<RemotePath>https://h/p?a=1&amp;b=2</RemotePath>"), std::string::npos);
+    const TaskFileContent read = TaskFile::Parse(text);
+    EXPECT_EQ(read.ContentLength, 10000000);
+    ASSERT_EQ(read.Tasks.size(), 2u);
+    EXPECT_EQ(read.Tasks[1].EndPos, 10000000);
+    EXPECT_EQ(read.Tasks[1].RemotePath, "https://h/p?a=1&b=2");
+    EXPECT_EQ(read.Tasks[1].RequestTimes, 0);
+    EXPECT_EQ(read.Tasks[1].TaskStatus, 2);
+}
+
+TEST(TaskFileFormat, FailedSaveLeavesThePreviousFile) {
+    cvdtest::TempEnv env;
+    const std::string path = (env.Root() / "pkg.bin.xml").string();
+    ASSERT_TRUE(TaskFile::Save(path, TwoRanges("u")));
+    const std::string before = cvdtest::ReadFile(path);
+    std::filesystem::create_directory(path + ".tmp");  // the temporary cannot be written
+    TaskFileContent other = TwoRanges("u");
+    other.Tasks[1].DownloadedPos = 7000000;
+    EXPECT_FALSE(TaskFile::Save(path, other));
+    EXPECT_EQ(cvdtest::ReadFile(path), before);
+}
+
+}  // namespace

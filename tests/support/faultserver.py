@@ -1,0 +1,143 @@
+#!/usr/bin/env python3
+"""An HTTP server on a free loopback port for the download faults a CDN does not show on its
+own. Prints "PORT <n>" first; stops after --lifetime seconds or when its parent ends.
+
+The served file of a size and a version is a fixed pseudo-random byte string:
+content(size, version) = random.Random(f"{size}:{version}").randbytes(size).
+
+Paths (every HEAD answers with the size of version 1 and Accept-Ranges):
+  /ok/<size>              ranges served correctly
+  /stall/<size>           a range sends its headers and 64 KiB, then nothing (connection held)
+  /reset/<size>           a range sends half its bytes, then the connection is reset
+  /surplus/<size>         a range sends its bytes and 100 bytes more
+  /changed/<size>         ranges come from version 2, one byte longer (Content-Range total
+                          differs from the probe)
+  /loop/<n>               302 to /loop/<n+1>, for ever
+  /status/<code>/<size>   every GET answers <code> with a short body
+"""
+import argparse
+import os
+import random
+import re
+import socket
+import struct
+import threading
+import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+_cache = {}
+_lock = threading.Lock()
+
+
+def content(size, version=1):
+    with _lock:
+        key = (size, version)
+        if key not in _cache:
+            _cache[key] = random.Random(f"{size}:{version}").randbytes(size)
+        return _cache[key]
+
+
+def parse_range(header, size):
+    match = re.match(r"bytes=(\d+)-(\d*)", header or "")
+    if not match:
+        return 0, size - 1
+    start = int(match.group(1))
+    end = int(match.group(2)) if match.group(2) else size - 1
+    return start, min(end, size - 1)
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *_):
+        pass
+
+    def parts(self):
+        return [p for p in self.path.split("?")[0].split("/") if p]
+
+    def do_HEAD(self):
+        parts = self.parts()
+        if parts and parts[0] == "loop":
+            return self.redirect(parts)
+        size = int(parts[-1])
+        self.send_response(200)
+        self.send_header("Content-Length", str(size))
+        self.send_header("Accept-Ranges", "bytes")
+        self.end_headers()
+
+    def do_GET(self):
+        parts = self.parts()
+        mode = parts[0]
+        if mode == "loop":
+            return self.redirect(parts)
+        if mode == "status":
+            return self.status(int(parts[1]))
+        size = int(parts[-1])
+        version = 2 if mode == "changed" else 1
+        total = size + 1 if mode == "changed" else size
+        data = content(total, version)
+        start, end = parse_range(self.headers.get("Range"), total)
+        body = data[start:end + 1]
+        extra = data[end + 1:end + 101].ljust(100, b"x") if mode == "surplus" else b""
+        self.send_response(206)
+        self.send_header("Content-Range", f"bytes {start}-{end}/{total}")
+        self.send_header("Content-Length", str(len(body) + len(extra)))
+        self.end_headers()
+        if mode == "stall":
+            self.wfile.write(body[:65536])
+            self.wfile.flush()
+            time.sleep(120)
+        elif mode == "reset":
+            self.wfile.write(body[:len(body) // 2])
+            self.wfile.flush()
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
+                                       struct.pack("ii", 1, 0))
+            self.close_connection = True
+        else:
+            self.wfile.write(body + extra)
+
+    def do_POST(self):
+        length = int(self.headers.get("Content-Length") or 0)
+        self.rfile.read(length)
+        parts = self.parts()
+        self.status(int(parts[1]) if parts and parts[0] == "status" else 404)
+
+    def redirect(self, parts):
+        n = int(parts[1]) if len(parts) > 1 else 0
+        self.send_response(302)
+        self.send_header("Location", f"http://127.0.0.1:{self.server.server_port}/loop/{n + 1}")
+        self.send_header("X-Filler", "f" * 400)
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+
+    def status(self, code):
+        body = f"status {code}\n".encode() * 20
+        self.send_response(code)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+
+class QuietServer(ThreadingHTTPServer):
+    daemon_threads = True
+
+    def handle_error(self, request, client_address):
+        pass  # clients abort transfers on purpose (guards, resets, stalls)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--lifetime", type=float, default=300)
+    args = parser.parse_args()
+    server = QuietServer(("127.0.0.1", 0), Handler)
+    print(f"PORT {server.server_port}", flush=True)
+    parent = os.getppid()
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    deadline = time.time() + args.lifetime
+    while time.time() < deadline and os.getppid() == parent:
+        time.sleep(0.2)
+    server.shutdown()
+
+
+if __name__ == "__main__":
+    main()
