@@ -1,0 +1,14 @@
+// Text digests and encodings the server requests need, over OpenSSL.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace content {
+
+// 32 lower-case hexadecimal characters.
+std::string Md5Hex(std::string_view text);
+// Standard alphabet; empty when `text` is not valid base64.
+std::string DecodeBase64(std::string_view text);
+
+}  // namespace content

@@ -1,0 +1,73 @@
+// Child processes started from a command line, the way the installer starts ping, the package's
+// installer and the product: the command line is one text, split with the Windows command-line
+// rules, so the same text works on both systems. The program is looked up on PATH when its name
+// has no '/'. No shell is involved, so nothing in an argument is interpreted.
+//
+// Threading: one Process object is used by one thread at a time. Lifetime: dropping the object
+// neither waits for nor stops the child; a child still running is reaped in the background when
+// it ends, so no zombie is left behind.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The arguments of `commandLine` with the rules of the Windows C runtime: blanks separate
+// arguments; double quotes group; 2n backslashes before a quote give n backslashes and the quote
+// groups, 2n+1 give n backslashes and a literal quote; "" inside quotes is a literal quote;
+// other backslashes are literal. The first argument (the program) ends at the next blank, or
+// when it starts with a quote at the next quote, without backslash processing.
+std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine);
+
+// `argument` quoted so that SplitCommandLine gives it back unchanged as one argument.
+std::wstring QuoteArgument(const std::wstring& argument);
+
+struct ProcessOptions {
+    std::wstring commandLine;
+    std::wstring workingFolder;  // empty: the current folder
+    bool captureOutput = false;  // standard output and error into one pipe (ReadOutput)
+    bool newSession = false;     // own session: not ended with our terminal or process group
+};
+
+enum class ProcessStartError { None, PipeFailed, StartFailed };
+
+class Process {
+public:
+    // nullptr when the pipe cannot be made or the program cannot be started; `error` says which.
+    static std::unique_ptr<Process> Start(const ProcessOptions& options,
+                                          ProcessStartError* error = nullptr);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    int Pid() const { return pid_; }
+
+    enum class Read { Data, Timeout, Ended };
+    // Up to `maxBytes` of captured output into `chunk` (replacing it), waiting at most
+    // `timeoutMs`. Ended once every writer has closed the pipe (or nothing is captured).
+    Read ReadOutput(std::string& chunk, std::size_t maxBytes, std::uint32_t timeoutMs);
+
+    // True when the child has ended within `timeoutMs`.
+    bool Wait(std::uint32_t timeoutMs);
+    // The exit code once ended normally; nothing while running or after a signal.
+    std::optional<int> ExitCode() const { return exitCode_; }
+    bool Finished() const { return finished_; }
+    // Ends the child at once (SIGKILL); true when it was running.
+    bool Kill();
+
+private:
+    Process(int pid, int outputFd) : pid_(pid), outputFd_(outputFd) {}
+    bool Reap(bool block);
+
+    int pid_;
+    int outputFd_;
+    bool finished_ = false;
+    std::optional<int> exitCode_;
+};
+
+}  // namespace platform

@@ -1,0 +1,231 @@
+// POSIX implementation: posix_spawnp with the output on a pipe; waits poll waitpid.
+#include "platform/Process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <thread>
+
+#include "platform/Clock.h"
+#include "platform/Text.h"
+
+extern char** environ;
+
+namespace platform {
+namespace {
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+// The program name: no backslash processing, as the Windows loader reads it.
+std::size_t SplitProgram(const std::wstring& line, std::vector<std::wstring>& out) {
+    std::size_t i = 0;
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    if (i == line.size()) return i;
+    std::wstring program;
+    if (line[i] == L'"') {
+        const std::size_t close = line.find(L'"', i + 1);
+        program = line.substr(i + 1, close == std::wstring::npos ? std::wstring::npos : close - i - 1);
+        i = close == std::wstring::npos ? line.size() : close + 1;
+    }
+    while (i < line.size() && !IsBlank(line[i])) program += line[i++];
+    out.push_back(program);
+    return i;
+}
+
+// Backslashes at `i`: appends what they stand for and returns the index after them. A quote
+// after an odd count is consumed as a literal.
+std::size_t TakeBackslashes(const std::wstring& line, std::size_t i, std::wstring& arg) {
+    std::size_t count = 0;
+    while (i < line.size() && line[i] == L'\\') ++count, ++i;
+    if (i < line.size() && line[i] == L'"') {
+        arg.append(count / 2, L'\\');
+        if (count % 2 == 1) {
+            arg += L'"';
+            ++i;
+        }
+    } else {
+        arg.append(count, L'\\');
+    }
+    return i;
+}
+
+void CloseQuietly(int fd) {
+    if (fd >= 0) ::close(fd);
+}
+
+}  // namespace
+
+std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
+    std::vector<std::wstring> out;
+    std::size_t i = SplitProgram(line, out);
+    while (true) {
+        while (i < line.size() && IsBlank(line[i])) ++i;
+        if (i >= line.size()) break;
+        std::wstring arg;
+        bool quoted = false;
+        while (i < line.size() && (quoted || !IsBlank(line[i]))) {
+            if (line[i] == L'\\') {
+                i = TakeBackslashes(line, i, arg);
+            } else if (line[i] == L'"') {
+                if (quoted && i + 1 < line.size() && line[i + 1] == L'"') {
+                    arg += L'"';
+                    i += 2;
+                } else {
+                    quoted = !quoted;
+                    ++i;
+                }
+            } else {
+                arg += line[i++];
+            }
+        }
+        out.push_back(arg);
+    }
+    return out;
+}
+
+std::wstring QuoteArgument(const std::wstring& argument) {
+    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos)
+        return argument;
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes before a quote are doubled, and the quote escaped.
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');  // before the closing quote
+    quoted += L'"';
+    return quoted;
+}
+
+std::unique_ptr<Process> Process::Start(const ProcessOptions& options, ProcessStartError* error) {
+    auto fail = [error](ProcessStartError why) {
+        if (error) *error = why;
+        return std::unique_ptr<Process>();
+    };
+    if (error) *error = ProcessStartError::None;
+    std::vector<std::string> args;
+    for (const std::wstring& arg : SplitCommandLine(options.commandLine))
+        args.push_back(WideToUtf8(arg));
+    if (args.empty() || args[0].empty()) return fail(ProcessStartError::StartFailed);
+
+    int pipeFds[2] = {-1, -1};
+    if (options.captureOutput && ::pipe2(pipeFds, O_CLOEXEC) != 0)
+        return fail(ProcessStartError::PipeFailed);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (options.captureOutput) {
+        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
+    }
+    const std::string folder = WideToUtf8(options.workingFolder);
+    if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    if (options.newSession) flags |= POSIX_SPAWN_SETSID;
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigfillset(&defaults);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, flags);
+
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const int started = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    CloseQuietly(pipeFds[1]);
+    if (started != 0) {
+        CloseQuietly(pipeFds[0]);
+        return fail(ProcessStartError::StartFailed);
+    }
+    return std::unique_ptr<Process>(new Process(pid, pipeFds[0]));
+}
+
+Process::~Process() {
+    CloseQuietly(outputFd_);
+    if (finished_) return;
+    // Nobody waits for it any more; reap it whenever it ends so it leaves no zombie.
+    const pid_t pid = pid_;
+    try {
+        std::thread([pid] {
+            while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+    } catch (...) {
+    }
+}
+
+Process::Read Process::ReadOutput(std::string& chunk, std::size_t maxBytes,
+                                  std::uint32_t timeoutMs) {
+    chunk.clear();
+    if (outputFd_ < 0 || maxBytes == 0) return Read::Ended;
+    pollfd entry{outputFd_, POLLIN, 0};
+    const std::uint32_t start = TickCount();
+    while (true) {
+        const std::uint32_t spent = TickCount() - start;
+        const int wait = spent >= timeoutMs ? 0 : static_cast<int>(timeoutMs - spent);
+        const int ready = ::poll(&entry, 1, wait);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready == 0) return Read::Timeout;
+        if (ready < 0) return Read::Ended;
+        break;
+    }
+    chunk.resize(maxBytes);
+    ssize_t count;
+    do {
+        count = ::read(outputFd_, chunk.data(), maxBytes);
+    } while (count < 0 && errno == EINTR);
+    if (count <= 0) {
+        chunk.clear();
+        return Read::Ended;
+    }
+    chunk.resize(static_cast<std::size_t>(count));
+    return Read::Data;
+}
+
+bool Process::Reap(bool block) {
+    if (finished_) return true;
+    int status = 0;
+    pid_t result;
+    do {
+        result = ::waitpid(pid_, &status, block ? 0 : WNOHANG);
+    } while (result < 0 && errno == EINTR);
+    if (result == 0) return false;
+    finished_ = true;  // ended, or already reaped by someone else (ECHILD)
+    if (result == pid_ && WIFEXITED(status)) exitCode_ = WEXITSTATUS(status);
+    return true;
+}
+
+bool Process::Wait(std::uint32_t timeoutMs) {
+    if (timeoutMs == 0xFFFFFFFFu) return Reap(true);
+    const std::uint32_t start = TickCount();
+    while (!Reap(false)) {
+        if (TickCount() - start >= timeoutMs) return false;
+        SleepMs(5);
+    }
+    return true;
+}
+
+bool Process::Kill() {
+    if (Reap(false)) return false;
+    return ::kill(pid_, SIGKILL) == 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include "TempEnv.h"
+#include "sys/NetworkUtils.h"
+
+namespace {
+
+using namespace FuntionImpl;
+
+TEST(PingReplies, TakesEveryTimeValueRoundedUpToWholeMilliseconds) {
+    PingReplies replies;
+    AddPingReplies(
+        "PING 127.0.0.1 (127.0.0.1) 56(84) bytes of data.\n"
+        "64 bytes from 127.0.0.1: icmp_seq=1 ttl=64 time=0.043 ms\n"
+        "64 bytes from 127.0.0.1: icmp_seq=2 ttl=64 time=15.2 ms\n"
+        "64 bytes from 127.0.0.1: icmp_seq=3 ttl=64 time=20 ms\n"
+        "rtt min/avg/max/mdev = 0.043/0.050/0.061/0.007 ms\n",
+        replies);
+    EXPECT_EQ(replies.count, 3);
+    EXPECT_EQ(replies.sumMs, 1 + 16 + 20);
+
+    PingReplies none;
+    AddPingReplies("From 10.0.0.1 icmp_seq=1 Destination Host Unreachable\ntime=\n", none);
+    EXPECT_EQ(none.count, 0);
+}
+
+TEST(PingUrl, LoopbackAnswersWithASmallPositiveTime) {
+    const int ms = PingUrl(L"127.0.0.1", 1);
+    EXPECT_GT(ms, 0);
+    EXPECT_LT(ms, 1000);
+}
+
+TEST(PingUrl, NoReplyGivesMinusThree) {
+    // ping refuses the broadcast address without sending anything.
+    EXPECT_EQ(PingUrl(L"255.255.255.255", 1), -3);
+}
+
+TEST(ProxyConfig, TheHighestSetValueWins) {
+    EXPECT_EQ(ProxyConfigLevel({}), 0);
+    EXPECT_EQ(ProxyConfigLevel({"http://wpad/proxy.pac", "", ""}), 1);
+    EXPECT_EQ(ProxyConfigLevel({"http://wpad/proxy.pac", "proxy:3128", ""}), 2);
+    EXPECT_EQ(ProxyConfigLevel({"", "proxy:3128", "localhost,.corp"}), 3);
+}
+
+TEST(ProxyConfig, EnvironmentProxyAndBypassListAreRead) {
+    cvdtest::TempEnv env;
+    for (const char* name : {"https_proxy", "HTTPS_PROXY", "http_proxy", "HTTP_PROXY", "all_proxy",
+                             "ALL_PROXY", "no_proxy", "NO_PROXY"})
+        env.Set(name, std::nullopt);
+    env.Set("HTTP_PROXY", "http://127.0.0.1:3128");
+    env.Set("no_proxy", "localhost,127.0.0.1");
+    const ProxyConfig config = ReadProxyConfig();
+    EXPECT_EQ(config.proxy, "http://127.0.0.1:3128");
+    EXPECT_EQ(config.bypass, "localhost,127.0.0.1");
+    EXPECT_EQ(GetIEProxyConfig(), 3);
+}
+
+TEST(AuthorizeInFirewall, ReportsNotReachableOnLinux) {
+    EXPECT_EQ(AuthorizeInFirewall(L"/opt/product/cvdownloader"), -1);
+}
+
+}  // namespace
