@@ -8,6 +8,7 @@
 
 #include "config/CConfigure.h"
 #include "config/Endpoints.h"
+#include "download/DownloadEvents.h"
 #include "platform/DebugOutput.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
@@ -59,6 +60,7 @@ int main() {
     SetUpLogging(config);
     InitGlobalConfig();
     StartUserLog(config);
+    InstallUserLogEvents();
     config.printContent();
     ShutDown();
     return 0;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "download/EnumErrorCode.h"
+#include "platform/Network.h"
 
 class IDownloadProgress {
 public:
@@ -21,11 +22,11 @@ public:
 
 class CDownLoadImpl {
 public:
-    // Whether the machine has a network connection; a failing check counts as connected.
+    // Whether the machine has a network connection; an empty check counts as connected.
     using NetworkCheck = std::function<bool()>;
 
     explicit CDownLoadImpl(IDownloadProgress* owner = nullptr,
-                           NetworkCheck networkAlive = NetworkCheck());
+                           NetworkCheck networkAlive = [] { return platform::IsNetworkAlive(); });
 
     int SuperDownloadFile(const std::wstring& url, const std::wstring& localPath,
                           std::string& cdnInfo, bool report, bool checkMinSize);

@@ -1,0 +1,37 @@
+// POSIX implementation: the interfaces and their addresses come from getifaddrs().
+#include "platform/Network.h"
+
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <map>
+
+namespace platform {
+
+bool IsNetworkAlive(const std::vector<InterfaceState>& interfaces) {
+    return std::any_of(interfaces.begin(), interfaces.end(), [](const InterfaceState& state) {
+        return state.up && !state.loopback && state.hasAddress;
+    });
+}
+
+bool IsNetworkAlive() {
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return true;
+    std::map<std::string, InterfaceState> byName;
+    for (const ifaddrs* entry = list; entry; entry = entry->ifa_next) {
+        InterfaceState& state = byName[entry->ifa_name];
+        state.name = entry->ifa_name;
+        state.up = state.up || (entry->ifa_flags & IFF_UP);
+        state.loopback = state.loopback || (entry->ifa_flags & IFF_LOOPBACK);
+        const int family = entry->ifa_addr ? entry->ifa_addr->sa_family : AF_UNSPEC;
+        state.hasAddress = state.hasAddress || family == AF_INET || family == AF_INET6;
+    }
+    freeifaddrs(list);
+    std::vector<InterfaceState> interfaces;
+    for (auto& [name, state] : byName) interfaces.push_back(state);
+    return IsNetworkAlive(interfaces);
+}
+
+}  // namespace platform
