@@ -83,7 +83,8 @@ def commands(tool, url, out, connections, cvd_fetch):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--cvd-fetch", default="/work/build-download-rel/bin/cvd-fetch")
+    repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    parser.add_argument("--cvd-fetch", default=os.path.join(repo, "build-rel", "bin", "cvd-fetch"))
     parser.add_argument("--size", type=int, default=1 << 30)
     parser.add_argument("--workdir")
     args = parser.parse_args()
