@@ -59,6 +59,37 @@ TEST(Layout, HorizontalWithChildAlignmentAndVerticalCentring) {
     Check(laid, {{"a", {95, 40, 135, 60}}, {"b", {145, 0, 205, 100}}});
 }
 
+// Both stacks pushed to the far end on both axes: each is the other turned on its side, so the
+// same children and padding, transposed, must land on transposed rectangles.
+TEST(Layout, StacksAlignToTheFarEndAndClampOnBothAxes) {
+    struct Case {
+        const char* xml;
+        Size size;
+        Rect a, b;
+    };
+    const Case cases[] = {
+        {R"(<Window><VerticalLayout childalign="right" childvalign="bottom">
+              <Control name="a" width="50" height="40" padding="0,10,5,0"/>
+              <Control name="b" height="500" maxheight="60"/>
+            </VerticalLayout></Window>)",
+         {200, 300},
+         {145, 200, 195, 240},
+         {0, 240, 200, 300}},
+        {R"(<Window><HorizontalLayout childalign="right" childvalign="bottom">
+              <Control name="a" width="40" height="50" padding="10,0,0,5"/>
+              <Control name="b" width="500" maxwidth="60"/>
+            </HorizontalLayout></Window>)",
+         {300, 200},
+         {200, 145, 240, 195},
+         {240, 0, 300, 200}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.xml);
+        // 50 + 60 of 300 along the stack: it starts 190 in.
+        Check(Laid(c.xml, c.size), {{"a", c.a}, {"b", c.b}});
+    }
+}
+
 TEST(Layout, FloatControlsArePlacedByPosOrByFloatAlign) {
     Laid laid(R"(<Window><VerticalLayout name="v">
         <Control name="flow" height="50"/>

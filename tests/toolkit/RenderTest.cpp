@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "SkinFixture.h"
 #include "toolkit/Builder.h"
 #include "toolkit/Label.h"
@@ -182,6 +184,42 @@ TEST(RenderStates, DisabledAndHotButtonsUseTheirColours) {
     manager.OnMouseMove({5, 5});
     p = RenderToPixels(manager, {40, 10});
     EXPECT_EQ(p.At(5, 5), 0xFF00FF00u);
+}
+
+// The first state that holds and whose picture can be drawn wins; a combo box has no disabled
+// look of its own.
+TEST(RenderStates, StateImagesFollowThePointerAndFallBackWhenMissing) {
+    SkinFixture skin;
+    skin.AddPicture("skin/green.png", 10, 10, 0xFF00FF00);
+    skin.AddPicture("skin/blue.png", 10, 10, 0xFF0000FF);
+    skin.AddPicture("skin/red.png", 10, 10, 0xFFFF0000);
+    skin.AddPicture("skin/grey.png", 10, 10, 0xFF808080);
+    ASSERT_TRUE(skin.Install());
+    UiManager manager;
+    Builder builder(&manager);
+    manager.AttachRoot(builder.BuildFromMemory(R"(<Window><HorizontalLayout>
+        <Button width="10" normalimage="skin/green.png" hotimage="skin/blue.png" pushedimage="skin/red.png"/>
+        <Edit width="10" normalimage="skin/green.png" hotimage="skin/missing.png" disabledimage="skin/grey.png"/>
+        <Combo width="10" normalimage="skin/green.png" disabledimage="skin/grey.png" enabled="false"/>
+        <Edit width="10" normalimage="skin/green.png" disableimage="skin/grey.png" enabled="false"/>
+      </HorizontalLayout></Window>)",
+                                               "states.xml"));
+    const Size size{40, 10};
+    manager.SetClientSize(size);
+    manager.LayoutIfNeeded();
+    const auto colours = [&] {
+        const Pixels p = RenderToPixels(manager, size);
+        return std::vector<std::uint32_t>{p.At(5, 5), p.At(15, 5), p.At(25, 5), p.At(35, 5)};
+    };
+    using Row = std::vector<std::uint32_t>;
+    EXPECT_EQ(colours(), (Row{0xFF00FF00, 0xFF00FF00, 0xFF00FF00, 0xFF808080}));
+    manager.OnMouseMove({5, 5});
+    EXPECT_EQ(colours(), (Row{0xFF0000FF, 0xFF00FF00, 0xFF00FF00, 0xFF808080}));
+    manager.OnButtonDown({5, 5});
+    EXPECT_EQ(colours(), (Row{0xFFFF0000, 0xFF00FF00, 0xFF00FF00, 0xFF808080}));
+    manager.OnButtonUp({5, 5});
+    manager.OnMouseMove({15, 5});
+    EXPECT_EQ(colours(), (Row{0xFF00FF00, 0xFF00FF00, 0xFF00FF00, 0xFF808080}));
 }
 
 TEST(RenderStates, LinkUnderThePointerTakesTheHoverColour) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "toolkit/Label.h"
+#include "toolkit/StateLook.h"
 
 namespace toolkit {
 
@@ -14,7 +15,7 @@ public:
 
     bool IsHot() const { return hot_; }
     bool IsPushed() const { return pushed_; }
-    Color GetHotBkColor() const { return hotBkColor_; }
+    Color GetHotBkColor() const { return bkColors_.hot; }
 
     Size EstimateSize(Size available) override;
     bool SetAttribute(std::string_view name, std::string_view value) override;
@@ -26,18 +27,13 @@ public:
 
 protected:
     Color StateTextColor() const override;
+    ControlState State() const { return {!enabled_, pushed_, hot_}; }
 
     bool hot_ = false;
     bool pushed_ = false;
-    Color hotBkColor_ = 0;
-    Color pushedBkColor_ = 0;
-    Color disabledBkColor_ = 0;
-    Color hotTextColor_ = 0;
-    Color pushedTextColor_ = 0;
-    std::string normalImage_;
-    std::string hotImage_;
-    std::string pushedImage_;
-    std::string disabledImage_;
+    StateColors bkColors_;
+    StateColors textColors_;
+    StateImages images_;
 };
 
 class OptionUI : public ButtonUI {

@@ -4,6 +4,7 @@
 
 #include "toolkit/Container.h"
 #include "toolkit/Label.h"
+#include "toolkit/StateLook.h"
 
 namespace toolkit {
 
@@ -67,9 +68,7 @@ private:
     Color itemHotBkColor_ = 0;
     Color itemDisabledTextColor_ = 0;
     Color itemDisabledBkColor_ = 0;
-    std::string normalImage_;
-    std::string hotImage_;
-    std::string pushedImage_;
+    StateImages images_{StateImages::DisabledImage::Left};
 };
 
 }  // namespace toolkit

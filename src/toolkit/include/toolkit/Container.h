@@ -52,9 +52,17 @@ public:
 protected:
     // Places a float child by its pos and floatalign inside this container.
     void SetFloatPos(Control& child) const;
+    // Hidden children take no place and float ones are placed by their own pos; true for both,
+    // which the layout then skips.
+    bool PlacedApart(Control& child) const;
     // The area children are laid out in: the position less the inset and the scroll bar.
     Rect ContentRect() const;
     void PaintScrollBar(Canvas& canvas);
+
+    enum class Axis { Horizontal, Vertical };
+    // Stacks the visible children one after another along `direction` from `start`, stretching
+    // those without a size there to share the spare room; returns where the stack ends.
+    int StackItems(Axis direction, const Rect& content, int start);
 
     std::vector<std::unique_ptr<Control>> items_;
     Rect inset_;

@@ -136,6 +136,16 @@ public:
     void NeedUpdate();
 
 protected:
+    // Fills the control's area with `color`, rounded by colorround; nothing for 0.
+    void FillBkColor(Canvas& canvas, Color color);
+    // For controls that light up under the pointer and act on a click. Enter and Leave set
+    // `hot`; true when `event` was one of them.
+    bool TrackHover(const UiEvent& event, bool& hot);
+    // A press counts only while the control is enabled.
+    void Press(bool& pushed);
+    // Ends a press; the control acts when the press ends over it.
+    void Release(bool& pushed, Point pt);
+
     UiManager* manager_ = nullptr;
     Control* parent_ = nullptr;
     std::string name_;

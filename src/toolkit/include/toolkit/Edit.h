@@ -3,6 +3,7 @@
 #pragma once
 
 #include "toolkit/Label.h"
+#include "toolkit/StateLook.h"
 
 namespace toolkit {
 
@@ -27,10 +28,7 @@ private:
     bool readOnly_ = false;
     bool editing_ = false;
     bool hot_ = false;
-    std::string normalImage_;
-    std::string hotImage_;
-    std::string pushedImage_;
-    std::string disabledImage_;
+    StateImages images_;
 };
 
 }  // namespace toolkit

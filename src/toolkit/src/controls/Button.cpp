@@ -17,44 +17,27 @@ Size ButtonUI::EstimateSize(Size available) { return LabelUI::EstimateSize(avail
 
 bool ButtonUI::SetAttribute(std::string_view name, std::string_view value) {
     if (name == "hotbkcolor")
-        hotBkColor_ = ParseColor(value);
+        bkColors_.hot = ParseColor(value);
     else if (name == "pushedbkcolor")
-        pushedBkColor_ = ParseColor(value);
+        bkColors_.pushed = ParseColor(value);
     else if (name == "disabledbkcolor")
-        disabledBkColor_ = ParseColor(value);
+        bkColors_.disabled = ParseColor(value);
     else if (name == "hottextcolor")
-        hotTextColor_ = ParseColor(value);
+        textColors_.hot = ParseColor(value);
     else if (name == "pushedtextcolor")
-        pushedTextColor_ = ParseColor(value);
-    else if (name == "normalimage")
-        normalImage_ = value;
-    else if (name == "hotimage")
-        hotImage_ = value;
-    else if (name == "pushedimage")
-        pushedImage_ = value;
-    else if (name == "disabledimage" || name == "disableimage")
-        disabledImage_ = value;
-    else
+        textColors_.pushed = ParseColor(value);
+    else if (!images_.SetAttribute(name, value))
         return LabelUI::SetAttribute(name, value);
     Invalidate();
     return true;
 }
 
 void ButtonUI::DoEvent(UiEvent& event) {
+    if (TrackHover(event, hot_)) return;
     switch (event.type) {
-        case EventType::MouseEnter:
-            hot_ = true;
-            Invalidate();
-            return;
-        case EventType::MouseLeave:
-            hot_ = false;
-            Invalidate();
-            return;
         case EventType::ButtonDown:
         case EventType::DoubleClick:
-            if (!enabled_) return;
-            pushed_ = true;
-            Invalidate();
+            Press(pushed_);
             return;
         case EventType::MouseMove: {
             const bool inside = pos_.Contains(event.pt);
@@ -64,13 +47,9 @@ void ButtonUI::DoEvent(UiEvent& event) {
             }
             return;
         }
-        case EventType::ButtonUp: {
-            const bool wasPushed = pushed_;
-            pushed_ = false;
-            Invalidate();
-            if (wasPushed && enabled_ && pos_.Contains(event.pt)) Activate();
+        case EventType::ButtonUp:
+            Release(pushed_, event.pt);
             return;
-        }
         default:
             LabelUI::DoEvent(event);
     }
@@ -88,31 +67,14 @@ void ButtonUI::SetEnabled(bool enabled) {
 }
 
 void ButtonUI::PaintBkColor(Canvas& canvas) {
-    Color color = bkColor_;
-    if (!enabled_ && disabledBkColor_ != 0)
-        color = disabledBkColor_;
-    else if (pushed_ && pushedBkColor_ != 0)
-        color = pushedBkColor_;
-    else if (hot_ && hotBkColor_ != 0)
-        color = hotBkColor_;
-    if (color == 0) return;
-    if (colorRound_.IsZero())
-        canvas.FillRect(pos_, color);
-    else
-        canvas.FillRoundRect(pos_, colorRound_, color);
+    FillBkColor(canvas, bkColors_.Pick(State(), bkColor_));
 }
 
-void ButtonUI::PaintStatusImage(Canvas& canvas) {
-    if (!enabled_ && !disabledImage_.empty() && DrawImage(canvas, disabledImage_)) return;
-    if (pushed_ && !pushedImage_.empty() && DrawImage(canvas, pushedImage_)) return;
-    if (hot_ && !hotImage_.empty() && DrawImage(canvas, hotImage_)) return;
-    if (!normalImage_.empty()) DrawImage(canvas, normalImage_);
-}
+void ButtonUI::PaintStatusImage(Canvas& canvas) { images_.Paint(*this, canvas, State()); }
 
 Color ButtonUI::StateTextColor() const {
-    if (enabled_ && pushed_ && pushedTextColor_ != 0) return pushedTextColor_;
-    if (enabled_ && hot_ && hotTextColor_ != 0) return hotTextColor_;
-    return LabelUI::StateTextColor();
+    if (!enabled_) return LabelUI::StateTextColor();
+    return textColors_.Pick({false, pushed_, hot_}, LabelUI::StateTextColor());
 }
 
 // ---- Option ----
@@ -184,10 +146,7 @@ bool OptionUI::Activate() {
 
 void OptionUI::PaintBkColor(Canvas& canvas) {
     if (selected_ && selectedBkColor_ != 0) {
-        if (colorRound_.IsZero())
-            canvas.FillRect(pos_, selectedBkColor_);
-        else
-            canvas.FillRoundRect(pos_, colorRound_, selectedBkColor_);
+        FillBkColor(canvas, selectedBkColor_);
         return;
     }
     ButtonUI::PaintBkColor(canvas);

@@ -122,6 +122,7 @@ Control* ComboUI::FindControlAt(Point pt) {
 }
 
 bool ComboUI::SetAttribute(std::string_view name, std::string_view value) {
+    if (images_.SetAttribute(name, value)) return true;
     if (name == "dropboxsize")
         dropBoxSize_ = ParseSize(value);
     else if (name == "textpadding")
@@ -144,12 +145,6 @@ bool ComboUI::SetAttribute(std::string_view name, std::string_view value) {
         itemDisabledTextColor_ = ParseColor(value);
     else if (name == "itemdisabledbkcolor")
         itemDisabledBkColor_ = ParseColor(value);
-    else if (name == "normalimage")
-        normalImage_ = value;
-    else if (name == "hotimage")
-        hotImage_ = value;
-    else if (name == "pushedimage")
-        pushedImage_ = value;
     else if (name == "scrollselect") {
     } else
         return ContainerUI::SetAttribute(name, value);
@@ -160,10 +155,7 @@ void ComboUI::DoPaint(Canvas& canvas, const Rect& clip) {
     if (!pos_.Intersects(clip)) return;
     PaintBkColor(canvas);
     PaintBkImage(canvas);
-    bool drawn = false;
-    if (pushed_ && !pushedImage_.empty()) drawn = DrawImage(canvas, pushedImage_);
-    if (!drawn && hot_ && !hotImage_.empty()) drawn = DrawImage(canvas, hotImage_);
-    if (!drawn && !normalImage_.empty()) DrawImage(canvas, normalImage_);
+    images_.Paint(*this, canvas, {!enabled_, pushed_, hot_});
     if (manager_ && curSel_ >= 0) {
         TextStyle style;
         style.font = font_;
@@ -175,28 +167,14 @@ void ComboUI::DoPaint(Canvas& canvas, const Rect& clip) {
 }
 
 void ComboUI::DoEvent(UiEvent& event) {
+    if (TrackHover(event, hot_)) return;
     switch (event.type) {
-        case EventType::MouseEnter:
-            hot_ = true;
-            Invalidate();
-            return;
-        case EventType::MouseLeave:
-            hot_ = false;
-            Invalidate();
-            return;
         case EventType::ButtonDown:
-            if (enabled_) {
-                pushed_ = true;
-                Invalidate();
-            }
+            Press(pushed_);
             return;
-        case EventType::ButtonUp: {
-            const bool wasPushed = pushed_;
-            pushed_ = false;
-            Invalidate();
-            if (wasPushed && enabled_ && pos_.Contains(event.pt)) Activate();
+        case EventType::ButtonUp:
+            Release(pushed_, event.pt);
             return;
-        }
         default:
             ContainerUI::DoEvent(event);
     }

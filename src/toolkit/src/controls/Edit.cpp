@@ -20,29 +20,16 @@ bool EditUI::SetAttribute(std::string_view name, std::string_view value) {
         autoSelAll_ = ParseBool(value);
     else if (name == "readonly")
         readOnly_ = ParseBool(value);
-    else if (name == "normalimage")
-        normalImage_ = value;
-    else if (name == "hotimage")
-        hotImage_ = value;
-    else if (name == "pushedimage" || name == "focusedimage")
-        pushedImage_ = value;
-    else if (name == "disabledimage" || name == "disableimage")
-        disabledImage_ = value;
-    else
+    else if (name == "focusedimage")
+        images_.SetPushed(value);
+    else if (!images_.SetAttribute(name, value))
         return LabelUI::SetAttribute(name, value);
     return true;
 }
 
 void EditUI::DoEvent(UiEvent& event) {
+    if (TrackHover(event, hot_)) return;
     switch (event.type) {
-        case EventType::MouseEnter:
-            hot_ = true;
-            Invalidate();
-            return;
-        case EventType::MouseLeave:
-            hot_ = false;
-            Invalidate();
-            return;
         case EventType::ButtonUp:
             if (enabled_ && !readOnly_ && pos_.Contains(event.pt) && manager_ && manager_->Host())
                 manager_->Host()->BeginEdit(*this);
@@ -53,10 +40,7 @@ void EditUI::DoEvent(UiEvent& event) {
 }
 
 void EditUI::PaintStatusImage(Canvas& canvas) {
-    if (!enabled_ && !disabledImage_.empty() && DrawImage(canvas, disabledImage_)) return;
-    if (editing_ && !pushedImage_.empty() && DrawImage(canvas, pushedImage_)) return;
-    if (hot_ && !hotImage_.empty() && DrawImage(canvas, hotImage_)) return;
-    if (!normalImage_.empty()) DrawImage(canvas, normalImage_);
+    images_.Paint(*this, canvas, {!enabled_, editing_, hot_});
 }
 
 void EditUI::PaintText(Canvas& canvas) {

@@ -8,6 +8,49 @@ namespace toolkit {
 namespace {
 constexpr int kScrollBarWidth = 9;
 constexpr int kWheelStep = 30;
+
+enum class Place { Start, Center, End };
+
+Place PlaceOf(HAlign align) {
+    return align == HAlign::Center  ? Place::Center
+           : align == HAlign::Right ? Place::End
+                                    : Place::Start;
+}
+
+Place PlaceOf(VAlign align) {
+    return align == VAlign::Center   ? Place::Center
+           : align == VAlign::Bottom ? Place::End
+                                     : Place::Start;
+}
+
+int Offset(Place place, int spare) {
+    return place == Place::Center ? spare / 2 : place == Place::End ? spare : 0;
+}
+
+// Reads sizes, padding and limits along the stacking ("main") axis and the other ("cross") one,
+// so one routine lays out both stack directions.
+struct AxisView {
+    bool vertical;
+
+    int Main(Size s) const { return vertical ? s.cy : s.cx; }
+    int Cross(Size s) const { return vertical ? s.cx : s.cy; }
+    int MainLead(const Rect& r) const { return vertical ? r.top : r.left; }
+    int MainTrail(const Rect& r) const { return vertical ? r.bottom : r.right; }
+    int CrossLead(const Rect& r) const { return vertical ? r.left : r.top; }
+    int CrossTrail(const Rect& r) const { return vertical ? r.right : r.bottom; }
+    int ClampMain(const Control& c, int v) const {
+        return vertical ? std::clamp(v, c.GetMinHeight(), c.GetMaxHeight())
+                        : std::clamp(v, c.GetMinWidth(), c.GetMaxWidth());
+    }
+    int ClampCross(const Control& c, int v) const {
+        return vertical ? std::clamp(v, c.GetMinWidth(), c.GetMaxWidth())
+                        : std::clamp(v, c.GetMinHeight(), c.GetMaxHeight());
+    }
+    Rect MakeRect(int mainAt, int crossAt, int length, int breadth) const {
+        return vertical ? Rect{crossAt, mainAt, crossAt + breadth, mainAt + length}
+                        : Rect{mainAt, crossAt, mainAt + length, crossAt + breadth};
+    }
+};
 }  // namespace
 
 void* ContainerUI::GetInterface(std::string_view name) {
@@ -94,6 +137,13 @@ Control* ContainerUI::FindControlAt(Point pt) {
     return mouseEnabled_ ? this : nullptr;
 }
 
+bool ContainerUI::PlacedApart(Control& child) const {
+    if (!child.IsVisible()) return true;
+    if (!child.IsFloat()) return false;
+    SetFloatPos(child);
+    return true;
+}
+
 Rect ContainerUI::ContentRect() const {
     Rect r = pos_.Deflate(inset_);
     if (vScroll_ && scrollRange_ > 0) r.right -= kScrollBarWidth;
@@ -104,11 +154,7 @@ void ContainerUI::SetPos(const Rect& rect) {
     Control::SetPos(rect);
     const Rect content = ContentRect();
     for (auto& item : items_) {
-        if (!item->IsVisible()) continue;
-        if (item->IsFloat()) {
-            SetFloatPos(*item);
-            continue;
-        }
+        if (PlacedApart(*item)) continue;
         const Rect& p = item->GetPadding();
         const Size sz = item->EstimateSize({content.Width(), content.Height()});
         const int w = sz.cx > 0 ? sz.cx : content.Width() - p.left - p.right;
@@ -178,6 +224,47 @@ void ContainerUI::DoPaint(Canvas& canvas, const Rect& clip) {
     canvas.PopClip();
 }
 
+int ContainerUI::StackItems(Axis direction, const Rect& content, int start) {
+    const AxisView axis{direction == Axis::Vertical};
+    const Size available{content.Width(), content.Height()};
+    const Place mainPlace = axis.vertical ? PlaceOf(childVAlign_) : PlaceOf(childAlign_);
+    const Place crossPlace = axis.vertical ? PlaceOf(childAlign_) : PlaceOf(childVAlign_);
+
+    int fixedTotal = 0, stretchCount = 0;
+    for (auto& item : items_) {
+        if (!item->IsVisible() || item->IsFloat()) continue;
+        const int length = axis.Main(item->EstimateSize(available));
+        if (length == 0)
+            ++stretchCount;
+        else
+            fixedTotal += axis.ClampMain(*item, length);
+        fixedTotal += axis.MainLead(item->GetPadding()) + axis.MainTrail(item->GetPadding());
+    }
+    const int spare = std::max(0, axis.Main(available) - fixedTotal);
+    const int stretch = stretchCount ? spare / stretchCount : 0;
+    int at = start;
+    if (stretchCount == 0) at += Offset(mainPlace, spare);
+    int stretchSeen = 0;
+    for (auto& item : items_) {
+        if (PlacedApart(*item)) continue;
+        const Rect& p = item->GetPadding();
+        const Size sz = item->EstimateSize(available);
+        int length = axis.Main(sz);
+        if (length == 0) {
+            // The last stretching child takes the rounding remainder so the line is filled.
+            length = ++stretchSeen == stretchCount ? spare - stretch * (stretchCount - 1) : stretch;
+        }
+        length = axis.ClampMain(*item, length);
+        const int room = axis.Cross(available) - axis.CrossLead(p) - axis.CrossTrail(p);
+        const int breadth = axis.ClampCross(*item, axis.Cross(sz) == 0 ? room : axis.Cross(sz));
+        const int crossAt =
+            axis.CrossLead(content) + axis.CrossLead(p) + Offset(crossPlace, room - breadth);
+        item->SetPos(axis.MakeRect(at + axis.MainLead(p), crossAt, length, breadth));
+        at += axis.MainLead(p) + length + axis.MainTrail(p);
+    }
+    return at;
+}
+
 void ContainerUI::PaintScrollBar(Canvas& canvas) {
     if (!vScroll_ || scrollRange_ <= 0) return;
     const Rect inner = pos_.Deflate(inset_);
@@ -220,55 +307,9 @@ void* VerticalLayoutUI::GetInterface(std::string_view name) {
 
 void VerticalLayoutUI::SetPos(const Rect& rect) {
     Control::SetPos(rect);
-    Rect content = pos_.Deflate(inset_);
-    if (vScroll_ && scrollRange_ > 0) content.right -= kScrollBarWidth;
-    const Size available{content.Width(), content.Height()};
-
-    int fixedTotal = 0, stretchCount = 0;
-    for (auto& item : items_) {
-        if (!item->IsVisible() || item->IsFloat()) continue;
-        const Size sz = item->EstimateSize(available);
-        if (sz.cy == 0)
-            ++stretchCount;
-        else
-            fixedTotal += std::clamp(sz.cy, item->GetMinHeight(), item->GetMaxHeight());
-        fixedTotal += item->GetPadding().top + item->GetPadding().bottom;
-    }
-    const int spare = std::max(0, available.cy - fixedTotal);
-    const int stretch = stretchCount ? spare / stretchCount : 0;
-    int y = content.top - scrollY_;
-    if (stretchCount == 0) {
-        if (childVAlign_ == VAlign::Center)
-            y += spare / 2;
-        else if (childVAlign_ == VAlign::Bottom)
-            y += spare;
-    }
-    int stretchSeen = 0;
-    for (auto& item : items_) {
-        if (!item->IsVisible()) continue;
-        if (item->IsFloat()) {
-            SetFloatPos(*item);
-            continue;
-        }
-        const Rect& p = item->GetPadding();
-        Size sz = item->EstimateSize(available);
-        if (sz.cy == 0) {
-            // The last stretching child takes the rounding remainder so the column is filled.
-            sz.cy = ++stretchSeen == stretchCount ? spare - stretch * (stretchCount - 1) : stretch;
-        }
-        sz.cy = std::clamp(sz.cy, item->GetMinHeight(), item->GetMaxHeight());
-        const int room = available.cx - p.left - p.right;
-        int w = sz.cx == 0 ? room : sz.cx;
-        w = std::clamp(w, item->GetMinWidth(), item->GetMaxWidth());
-        int x = content.left + p.left;
-        if (childAlign_ == HAlign::Center)
-            x += (room - w) / 2;
-        else if (childAlign_ == HAlign::Right)
-            x += room - w;
-        item->SetPos({x, y + p.top, x + w, y + p.top + sz.cy});
-        y += p.top + sz.cy + p.bottom;
-    }
-    const int range = std::max(0, y + scrollY_ - content.bottom);
+    const Rect content = ContentRect();
+    const int end = StackItems(Axis::Vertical, content, content.top - scrollY_);
+    const int range = std::max(0, end + scrollY_ - content.bottom);
     if (vScroll_ && range != scrollRange_) {
         const bool barChanged = (range > 0) != (scrollRange_ > 0);
         scrollRange_ = range;
@@ -286,50 +327,7 @@ void* HorizontalLayoutUI::GetInterface(std::string_view name) {
 void HorizontalLayoutUI::SetPos(const Rect& rect) {
     Control::SetPos(rect);
     const Rect content = pos_.Deflate(inset_);
-    const Size available{content.Width(), content.Height()};
-
-    int fixedTotal = 0, stretchCount = 0;
-    for (auto& item : items_) {
-        if (!item->IsVisible() || item->IsFloat()) continue;
-        const Size sz = item->EstimateSize(available);
-        if (sz.cx == 0)
-            ++stretchCount;
-        else
-            fixedTotal += std::clamp(sz.cx, item->GetMinWidth(), item->GetMaxWidth());
-        fixedTotal += item->GetPadding().left + item->GetPadding().right;
-    }
-    const int spare = std::max(0, available.cx - fixedTotal);
-    const int stretch = stretchCount ? spare / stretchCount : 0;
-    int x = content.left - contentOffsetX_;
-    if (stretchCount == 0) {
-        if (childAlign_ == HAlign::Center)
-            x += spare / 2;
-        else if (childAlign_ == HAlign::Right)
-            x += spare;
-    }
-    int stretchSeen = 0;
-    for (auto& item : items_) {
-        if (!item->IsVisible()) continue;
-        if (item->IsFloat()) {
-            SetFloatPos(*item);
-            continue;
-        }
-        const Rect& p = item->GetPadding();
-        Size sz = item->EstimateSize(available);
-        if (sz.cx == 0)
-            sz.cx = ++stretchSeen == stretchCount ? spare - stretch * (stretchCount - 1) : stretch;
-        sz.cx = std::clamp(sz.cx, item->GetMinWidth(), item->GetMaxWidth());
-        const int room = available.cy - p.top - p.bottom;
-        int h = sz.cy == 0 ? room : sz.cy;
-        h = std::clamp(h, item->GetMinHeight(), item->GetMaxHeight());
-        int y = content.top + p.top;
-        if (childVAlign_ == VAlign::Center)
-            y += (room - h) / 2;
-        else if (childVAlign_ == VAlign::Bottom)
-            y += room - h;
-        item->SetPos({x + p.left, y, x + p.left + sz.cx, y + h});
-        x += p.left + sz.cx + p.right;
-    }
+    StackItems(Axis::Horizontal, content, content.left - contentOffsetX_);
 }
 
 // ---- TabLayout ----

@@ -160,12 +160,34 @@ void Control::DoPaint(Canvas& canvas, const Rect& clip) {
     PaintBorder(canvas);
 }
 
-void Control::PaintBkColor(Canvas& canvas) {
-    if (bkColor_ == 0) return;
+void Control::PaintBkColor(Canvas& canvas) { FillBkColor(canvas, bkColor_); }
+
+void Control::FillBkColor(Canvas& canvas, Color color) {
+    if (color == 0) return;
     if (colorRound_.IsZero())
-        canvas.FillRect(pos_, bkColor_);
+        canvas.FillRect(pos_, color);
     else
-        canvas.FillRoundRect(pos_, colorRound_, bkColor_);
+        canvas.FillRoundRect(pos_, colorRound_, color);
+}
+
+bool Control::TrackHover(const UiEvent& event, bool& hot) {
+    if (event.type != EventType::MouseEnter && event.type != EventType::MouseLeave) return false;
+    hot = event.type == EventType::MouseEnter;
+    Invalidate();
+    return true;
+}
+
+void Control::Press(bool& pushed) {
+    if (!enabled_) return;
+    pushed = true;
+    Invalidate();
+}
+
+void Control::Release(bool& pushed, Point pt) {
+    const bool wasPushed = pushed;
+    pushed = false;
+    Invalidate();
+    if (wasPushed && enabled_ && pos_.Contains(pt)) Activate();
 }
 
 void Control::PaintBkImage(Canvas& canvas) {
