@@ -30,6 +30,43 @@ curl_slist* SegmentHeaders() {
     return headers;
 }
 
+void SetRedirectsAndTimeouts(CURL* curl, long timeout, long connectTimeout) {
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, timeout);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, connectTimeout);
+}
+
+// A libcurl that cannot turn server verification off fails the request, logged.
+CURLcode SkipPeerVerification(CURL* curl) {
+    const CURLcode rc = curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+    if (rc != CURLE_OK) {
+        CLibcurlTool::figureError(rc);
+        return rc;
+    }
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+    return CURLE_OK;
+}
+
+// Unchanged leaves libcurl's defaults for the body and header options.
+enum class HeaderMode { Unchanged, HeadersOnly, BodyOnly };
+
+// The set-up shared by the GETs whose answer is collected as text into `text`.
+CURLcode SetUpTextGet(CURL* curl, const std::string& url, HeaderMode mode, long timeout,
+                      long connectTimeout, std::ostringstream& text) {
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    if (mode != HeaderMode::Unchanged) {
+        const long headersOnly = mode == HeaderMode::HeadersOnly ? 1L : 0L;
+        curl_easy_setopt(curl, CURLOPT_NOBODY, headersOnly);
+        curl_easy_setopt(curl, CURLOPT_HEADER, headersOnly);
+    }
+    SetRedirectsAndTimeouts(curl, timeout, connectTimeout);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &AppendToStream);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &text);
+    return SkipPeerVerification(curl);
+}
+
 }  // namespace
 
 CLibcurlTool::CLibcurlTool() : m_pCurl(curl_easy_init()) {}
@@ -59,20 +96,13 @@ CURLcode CLibcurlTool::httpDownloadContent(const std::string& url, std::int64_t 
     curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, SegmentHeaders());
     curl_easy_setopt(m_pCurl, CURLOPT_RANGE, range.c_str());
-    curl_easy_setopt(m_pCurl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(m_pCurl, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(m_pCurl, CURLOPT_TIMEOUT, 20L);
-    curl_easy_setopt(m_pCurl, CURLOPT_CONNECTTIMEOUT, 3L);
+    SetRedirectsAndTimeouts(m_pCurl, 20L, 3L);
     curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &CLibcurlTool::downloadFunc);
     curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &worker);
     curl_easy_setopt(m_pCurl, CURLOPT_HEADERFUNCTION, &CLibcurlTool::HeaderCallback);
     curl_easy_setopt(m_pCurl, CURLOPT_HEADERDATA, &worker);
-    rc = curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYPEER, 0L);
-    if (rc != CURLE_OK) {
-        figureError(rc);
-        return rc;
-    }
-    curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYHOST, 0L);
+    rc = SkipPeerVerification(m_pCurl);
+    if (rc != CURLE_OK) return rc;
     rc = curl_easy_perform(m_pCurl);
     if (rc != CURLE_OK) figureError(rc);
     return rc;
@@ -83,24 +113,9 @@ CURLcode CLibcurlTool::httpGet(const std::string& url, std::int64_t from, std::i
     CURLcode rc = CURLE_OK;
     if (!prepare(rc)) return rc;
     std::ostringstream text;
-    curl_easy_setopt(m_pCurl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
-    if (headerOnly == 1) {
-        curl_easy_setopt(m_pCurl, CURLOPT_NOBODY, 1L);
-        curl_easy_setopt(m_pCurl, CURLOPT_HEADER, 1L);
-    }
-    curl_easy_setopt(m_pCurl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(m_pCurl, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(m_pCurl, CURLOPT_TIMEOUT, 20L);
-    curl_easy_setopt(m_pCurl, CURLOPT_CONNECTTIMEOUT, 5L);
-    curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &AppendToStream);
-    curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &text);
-    rc = curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYPEER, 0L);
-    if (rc != CURLE_OK) {
-        figureError(rc);
-        return rc;
-    }
-    curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYHOST, 0L);
+    const HeaderMode mode = headerOnly == 1 ? HeaderMode::HeadersOnly : HeaderMode::Unchanged;
+    rc = SetUpTextGet(m_pCurl, url, mode, 20L, 5L, text);
+    if (rc != CURLE_OK) return rc;
     rc = curl_easy_perform(m_pCurl);
     curl_easy_getinfo(m_pCurl, CURLINFO_RESPONSE_CODE, &responseCode);
     if (out && to > from) {
@@ -119,22 +134,8 @@ CURLcode CLibcurlTool::httpGet(const std::string& url, std::string& body, bool l
     CURLcode rc = CURLE_OK;
     if (!prepare(rc)) return rc;
     std::ostringstream text;
-    curl_easy_setopt(m_pCurl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(m_pCurl, CURLOPT_NOBODY, 0L);
-    curl_easy_setopt(m_pCurl, CURLOPT_HEADER, 0L);
-    curl_easy_setopt(m_pCurl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(m_pCurl, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(m_pCurl, CURLOPT_TIMEOUT, 10L);
-    curl_easy_setopt(m_pCurl, CURLOPT_CONNECTTIMEOUT, 3L);
-    curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &AppendToStream);
-    curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &text);
-    rc = curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYPEER, 0L);
-    if (rc != CURLE_OK) {
-        figureError(rc);
-        return rc;
-    }
-    curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYHOST, 0L);
+    rc = SetUpTextGet(m_pCurl, url, HeaderMode::BodyOnly, 10L, 3L, text);
+    if (rc != CURLE_OK) return rc;
     rc = curl_easy_perform(m_pCurl);
     body = text.str();
     if (rc != CURLE_OK && logErrors) figureError(rc);

@@ -20,25 +20,20 @@ const std::string kPng(
     "\xae\x42\x60\x82",
     73);
 
-class BannerContentTest : public ContentTest {
+class BannerContentTest : public WorkFolderTest {
 protected:
     void SetUp() override {
-        ContentTest::SetUp();
+        WorkFolderTest::SetUp();
         env.WriteFile("cdn/banners/one.png", kPng);
         env.WriteFile("cdn/banners/two.png", kPng);
         env.WriteFile("cdn/banners/three.png", kPng);
         env.WriteFile("cdn/banners/text.png", "this is no picture\n");
         cdn = std::make_unique<CdnStand>(env.Root() / "cdn", env.Root() / "nginx");
         ASSERT_TRUE(cdn->Started());
-        ApplyConfig(ConfigEntry("MainPid", "2705") +
-                    ConfigEntry("Download_url", "https://h/cvd_banner_test_" +
-                                                    std::to_string(::getpid()) + ".exe"));
-        work = fs::path(CConfigure::Instance().GetWorkDirectory());
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(work, ignored);
-        ContentTest::TearDown();
+        ApplyConfigWithWorkFolder(
+            ConfigEntry("MainPid", "2705") +
+            ConfigEntry("Download_url",
+                        "https://h/cvd_banner_test_" + std::to_string(::getpid()) + ".exe"));
     }
     std::string Banner(int sort, const std::string& url) const {
         return "{\"banner_url\":\"" + url + "\",\"jump_url\":\"https://jump/" + std::to_string(sort) +
@@ -66,7 +61,6 @@ protected:
     }
 
     std::unique_ptr<CdnStand> cdn;
-    fs::path work;
     MessageRecorder window;
 };
 

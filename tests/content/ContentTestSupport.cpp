@@ -1,5 +1,7 @@
 #include "ContentTestSupport.h"
 
+#include <openssl/evp.h>
+
 #include "config/CConfigure.h"
 #include "config/Endpoints.h"
 #include "toolkit/Xml.h"
@@ -32,6 +34,25 @@ void ContentTest::ApplyConfig(const std::string& entries) {
 void ContentTest::PointEndpointsAt(const std::vector<std::string_view>& keys,
                                    const std::string& host) {
     for (std::string_view key : keys) Endpoints::Instance().Set(key, host);
+}
+
+void WorkFolderTest::TearDown() {
+    std::error_code ignored;
+    std::filesystem::remove_all(work, ignored);
+    ContentTest::TearDown();
+}
+
+void WorkFolderTest::ApplyConfigWithWorkFolder(const std::string& entries) {
+    ApplyConfig(entries);
+    work = std::filesystem::path(CConfigure::Instance().GetWorkDirectory());
+}
+
+std::string Base64(const std::string& text) {
+    std::string out(4 * ((text.size() + 2) / 3) + 1, '\0');
+    out.resize(static_cast<std::size_t>(EVP_EncodeBlock(
+        reinterpret_cast<unsigned char*>(out.data()),
+        reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()))));
+    return out;
 }
 
 std::string VendorStandDir() { return std::string(CVD_SOURCE_DIR) + "/tools/vendor-stand"; }

@@ -38,6 +38,17 @@ protected:
     LogCapture log{env.Root() / "content.log"};
 };
 
+// A content test whose configuration names a work folder of its own, removed after the test.
+class WorkFolderTest : public ContentTest {
+protected:
+    void TearDown() override;
+
+    // ApplyConfig, then remembers the work folder the configuration names.
+    void ApplyConfigWithWorkFolder(const std::string& entries);
+
+    std::filesystem::path work;
+};
+
 // Records posted window messages.
 class MessageRecorder final : public IMessageTarget {
 public:
@@ -68,6 +79,9 @@ public:
 private:
     ServerProcess process_;
 };
+
+// Standard base64 with padding, as the geolocation endpoint is stored.
+std::string Base64(const std::string& text);
 
 // tools/vendor-stand in the source tree.
 std::string VendorStandDir();

@@ -1,7 +1,5 @@
 #include "content/CountryGate.h"
 
-#include <openssl/evp.h>
-
 #include "ContentTestSupport.h"
 #include "config/CConfigure.h"
 #include "config/Endpoints.h"
@@ -12,15 +10,6 @@ namespace {
 
 using namespace cvdtest;
 using content::IsSupportCurCountry;
-
-std::string Base64(const std::string& text) {
-    std::string out(4 * ((text.size() + 2) / 3) + 1, '\0');
-    const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
-                                       reinterpret_cast<const unsigned char*>(text.data()),
-                                       static_cast<int>(text.size()));
-    out.resize(static_cast<std::size_t>(length));
-    return out;
-}
 
 TEST(DecodeBase64, GivesBackTheEndpointUrl) {
     EXPECT_EQ(content::DecodeBase64("aHR0cDovLzEyNy4wLjAuMTo4MDgwL2pzb24v"),

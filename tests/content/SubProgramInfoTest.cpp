@@ -1,7 +1,5 @@
 #include "content/SubProgramInfo.h"
 
-#include <openssl/evp.h>
-
 #include "ContentTestSupport.h"
 #include "config/CConfigure.h"
 #include "config/Endpoints.h"
@@ -40,31 +38,18 @@ TEST(SubProgramQueryUrl, HostFollowsTheSiteAndTypeTheWordSize) {
     Endpoints::Instance().Clear();
 }
 
-std::string Base64(const std::string& text) {
-    std::string out(4 * ((text.size() + 2) / 3) + 1, '\0');
-    out.resize(static_cast<std::size_t>(EVP_EncodeBlock(
-        reinterpret_cast<unsigned char*>(out.data()),
-        reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()))));
-    return out;
-}
-
-class SubProgramInfoTest : public ContentTest {
+class SubProgramInfoTest : public WorkFolderTest {
 protected:
     void SetUp() override {
-        ContentTest::SetUp();
+        WorkFolderTest::SetUp();
         ASSERT_TRUE(server.Started());
         PointEndpointsAt({endpoint::kContentServerInternational}, server.Host());
         Endpoints::Instance().Set(endpoint::kGeolocationUrlBase64,
                                   Base64("http://" + server.Host() + "/json/"));
-        ApplyConfig(ConfigEntry("IsToolkit", "1") + ConfigEntry("Site_id", "61") +
-                    ConfigEntry("Download_url", "https://h/cvd_kit_test_" +
-                                                    std::to_string(::getpid()) + ".exe"));
-        work = CConfigure::Instance().GetWorkDirectory();
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(fs::path(work), ignored);
-        ContentTest::TearDown();
+        ApplyConfigWithWorkFolder(
+            ConfigEntry("IsToolkit", "1") + ConfigEntry("Site_id", "61") +
+            ConfigEntry("Download_url",
+                        "https://h/cvd_kit_test_" + std::to_string(::getpid()) + ".exe"));
     }
     void Country(const std::string& code) {
         server.SetBody("/json/", "{\"countryCode\":\"" + code + "\"}");
@@ -89,7 +74,6 @@ protected:
     }
 
     CollectorServer server;
-    std::wstring work;
 };
 
 TEST_F(SubProgramInfoTest, RecordsCarryTheAnswerAndALocalPathInTheWorkDirectory) {
@@ -106,7 +90,7 @@ TEST_F(SubProgramInfoTest, RecordsCarryTheAnswerAndALocalPathInTheWorkDirectory)
     EXPECT_EQ(records[0].file_md5, L"0123456789abcdef0123456789abcdef");
     EXPECT_EQ(records[0].launch_name, L"tool.exe");
     EXPECT_EQ(records[0].install_dir, L"Tools/\u5de5\u5177");
-    EXPECT_EQ(records[0].local_path, work + L"tool_1.2.0.exe");
+    EXPECT_EQ(records[0].local_path, work.wstring() + L"tool_1.2.0.exe");
 
     const auto requests = server.RequestsTo("/kitDownloads");
     ASSERT_EQ(requests.size(), 1u);
@@ -155,7 +139,7 @@ TEST_F(SubProgramInfoTest, AnItemWhoseFileWouldLieOutsideTheWorkDirectoryIsSkipp
     Run();
     const auto records = Records();
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].local_path, work + L"good_2.0.exe");
+    EXPECT_EQ(records[0].local_path, work.wstring() + L"good_2.0.exe");
 }
 
 TEST_F(SubProgramInfoTest, FailuresLeaveTheListEmptyButRaiseDone) {

@@ -1,7 +1,5 @@
 // One installer run's server traffic against the vendor stand: its service with the shipped
 // catalogue and nginx serving the catalogue's files.
-#include <openssl/evp.h>
-
 #include "ContentTestSupport.h"
 #include "config/CConfigure.h"
 #include "config/Endpoints.h"
@@ -20,18 +18,10 @@ namespace {
 using namespace cvdtest;
 namespace fs = std::filesystem;
 
-std::string Base64(const std::string& text) {
-    std::string out(4 * ((text.size() + 2) / 3) + 1, '\0');
-    out.resize(static_cast<std::size_t>(EVP_EncodeBlock(
-        reinterpret_cast<unsigned char*>(out.data()),
-        reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()))));
-    return out;
-}
-
-class VendorStandTest : public ContentTest {
+class VendorStandTest : public WorkFolderTest {
 protected:
     void SetUp() override {
-        ContentTest::SetUp();
+        WorkFolderTest::SetUp();
         fs::create_directories(state / "root");
         cdn = std::make_unique<CdnStand>(state / "root", env.Root() / "nginx");
         ASSERT_TRUE(cdn->Started());
@@ -42,18 +32,13 @@ protected:
                          vendor->Host());
         Endpoints::Instance().Set(endpoint::kGeolocationUrlBase64,
                                   Base64("http://" + vendor->Host() + "/json/"));
-        ApplyConfig(ConfigEntry("Downloader_id", "185") + ConfigEntry("Site_id", "61") +
-                    ConfigEntry("Language_id", "1033") + ConfigEntry("MainPid", "2705") +
-                    ConfigEntry("Department", "2") + ConfigEntry("IsToolkit", "1") +
-                    ConfigEntry("ForbidCountries", "CN") +
-                    ConfigEntry("Download_url", "https://h/cvd_stand_test_" +
-                                                    std::to_string(::getpid()) + ".exe"));
-        work = fs::path(CConfigure::Instance().GetWorkDirectory());
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(work, ignored);
-        ContentTest::TearDown();
+        ApplyConfigWithWorkFolder(
+            ConfigEntry("Downloader_id", "185") + ConfigEntry("Site_id", "61") +
+            ConfigEntry("Language_id", "1033") + ConfigEntry("MainPid", "2705") +
+            ConfigEntry("Department", "2") + ConfigEntry("IsToolkit", "1") +
+            ConfigEntry("ForbidCountries", "CN") +
+            ConfigEntry("Download_url",
+                        "https://h/cvd_stand_test_" + std::to_string(::getpid()) + ".exe"));
     }
     void SetCountry(const std::string& code) {
         std::string answer;
@@ -78,7 +63,6 @@ protected:
     fs::path state = env.Root() / "stand";
     std::unique_ptr<CdnStand> cdn;
     std::unique_ptr<VendorService> vendor;
-    fs::path work;
     MessageRecorder window;
 };
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "DownloadTestSupport.h"
-#include "config/CConfigure.h"
 #include "download/CDownloader.h"
 #include "download/TaskFile.h"
 #include "platform/Clock.h"
@@ -22,15 +21,8 @@ TEST(DownloadProgressRecord, SpeedTextUsesTheSizeUnits) {
     EXPECT_EQ(FuntionImpl::FormatByteSize(1572864) + "/S", "1.50MB/S");
 }
 
-class Driver : public ::testing::Test {
+class Driver : public cvdtest::FaultServerTest {
 protected:
-    void SetUp() override {
-        CConfigure::Instance().ResetForTesting();
-        ASSERT_TRUE(server.Started());
-    }
-    cvdtest::TempEnv env;
-    cvdtest::FaultServer server;
-    std::string package = (env.Root() / "pkg.bin").string();
     std::string taskFile = package + ".xml";
 };
 

@@ -20,16 +20,7 @@ std::vector<Range> RangesOf(const CDownloadTaskManager& tasks) {
     return ranges;
 }
 
-class Probe : public ::testing::Test {
-protected:
-    void SetUp() override {
-        CConfigure::Instance().ResetForTesting();
-        ASSERT_TRUE(server.Started());
-    }
-    cvdtest::TempEnv env;
-    cvdtest::FaultServer server;
-    std::string package = (env.Root() / "pkg.bin").string();
-};
+class Probe : public cvdtest::FaultServerTest {};
 
 TEST_F(Probe, SplitsTheFileIntoFourMiBRangesWithTheRemainderLast) {
     const std::vector<std::pair<std::int64_t, std::vector<Range>>> cases = {

@@ -1,10 +1,10 @@
 #include "DownloadTestSupport.h"
 
-
 #include <fstream>
 #include <random>
 #include <sstream>
 
+#include "config/CConfigure.h"
 #include "sys/Log.h"
 
 namespace cvdtest {
@@ -81,6 +81,11 @@ FaultServer::FaultServer() : server_({"python3", SupportDir() + "/faultserver.py
 
 std::string FaultServer::Url(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(server_.Port()) + "/" + path;
+}
+
+void FaultServerTest::SetUp() {
+    CConfigure::Instance().ResetForTesting();
+    ASSERT_TRUE(server.Started());
 }
 
 void WriteRandomFile(const std::filesystem::path& path, std::int64_t size, unsigned seed) {

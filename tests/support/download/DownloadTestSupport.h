@@ -2,6 +2,8 @@
 // (nginx on loopback), the fault server and a log capture.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -74,6 +76,16 @@ public:
 
 private:
     ServerProcess server_;
+};
+
+// A fresh configuration, a private home and a running fault server; `package` lies in the home.
+class FaultServerTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    TempEnv env;
+    FaultServer server;
+    std::string package = (env.Root() / "pkg.bin").string();
 };
 
 // A file of `size` pseudo-random bytes.
