@@ -67,7 +67,7 @@ std::unique_ptr<toolkit::Control> CAnimaEx::BuildPage(int index) {
     label->SetAttribute("valign", "vcenter");
     label->SetAttribute("wordbreak", "true");
     if (manager_ && window_) {
-        toolkit::FontSpec font;
+        toolkit::FontDesc font;
         font.face = window_->GetSlideFontFace();
         font.size = 14;
         label->SetFont(manager_->FindFont(font));

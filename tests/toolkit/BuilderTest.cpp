@@ -38,7 +38,7 @@ TEST(Builder, WindowAttributesFontsAndDefaultsRegisterWithTheManager) {
     EXPECT_EQ(w.shadowSize, 3);
     EXPECT_EQ(w.linkColor, 0xFF28BF74u);
     EXPECT_TRUE(w.layered);
-    EXPECT_EQ(manager.Font(2), (FontSpec{"Tahoma", 18, true, false, false}));
+    EXPECT_EQ(manager.Font(2), (FontDesc{"Tahoma", 18, true, false, false}));
     EXPECT_TRUE(manager.Font(5).italic);
     manager.AttachRoot(std::move(root));
     auto* button = static_cast<ButtonUI*>(manager.FindControl("b"));

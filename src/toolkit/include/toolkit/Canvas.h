@@ -35,7 +35,7 @@ class FontTable {
 public:
     virtual ~FontTable() = default;
     // The font with that id, or the default font when there is none.
-    virtual FontSpec Font(int id) const = 0;
+    virtual FontDesc Font(int id) const = 0;
 };
 
 struct TextStyle {

@@ -60,12 +60,12 @@ public:
     WindowAttributes& Window() { return window_; }
 
     // Resources. Shared ones serve every window of the process.
-    void AddFont(int id, const FontSpec& font, bool shared);
-    FontSpec Font(int id) const override;
+    void AddFont(int id, const FontDesc& font, bool shared);
+    FontDesc Font(int id) const override;
     bool HasFont(int id) const;
     // Id of the first font of this table with that face and style, or -1.
-    int FindFont(const FontSpec& font) const;
-    void SetDefaultFont(const FontSpec& font) { defaultFont_ = font; }
+    int FindFont(const FontDesc& font) const;
+    void SetDefaultFont(const FontDesc& font) { defaultFont_ = font; }
     void AddDefaultAttributes(const std::string& className, const std::string& value, bool shared);
     const std::string* DefaultAttributes(std::string_view className) const;
     // A package picture (path looked up through the resource folder as well); nullptr when it
@@ -133,8 +133,8 @@ private:
     void SendEvent(Control* control, EventType type, Point pt);
 
     WindowAttributes window_;
-    std::map<int, FontSpec> fonts_;
-    FontSpec defaultFont_;
+    std::map<int, FontDesc> fonts_;
+    FontDesc defaultFont_;
     std::map<std::string, std::string, std::less<>> defaults_;
     std::map<std::string, ImagePtr> images_;
     std::map<std::string, bool> missingLogged_;

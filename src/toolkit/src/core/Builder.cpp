@@ -113,7 +113,7 @@ void Builder::Include(const XmlNode& node, Control* parent, std::unique_ptr<Cont
 
 void Builder::RegisterFont(const XmlNode& node) {
     if (!manager_) return;
-    FontSpec font;
+    FontDesc font;
     font.face = node.Attribute("name").value_or(font.face);
     if (auto size = node.Attribute("size")) font.size = ParseInt(*size);
     if (auto weight = node.Attribute("weight")) font.bold = ParseInt(*weight) >= 600;

@@ -15,7 +15,7 @@ namespace {
 // Fonts and defaults marked `shared` serve every window of the process.
 struct SharedResources {
     std::mutex mutex;
-    std::map<int, FontSpec> fonts;
+    std::map<int, FontDesc> fonts;
     std::map<std::string, std::string, std::less<>> defaults;
 };
 
@@ -70,7 +70,7 @@ void UiManager::SetWindowAttribute(std::string_view name, std::string_view value
     // gdiplustext and textrenderinghint: Cairo always draws text with alpha.
 }
 
-void UiManager::AddFont(int id, const FontSpec& font, bool shared) {
+void UiManager::AddFont(int id, const FontDesc& font, bool shared) {
     if (shared) {
         std::lock_guard lock(Shared().mutex);
         Shared().fonts[id] = font;
@@ -79,7 +79,7 @@ void UiManager::AddFont(int id, const FontSpec& font, bool shared) {
     }
 }
 
-FontSpec UiManager::Font(int id) const {
+FontDesc UiManager::Font(int id) const {
     if (auto it = fonts_.find(id); it != fonts_.end()) return it->second;
     std::lock_guard lock(Shared().mutex);
     if (auto it = Shared().fonts.find(id); it != Shared().fonts.end()) return it->second;
@@ -92,12 +92,12 @@ bool UiManager::HasFont(int id) const {
     return Shared().fonts.count(id) != 0;
 }
 
-int UiManager::FindFont(const FontSpec& font) const {
-    for (const auto& [id, spec] : fonts_)
-        if (spec == font) return id;
+int UiManager::FindFont(const FontDesc& font) const {
+    for (const auto& [id, desc] : fonts_)
+        if (desc == font) return id;
     std::lock_guard lock(Shared().mutex);
-    for (const auto& [id, spec] : Shared().fonts)
-        if (spec == font) return id;
+    for (const auto& [id, desc] : Shared().fonts)
+        if (desc == font) return id;
     return -1;
 }
 

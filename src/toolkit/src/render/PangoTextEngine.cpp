@@ -37,7 +37,7 @@ void AddColor(PangoAttrList* list, Color color, guint start, guint end) {
 
 }  // namespace
 
-PangoFontDescription* MakeFontDescription(const FontSpec& font) {
+PangoFontDescription* MakeFontDescription(const FontDesc& font) {
     PangoFontDescription* desc = pango_font_description_new();
     pango_font_description_set_family(desc, font.face.c_str());
     pango_font_description_set_absolute_size(desc, (font.size > 0 ? font.size : 12) * PANGO_SCALE);
@@ -63,12 +63,12 @@ PangoLayout* PangoTextEngine::Build(PangoContext* context, const RichText& text,
     PangoLayout* layout = pango_layout_new(context);
     std::string all;
     PangoAttrList* attrs = pango_attr_list_new();
-    const FontSpec base = fonts.Font(style.font);
+    const FontDesc base = fonts.Font(style.font);
     for (const TextRun& run : text.runs) {
         const guint start = static_cast<guint>(all.size());
         all += run.text;
         const guint end = static_cast<guint>(all.size());
-        const FontSpec font = run.font >= 0 ? fonts.Font(run.font) : base;
+        const FontDesc font = run.font >= 0 ? fonts.Font(run.font) : base;
         PangoFontDescription* desc = MakeFontDescription(font);
         PangoAttribute* fa = pango_attr_font_desc_new(desc);
         pango_font_description_free(desc);

@@ -36,6 +36,6 @@ private:
     PangoContext* measureContext_;
 };
 
-PangoFontDescription* MakeFontDescription(const FontSpec& font);
+PangoFontDescription* MakeFontDescription(const FontDesc& font);
 
 }  // namespace toolkit
