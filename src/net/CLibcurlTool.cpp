@@ -104,6 +104,8 @@ CURLcode CLibcurlTool::httpDownloadContent(const std::string& url, std::int64_t 
     rc = SkipPeerVerification(m_pCurl);
     if (rc != CURLE_OK) return rc;
     rc = curl_easy_perform(m_pCurl);
+    // However the transfer ended, what was received goes to disk before the position is judged.
+    if (!flushSegment(worker) && rc == CURLE_OK) rc = CURLE_WRITE_ERROR;
     if (rc != CURLE_OK) figureError(rc);
     return rc;
 }

@@ -46,6 +46,8 @@ public:
     static std::size_t downloadFunc(char* data, std::size_t size, std::size_t count, void* worker);
     static std::size_t HeaderCallback(char* line, std::size_t size, std::size_t count,
                                       void* worker);
+    // Writes what downloadFunc still holds back; false (logged) when the write failed.
+    static bool flushSegment(SegmentTarget& worker);
 
     // Uploads a file to the log-upload service as a multipart form. 0 when the service answered
     // HTTP 200; -1 when filePath has fewer than 5 characters; -2 when no libcurl handle could be

@@ -1,7 +1,8 @@
-// The libcurl callbacks of segment downloads: the write callback that places each chunk at its
-// offset in the shared package file, and the header callback that collects CDN data and guards
+// The libcurl callbacks of segment downloads: the write callback that places the received bytes,
+// in batches, at their offset in the shared package file, and the header callback that collects CDN data and guards
 // against a file that changed between the size probe and the range requests.
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -29,6 +30,34 @@ std::size_t WriteAt(std::fstream& file, std::int64_t offset, const char* data, s
     return file.good() ? n : 0;
 }
 
+constexpr std::size_t kBatchBytes = 256 * 1024;
+constexpr std::chrono::milliseconds kBatchAge{100};
+
+// Holds back the part of a chunk the segment may write: all of it inside the range, up to the
+// last writable byte for a chunk crossing EndPos, which also marks the range as complete.
+std::size_t HoldBack(SegmentTarget& t, const char* data, std::size_t n) {
+    SegmentTarget::PendingWrite& p = t.pending;
+    if (p.bytes.empty()) p.endPos = t.downloadedPos->load();
+    const std::int64_t pos = p.endPos;
+    std::size_t taken = n;
+    if (pos + static_cast<std::int64_t>(n) <= t.endPos) {
+        p.endPos = pos + static_cast<std::int64_t>(n);
+    } else {
+        taken = static_cast<std::size_t>(std::max<std::int64_t>(LastWritableByte(t) - pos + 1, 0));
+        p.endPos = t.endPos;
+    }
+    if (p.bytes.capacity() < kBatchBytes) p.bytes.reserve(kBatchBytes);
+    p.bytes.insert(p.bytes.end(), data, data + taken);
+    return taken;
+}
+
+// A full batch, a finished range, or a slow link that has not shown progress for a while.
+bool FlushDue(const SegmentTarget& t) {
+    const SegmentTarget::PendingWrite& p = t.pending;
+    return p.bytes.size() >= kBatchBytes || p.endPos >= t.endPos ||
+           std::chrono::steady_clock::now() - p.lastFlush >= kBatchAge;
+}
+
 class FileLock {
 public:
     explicit FileLock(const SegmentTarget& t) : process_(t.processLock), named_(t.fileMutex) {
@@ -46,6 +75,28 @@ private:
     std::mutex* process_;
     platform::NamedMutex* named_;
 };
+
+// Writes the held-back bytes at the segment's position and only then advances it. The batch is
+// dropped either way: after a failure the transfer fails and the range starts over.
+bool Flush(SegmentTarget& t) {
+    SegmentTarget::PendingWrite& p = t.pending;
+    bool ok = false;
+    {
+        FileLock lock(t);
+        const std::int64_t pos = t.downloadedPos->load();
+        ok = WriteAt(*t.file, pos, p.bytes.data(), p.bytes.size()) == p.bytes.size();
+        if (ok) t.downloadedPos->store(p.endPos);
+    }
+    p.bytes.clear();
+    p.lastFlush = std::chrono::steady_clock::now();
+    return ok;
+}
+
+void LogWriteError(const SegmentTarget& t, std::size_t received, std::size_t written) {
+    CVD_LOG << " Thread: " << t.taskId << " Write Error. Task id：" << t.taskId
+            << " Download to:" << t.downloadedPos->load() << " Receive:" << received
+            << " Write:" << written << " Task EndPos:" << t.endPos;
+}
 
 void AppendCdnPart(SegmentTarget& t, const std::string& part, bool partFirst) {
     std::string& cdn = *t.segmentCdn;
@@ -92,27 +143,19 @@ std::size_t CLibcurlTool::downloadFunc(char* data, std::size_t size, std::size_t
                                        void* worker) {
     auto& t = *static_cast<SegmentTarget*>(worker);
     const std::size_t n = size * count;
-    std::size_t written = 0;
-    {
-        FileLock lock(t);
-        const std::int64_t pos = t.downloadedPos->load();
-        const std::int64_t next = pos + static_cast<std::int64_t>(n);
-        if (next <= t.endPos) {
-            written = WriteAt(*t.file, pos, data, n);
-            t.downloadedPos->store(pos + static_cast<std::int64_t>(written));
-        } else {
-            const std::int64_t room = LastWritableByte(t) - pos + 1;
-            written = room > 0 ? WriteAt(*t.file, pos, data, static_cast<std::size_t>(room)) : 0;
-            if (written == static_cast<std::size_t>(std::max<std::int64_t>(room, 0)))
-                t.downloadedPos->store(t.endPos);
-        }
-    }
-    if (written != n) {
-        CVD_LOG << " Thread: " << t.taskId << " Write Error. Task id：" << t.taskId
-                << " Download to:" << t.downloadedPos->load() << " Receive:" << count
-                << " Write:" << written << " Task EndPos:" << t.endPos;
-    }
+    const std::size_t accepted = HoldBack(t, data, n);
+    const bool ok = !FlushDue(t) || Flush(t);
+    const std::size_t written = ok ? accepted : 0;
+    if (written != n) LogWriteError(t, count, written);
     return written;
+}
+
+bool CLibcurlTool::flushSegment(SegmentTarget& worker) {
+    if (worker.pending.bytes.empty()) return true;
+    const std::size_t held = worker.pending.bytes.size();
+    if (Flush(worker)) return true;
+    LogWriteError(worker, held, 0);
+    return false;
 }
 
 std::size_t CLibcurlTool::HeaderCallback(char* line, std::size_t size, std::size_t count,

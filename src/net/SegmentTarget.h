@@ -6,13 +6,19 @@
 // `fileMutex`, because all workers share one stream; the workers of one process first take
 // `processLock` (when given), so they queue on a plain mutex instead of all contending for the
 // named one.
+//
+// Received bytes are held back in `pending` and written in batches, so the locks and the seek are
+// paid once per batch rather than once per network chunk. `downloadedPos` only ever counts bytes
+// that are in the file: the task file saves it as the resume point.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <fstream>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace platform {
 class NamedMutex;
@@ -28,4 +34,11 @@ struct SegmentTarget {
     std::fstream* file = nullptr;
     platform::NamedMutex* fileMutex = nullptr;
     std::mutex* processLock = nullptr;
+
+    struct PendingWrite {
+        std::vector<char> bytes;  // belong at *downloadedPos onwards
+        std::int64_t endPos = 0;  // what *downloadedPos becomes once `bytes` are written
+        std::chrono::steady_clock::time_point lastFlush = std::chrono::steady_clock::now();
+    };
+    PendingWrite pending;
 };

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DownloadTestSupport.h"
@@ -39,6 +41,7 @@ public:
         return CLibcurlTool::HeaderCallback(copy.data(), 1, copy.size(), &target);
     }
     std::int64_t Pos() const { return pos_.load(); }
+    const std::filesystem::path& Path() const { return path_; }
     std::uintmax_t FileSize() {
         file_.flush();
         return std::filesystem::file_size(path_);
@@ -95,6 +98,49 @@ TEST(SegmentWriteCallback, ShortWriteIsLogged) {
     EXPECT_EQ(segment.Write(120), 100u);
     EXPECT_TRUE(log.Contains(" Thread: 1 Write Error. Task id：1 Download to:99 Receive:120 "
                              "Write:100 Task EndPos:99"));
+}
+
+TEST(SegmentWriteCallback, PositionNeverCountsBytesNotYetInTheFile) {
+    TempEnv env;
+    Segment segment(env, 0, 999, 10000);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(segment.Write(100), 100u);
+        EXPECT_LE(segment.Pos(), static_cast<std::int64_t>(segment.FileSize()));
+    }
+    EXPECT_TRUE(CLibcurlTool::flushSegment(segment.target));
+    EXPECT_EQ(segment.Pos(), 300);
+    EXPECT_EQ(segment.FileSize(), 300u);
+}
+
+TEST(SegmentWriteCallback, SlowLinkStillShowsProgress) {
+    TempEnv env;
+    Segment segment(env, 0, 999, 10000);
+    EXPECT_EQ(segment.Write(100), 100u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    EXPECT_EQ(segment.Write(1), 1u);
+    EXPECT_EQ(segment.Pos(), 101);
+}
+
+// The range asked for ends before the segment does, so the transfer succeeds with bytes still
+// held back: they must reach the file, and a failed write must fail the transfer.
+TEST(SegmentTransfer, EveryReceivedByteIsWrittenOrTheTransferFails) {
+    cvdtest::FaultServer server;
+    ASSERT_TRUE(server.Started());
+    for (const bool writable : {true, false}) {
+        SCOPED_TRACE(writable ? "writable file" : "read-only file");
+        TempEnv env;
+        cvdtest::LogCapture log(env.Root() / "log.txt");
+        Segment segment(env, 0, 4999, 100000);
+        std::fstream readOnly(segment.Path(), std::ios::in | std::ios::binary);
+        if (!writable) segment.target.file = &readOnly;
+        CLibcurlTool tool;
+        const CURLcode rc =
+            tool.httpDownloadContent(server.Url("ok/100000"), 0, 999, 100000, segment.target);
+        EXPECT_EQ(rc, writable ? CURLE_OK : CURLE_WRITE_ERROR);
+        EXPECT_EQ(segment.Pos(), writable ? 1000 : 0);
+        EXPECT_EQ(segment.FileSize(), writable ? 1000u : 0u);
+        EXPECT_EQ(log.Contains(" Write Error. Task id：1 Download to:0 "), !writable) << log.Text();
+    }
 }
 
 struct RangeCase {
