@@ -51,6 +51,27 @@ std::int64_t FileSize64(const std::string& path) {
     return error ? 0 : static_cast<std::int64_t>(size);
 }
 
+// Asks whether the network is gone at most once per interval: on this platform the answer costs a
+// netlink round trip, and the monitor passes every few milliseconds.
+class NetworkWatch {
+public:
+    explicit NetworkWatch(const CDownLoadImpl::NetworkCheck& alive) : alive_(alive) {}
+
+    bool lost() {
+        if (!alive_) return false;
+        const std::uint32_t now = platform::TickCount();
+        if (checked_ && now - lastCheck_ < CDownLoadImpl::kNetworkCheckMs) return false;
+        checked_ = true;
+        lastCheck_ = now;
+        return !alive_();
+    }
+
+private:
+    const CDownLoadImpl::NetworkCheck& alive_;
+    bool checked_ = false;
+    std::uint32_t lastCheck_ = 0;
+};
+
 // Watches one running download from the caller's thread and decides its result.
 class DownloadRun {
 public:
@@ -59,7 +80,7 @@ public:
                 std::string packagePath)
         : d_(downloader),
           owner_(owner),
-          networkAlive_(networkAlive),
+          network_(networkAlive),
           checkMinSize_(checkMinSize),
           packagePath_(std::move(packagePath)) {}
 
@@ -86,7 +107,7 @@ private:
             result = StopWith(d_, cdnInfo, ForcedExit);
             return true;
         }
-        if (networkAlive_ && !networkAlive_()) {
+        if (network_.lost()) {
             CVD_LOG << "network is  no  alive";
             result = StopWith(d_, cdnInfo, NetworkDown);
             return true;
@@ -138,7 +159,7 @@ private:
 
     CDownloader& d_;
     IDownloadProgress* owner_;
-    const CDownLoadImpl::NetworkCheck& networkAlive_;
+    NetworkWatch network_;
     bool checkMinSize_;
     std::string packagePath_;
     std::int64_t last_ = 0;

@@ -41,6 +41,8 @@ public:
     static constexpr std::uint32_t kNoProgressMs = 30000;
     static constexpr std::uint32_t kDriverWaitMs = 180000;
     static constexpr std::uint32_t kMonitorPauseMs = 10;
+    // A lost connection is noticed within this time.
+    static constexpr std::uint32_t kNetworkCheckMs = 1000;
     static constexpr std::int64_t kMinFileSize = 1048576;
 
 private:

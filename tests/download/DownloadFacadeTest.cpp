@@ -3,11 +3,13 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "DownloadTestSupport.h"
 #include "config/CConfigure.h"
 #include "download/CDownLoadImpl.h"
 #include "download/TaskFile.h"
+#include "platform/Clock.h"
 #include "sys/TextConvert.h"
 
 namespace {
@@ -110,6 +112,18 @@ TEST_F(Facade, MissingHostGivesSixAndASummary) {
 TEST_F(Facade, NoNetworkStopsWithNine) {
     EXPECT_EQ(Download(server.Url("stall/10000000"), false, [] { return false; }), NetworkDown);
     EXPECT_EQ(cdnInfo, "TotalIsEmpty");
+}
+
+TEST_F(Facade, ConnectionLostDuringTheRunIsNoticedAtTheNextNetworkCheck) {
+    std::vector<std::uint32_t> checks;
+    const auto aliveOnce = [&checks] {
+        checks.push_back(platform::TickCount());
+        return checks.size() == 1;
+    };
+    EXPECT_EQ(Download(server.Url("stall/10000000"), false, aliveOnce), NetworkDown);
+    // One check per interval, not one per monitor pass.
+    ASSERT_EQ(checks.size(), 2u);
+    EXPECT_GE(checks[1] - checks[0], CDownLoadImpl::kNetworkCheckMs);
 }
 
 TEST_F(Facade, ExitingProgramStopsWithSixteen) {
