@@ -5,8 +5,9 @@
 #include "sys/Log.h"
 
 CDownloadThread::CDownloadThread(platform::NamedMutex* fileMutex, std::mutex* processLock,
-                                 std::fstream* file, platform::Event* done)
-    : CThread(fileMutex, done), m_file(file), m_processLock(processLock) {
+                                 std::fstream* file, platform::Event* done,
+                                 const std::atomic<bool>* stop)
+    : CThread(fileMutex, done), m_file(file), m_processLock(processLock), m_stop(stop) {
     if (!m_curl.hasHandle()) CVD_LOG << "  m_pCurl init error !!!";
 }
 
@@ -26,12 +27,17 @@ int CDownloadThread::taskBusiness() {
     target.file = m_file;
     target.fileMutex = static_cast<platform::NamedMutex*>(parameter());
     target.processLock = m_processLock;
+    target.stop = m_stop;
     const CURLcode rc = m_curl.httpDownloadContent(t.RemotePath, t.DownloadedPos.load(), t.EndPos,
                                                    t.ContentLength, target);
     CVD_LOG << "ret code:" << rc << ", taskid=" << t.TaskId.load()
             << ", taskdownloaded=" << t.DownloadedPos.load() << ", taskendpos=" << t.EndPos;
     if (rc == CURLE_OK && t.DownloadedPos.load() == t.EndPos) {
         t.TaskStatus = TaskFinished;
+    } else if (m_stop && m_stop->load()) {
+        // Cut short by the stop, not failed by the server: every counted byte is in the file, so
+        // the range resumes where it stopped.
+        t.TaskStatus = TaskFailed;
     } else {
         t.DownloadedPos = t.StartPos;
         ++t.RequestTimes;

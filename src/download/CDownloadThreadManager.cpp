@@ -42,11 +42,12 @@ int CDownloadThreadManager::createThreads(int count) {
         return -1;
     }
     CVD_LOG << " Create threads and init: " << count;
+    m_stopTransfers = false;
     int started = 0;
     for (int i = 0; i < count; ++i) {
         auto worker =
             std::make_unique<CDownloadThread>(&fileMutex(), &m_processLock, m_file.get(),
-                                              &taskDoneEvent());
+                                              &taskDoneEvent(), &m_stopTransfers);
         if (addWorker(std::move(worker))) ++started;
     }
     return started;

@@ -2,6 +2,7 @@
 // keeps its bytes, the basis of resuming) and starts the download workers.
 #pragma once
 
+#include <atomic>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -21,6 +22,9 @@ public:
     // Closes the package file, then forgets the workers.
     int releaseThreads();
 
+    // Ends the transfers running now; the workers hand their ranges back unfinished.
+    void stopTransfers() { m_stopTransfers = true; }
+
     // Runs `step` under the file mutex right after flushing the package stream, so positions
     // read inside it never claim bytes that are still only in the stream's buffer.
     void withPackageFileFlushed(const std::function<void()>& step);
@@ -30,5 +34,6 @@ private:
 
     std::unique_ptr<std::fstream> m_file;
     std::mutex m_processLock;
+    std::atomic<bool> m_stopTransfers{false};
     std::string m_packagePath;
 };

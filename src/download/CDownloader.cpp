@@ -88,7 +88,10 @@ int CDownloader::downloaderThread() {
     return 1;
 }
 
+// A stop asked from outside does not wait out transfers that may be stalled for their whole
+// time limit; the driver's own stop finds no busy worker.
 void CDownloader::drainPass() {
+    m_threads.stopTransfers();
     m_threads.recycleThreads();
     m_tasks.requeueFailedTasks();
     updateProgress();

@@ -101,6 +101,9 @@ CURLcode CLibcurlTool::httpDownloadContent(const std::string& url, std::int64_t 
     curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &worker);
     curl_easy_setopt(m_pCurl, CURLOPT_HEADERFUNCTION, &CLibcurlTool::HeaderCallback);
     curl_easy_setopt(m_pCurl, CURLOPT_HEADERDATA, &worker);
+    curl_easy_setopt(m_pCurl, CURLOPT_XFERINFOFUNCTION, &CLibcurlTool::segmentProgress);
+    curl_easy_setopt(m_pCurl, CURLOPT_XFERINFODATA, &worker);
+    curl_easy_setopt(m_pCurl, CURLOPT_NOPROGRESS, 0L);
     rc = SkipPeerVerification(m_pCurl);
     if (rc != CURLE_OK) return rc;
     rc = curl_easy_perform(m_pCurl);

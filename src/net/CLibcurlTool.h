@@ -48,6 +48,10 @@ public:
                                       void* worker);
     // Writes what downloadFunc still holds back; false (logged) when the write failed.
     static bool flushSegment(SegmentTarget& worker);
+    // Progress callback of segment downloads: writes held-back bytes that have waited long
+    // enough even when no further chunk arrives, so a stalled range shows what it received.
+    // Non-zero (the transfer aborts) when that write failed or the worker's stop is set.
+    static int segmentProgress(void* worker, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
     // Uploads a file to the log-upload service as a multipart form. 0 when the service answered
     // HTTP 200; -1 when filePath has fewer than 5 characters; -2 when no libcurl handle could be

@@ -1,6 +1,8 @@
 // The libcurl callbacks of segment downloads: the write callback that places the received bytes,
-// in batches, at their offset in the shared package file, and the header callback that collects CDN data and guards
-// against a file that changed between the size probe and the range requests.
+// in batches, at their offset in the shared package file; the progress callback that writes a
+// batch the link left waiting and ends the transfer on a stop; and the header callback that
+// collects CDN data and guards against a file that changed between the size probe and the range
+// requests.
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -156,6 +158,13 @@ bool CLibcurlTool::flushSegment(SegmentTarget& worker) {
     if (Flush(worker)) return true;
     LogWriteError(worker, held, 0);
     return false;
+}
+
+int CLibcurlTool::segmentProgress(void* worker, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto& t = *static_cast<SegmentTarget*>(worker);
+    if (t.stop && t.stop->load()) return 1;  // held-back bytes are written after the transfer
+    if (t.pending.bytes.empty() || !FlushDue(t)) return 0;
+    return flushSegment(t) ? 0 : 1;
 }
 
 std::size_t CLibcurlTool::HeaderCallback(char* line, std::size_t size, std::size_t count,

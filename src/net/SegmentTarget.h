@@ -7,6 +7,9 @@
 // `processLock` (when given), so they queue on a plain mutex instead of all contending for the
 // named one.
 //
+// `stop` ends the transfer early (the download is being stopped); the bytes written so far stay
+// valid and counted.
+//
 // Received bytes are held back in `pending` and written in batches, so the locks and the seek are
 // paid once per batch rather than once per network chunk. `downloadedPos` only ever counts bytes
 // that are in the file: the task file saves it as the resume point.
@@ -34,6 +37,7 @@ struct SegmentTarget {
     std::fstream* file = nullptr;
     platform::NamedMutex* fileMutex = nullptr;
     std::mutex* processLock = nullptr;
+    const std::atomic<bool>* stop = nullptr;
 
     struct PendingWrite {
         std::vector<char> bytes;  // belong at *downloadedPos onwards

@@ -153,6 +153,7 @@ TEST_F(Facade, StallingServerTimesOutThirtySecondsAfterTheLastByte) {
                              std::chrono::steady_clock::now() - started)
                              .count();
     EXPECT_GE(seconds, 30);
+    EXPECT_LT(seconds, 38);  // the stop cuts the stalled transfers short
     EXPECT_TRUE(log.Contains("too long no speed:"));
     EXPECT_EQ(cdnInfo, "TotalIsEmpty");
 }

@@ -76,4 +76,23 @@ TEST_F(Driver, AlwaysFailingRangeRestartsFromItsFirstByte) {
     EXPECT_EQ(std::filesystem::file_size(package), 0u);  // no error page in the package
 }
 
+TEST_F(Driver, StopCutsStalledTransfersShortAndKeepsWhatArrived) {
+    CDownloader downloader(server.Url("stall/10000000"), package, taskFile, 4);
+    ASSERT_EQ(downloader.downloadInit(""), Success);
+    downloader.startDownload();
+    constexpr std::int64_t kSentPerRange = 65536;
+    for (int i = 0; i < 500 && downloader.getProgress().Downloaded < 2 * kSentPerRange; ++i)
+        platform::SleepMs(10);
+    downloader.stopDownload();
+    // Well before the transfers' own 20 s limit.
+    ASSERT_TRUE(downloader.waitDriver(10000));
+    const TaskFileContent saved = TaskFile::Load(taskFile);
+    ASSERT_EQ(saved.Tasks.size(), 2u);
+    for (const TaskRecord& t : saved.Tasks) {
+        EXPECT_EQ(t.DownloadedPos, t.StartPos + kSentPerRange);
+        EXPECT_EQ(t.TaskStatus, TaskFailed);
+    }
+    EXPECT_EQ(downloader.getProgress().RequestFailures, 0);
+}
+
 }  // namespace

@@ -121,6 +121,26 @@ TEST(SegmentWriteCallback, SlowLinkStillShowsProgress) {
     EXPECT_EQ(segment.Pos(), 101);
 }
 
+// A range that stalls after some bytes must show them, or the stall would look like no
+// progress at all and later restarts like new progress.
+TEST(SegmentProgressCallback, WritesBytesHeldBackWhenTheLinkGoesQuiet) {
+    TempEnv env;
+    Segment segment(env, 0, 999, 10000);
+    EXPECT_EQ(segment.Write(100), 100u);
+    EXPECT_EQ(CLibcurlTool::segmentProgress(&segment.target, 0, 0, 0, 0), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    EXPECT_EQ(CLibcurlTool::segmentProgress(&segment.target, 0, 0, 0, 0), 0);
+    EXPECT_EQ(segment.Pos(), 100);
+    EXPECT_EQ(segment.FileSize(), 100u);
+
+    std::fstream readOnly(segment.Path(), std::ios::in | std::ios::binary);
+    segment.target.file = &readOnly;
+    EXPECT_EQ(segment.Write(10), 10u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    EXPECT_NE(CLibcurlTool::segmentProgress(&segment.target, 0, 0, 0, 0), 0);
+    EXPECT_EQ(segment.Pos(), 100);
+}
+
 // The range asked for ends before the segment does, so the transfer succeeds with bytes still
 // held back: they must reach the file, and a failed write must fail the transfer.
 TEST(SegmentTransfer, EveryReceivedByteIsWrittenOrTheTransferFails) {
