@@ -3,14 +3,19 @@
 nginx test stand (HTTPS on loopback), in one run, (a) unthrottled and (b) with a per-connection
 limit of 20 MB/s. aria2c uses the same connection count as cvd-fetch's workers, -k 4M and an
 equal -s. Prints wall time, CPU time (user + system) and peak memory (max RSS) per tool and the
-ratios to aria2c, and checks every downloaded file's MD5.
+ratios to aria2c, the voluntary context switches (how often the tool slept and woke), and checks
+every downloaded file's MD5.
 
-Usage: bench_download.py [--cvd-fetch PATH] [--size BYTES] [--workdir DIR]
+On a shared two-core machine one run of a tool varies by a quarter in CPU time, so each tool runs
+--runs times, the tools taking turns, and every figure is the median of its runs.
+
+Usage: bench_download.py [--cvd-fetch PATH] [--size BYTES] [--runs N] [--workdir DIR]
 """
 import argparse
 import hashlib
 import os
 import shutil
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -57,17 +62,18 @@ class Stand:
 
 
 def measure(argv, report):
-    """Wall seconds, CPU seconds (user + system), peak RSS in MiB and exit code of one run,
-    measured by GNU time (a child forked from this interpreter would inherit its peak RSS)."""
+    """Wall seconds, CPU seconds (user + system), peak RSS in MiB, voluntary context switches and
+    exit code of one run, measured by GNU time (a child forked from this interpreter would
+    inherit its peak RSS)."""
     started = time.monotonic()
     with open(report + ".stderr", "w") as errors:
-        code = subprocess.call(["/usr/bin/time", "-o", report, "-f", "%e %U %S %M"] + argv,
+        code = subprocess.call(["/usr/bin/time", "-o", report, "-f", "%e %U %S %M %w"] + argv,
                                stdout=subprocess.DEVNULL, stderr=errors)
     wall = time.monotonic() - started
     with open(report) as f:
-        fields = f.read().split()[-4:]
-    _, user, system, rss_kib = (float(x) for x in fields)
-    return wall, user + system, rss_kib / 1024.0, code
+        fields = f.read().split()[-5:]
+    _, user, system, rss_kib, switches = (float(x) for x in fields)
+    return wall, user + system, rss_kib / 1024.0, int(switches), code
 
 
 def commands(tool, url, out, connections, cvd_fetch):
@@ -81,11 +87,30 @@ def commands(tool, url, out, connections, cvd_fetch):
     return ["curl", "-sk", "-o", out, url]
 
 
+def run_once(tool, stand, out, connections, cvd_fetch, expected, work):
+    for leftover in (out, out + ".xml", out + ".aria2"):
+        if os.path.exists(leftover):
+            os.remove(leftover)
+    report = os.path.join(work, f"{tool}.time")
+    wall, cpu, rss, switches, code = measure(commands(tool, stand.url("package.bin"), out,
+                                                      connections, cvd_fetch), report)
+    if code != 0:
+        print(f"{tool} failed with {code}:", open(report + ".stderr").read()[-2000:])
+    return wall, cpu, rss, switches, code == 0 and md5_of(out) == expected
+
+
+def median_of(samples):
+    """Median of each measure over a tool's runs; the MD5 is ok only if every run was."""
+    medians = tuple(statistics.median(s[i] for s in samples) for i in range(4))
+    return medians + (all(s[4] for s in samples),)
+
+
 def main():
     parser = argparse.ArgumentParser()
     repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
     parser.add_argument("--cvd-fetch", default=os.path.join(repo, "build-rel", "bin", "cvd-fetch"))
     parser.add_argument("--size", type=int, default=1 << 30)
+    parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--workdir")
     args = parser.parse_args()
     work = args.workdir or tempfile.mkdtemp(prefix="cvd-bench-")
@@ -100,31 +125,26 @@ def main():
     for scenario, limit in (("unthrottled", None), ("20 MB/s per connection", "20m")):
         stand = Stand(root, os.path.join(work, "nginx-" + (limit or "free")), limit)
         try:
-            results = {}
-            for tool in ("cvd-fetch", "aria2c", "curl"):
-                for leftover in (out, out + ".xml", out + ".aria2"):
-                    if os.path.exists(leftover):
-                        os.remove(leftover)
-                report = os.path.join(work, f"{tool}.time")
-                wall, cpu, rss, code = measure(commands(tool, stand.url("package.bin"), out,
-                                                        connections, args.cvd_fetch), report)
-                if code != 0:
-                    print(f"{tool} failed with {code}:", open(report + ".stderr").read()[-2000:])
-                ok = code == 0 and md5_of(out) == expected
-                results[tool] = (wall, cpu, rss, ok)
+            runs = {tool: [] for tool in ("cvd-fetch", "aria2c", "curl")}
+            for _ in range(args.runs):
+                for tool in runs:
+                    runs[tool].append(run_once(tool, stand, out, connections, args.cvd_fetch,
+                                               expected, work))
+            results = {tool: median_of(samples) for tool, samples in runs.items()}
             base = results["aria2c"]
-            for tool, (wall, cpu, rss, ok) in results.items():
-                rows.append((scenario, tool, wall, cpu, rss, wall / base[0], cpu / max(base[1], 1e-6), ok))
+            for tool, (wall, cpu, rss, switches, ok) in results.items():
+                rows.append((scenario, tool, wall, cpu, rss, switches, wall / base[0],
+                             cpu / max(base[1], 1e-6), ok))
         finally:
             stand.stop()
     size_mib = args.size / 1048576
     print(f"file {size_mib:.0f} MiB, {connections} connections (cvd-fetch workers, aria2c -x/-s), "
-          f"{os.cpu_count()} CPUs")
+          f"{os.cpu_count()} CPUs, median of {args.runs} runs per tool")
     print(f"{'scenario':<24} {'tool':<10} {'wall s':>8} {'CPU s':>7} {'peak MiB':>9} "
-          f"{'wall/aria2c':>12} {'CPU/aria2c':>11} {'MiB/s':>7}  md5")
-    for scenario, tool, wall, cpu, rss, wr, cr, ok in rows:
-        print(f"{scenario:<24} {tool:<10} {wall:8.2f} {cpu:7.2f} {rss:9.1f} {wr:12.2f} {cr:11.2f} "
-              f"{size_mib / wall:7.1f}  {'ok' if ok else 'FAILED'}")
+          f"{'wakeups':>8} {'wall/aria2c':>12} {'CPU/aria2c':>11} {'MiB/s':>7}  md5")
+    for scenario, tool, wall, cpu, rss, switches, wr, cr, ok in rows:
+        print(f"{scenario:<24} {tool:<10} {wall:8.2f} {cpu:7.2f} {rss:9.1f} {switches:8.0f} "
+              f"{wr:12.2f} {cr:11.2f} {size_mib / wall:7.1f}  {'ok' if ok else 'FAILED'}")
     if not args.workdir:
         shutil.rmtree(work, ignore_errors=True)
 

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "net/CLibcurlTool.h"
 #include "net/HeaderText.h"
@@ -51,6 +52,36 @@ std::size_t HoldBack(SegmentTarget& t, const char* data, std::size_t n) {
     if (p.bytes.capacity() < kBatchBytes) p.bytes.reserve(kBatchBytes);
     p.bytes.insert(p.bytes.end(), data, data + taken);
     return taken;
+}
+
+constexpr std::chrono::milliseconds kWaitedForData{1};
+constexpr std::chrono::milliseconds kSlowLinkPause{8};
+constexpr std::int64_t kSlowLinkBytesPerSecond = 32 * 1048576;
+
+bool SlowLink(const SegmentTarget::Pacing& p, std::int64_t pos,
+              std::chrono::steady_clock::time_point now) {
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::microseconds>(now - p.firstChunk).count();
+    return elapsed > 0 && (pos - p.firstPos) * 1000000 / elapsed < kSlowLinkBytesPerSecond;
+}
+
+// A gap before this chunk means libcurl had to wait for the network. On a slow link, pausing then
+// lets the next bursts pile up in the socket buffer to be read in one go, without waking for
+// each; a fast link never waits long enough for the pause to pay.
+void PaceSlowLink(SegmentTarget& t) {
+    SegmentTarget::Pacing& p = t.pacing;
+    const auto now = std::chrono::steady_clock::now();
+    const std::int64_t pos = t.pending.endPos;
+    if (p.firstChunk == std::chrono::steady_clock::time_point{}) {
+        p.firstChunk = p.lastChunk = now;
+        p.firstPos = pos;
+        return;
+    }
+    const bool waited = now - p.lastChunk > kWaitedForData;
+    p.lastChunk = now;
+    if (!waited || pos >= t.endPos || !SlowLink(p, pos, now)) return;
+    std::this_thread::sleep_for(kSlowLinkPause);
+    p.lastChunk = std::chrono::steady_clock::now();
 }
 
 // A full batch, a finished range, or a slow link that has not shown progress for a while.
@@ -146,6 +177,7 @@ std::size_t CLibcurlTool::downloadFunc(char* data, std::size_t size, std::size_t
     auto& t = *static_cast<SegmentTarget*>(worker);
     const std::size_t n = size * count;
     const std::size_t accepted = HoldBack(t, data, n);
+    PaceSlowLink(t);
     const bool ok = !FlushDue(t) || Flush(t);
     const std::size_t written = ok ? accepted : 0;
     if (written != n) LogWriteError(t, count, written);

@@ -10,6 +10,9 @@
 // `stop` ends the transfer early (the download is being stopped); the bytes written so far stay
 // valid and counted.
 //
+// On a slow link the worker pauses after each wait for data (`pacing` tells both), so it wakes
+// once for several bursts instead of once per burst; the kernel keeps receiving meanwhile.
+//
 // Received bytes are held back in `pending` and written in batches, so the locks and the seek are
 // paid once per batch rather than once per network chunk. `downloadedPos` only ever counts bytes
 // that are in the file: the task file saves it as the resume point.
@@ -45,4 +48,11 @@ struct SegmentTarget {
         std::chrono::steady_clock::time_point lastFlush = std::chrono::steady_clock::now();
     };
     PendingWrite pending;
+
+    struct Pacing {
+        std::chrono::steady_clock::time_point firstChunk{};  // none yet in this transfer
+        std::chrono::steady_clock::time_point lastChunk{};
+        std::int64_t firstPos = 0;
+    };
+    Pacing pacing;
 };
