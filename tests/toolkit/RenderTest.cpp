@@ -113,17 +113,39 @@ TEST(Render, TextAlignmentPlacesTheInkLeftCentreOrRight) {
     EXPECT_GT(right.second, 290);
 }
 
-TEST(Render, ArabicTextIsShapedAndStartsFromTheRight) {
-    const Pixels p = Render(
-        R"(<Window><Label bkcolor="#FFFFFFFF" textcolor="#FF000000" wordbreak="true" text="العربية مرحبا"/></Window>)",
-        {300, 30});
-    int first = 300, last = -1;
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 300; ++x)
-            if (Rgb(p.At(x, y)) != 0xFFFFFF) first = std::min(first, x), last = std::max(last, x);
-    ASSERT_GE(last, 0);
-    EXPECT_GT(last, 280);  // a right-to-left paragraph starts at the right edge
-    EXPECT_GT(first, 100);
+// The window's direction decides where a text starts, whatever its script and whether it wraps:
+// the one-line and the wrapped Arabic label start at the same side.
+TEST(Render, TextsFollowTheWindowDirectionWhetherTheyWrapOrNot) {
+    struct Case {
+        bool rtl;
+        const char* wrap;
+        bool atRight;
+    };
+    for (const Case& c : {Case{false, "false", false}, Case{false, "true", false},
+                          Case{true, "false", true}, Case{true, "true", true}}) {
+        UiManager manager;
+        manager.SetRightToLeft(c.rtl);
+        Builder builder(&manager);
+        manager.AttachRoot(builder.BuildFromMemory(
+            std::string(R"(<Window><Label bkcolor="#FFFFFFFF" textcolor="#FF000000" wordbreak=")") +
+                c.wrap + R"(" text="العربية مرحبا"/></Window>)",
+            "render.xml"));
+        const Pixels p = RenderToPixels(manager, {300, 30});
+        int first = 300, last = -1;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 300; ++x)
+                if (Rgb(p.At(x, y)) != 0xFFFFFF)
+                    first = std::min(first, x), last = std::max(last, x);
+        ASSERT_GE(last, 0);
+        SCOPED_TRACE(std::string("rtl ") + (c.rtl ? "yes" : "no") + ", wordbreak " + c.wrap);
+        if (c.atRight) {
+            EXPECT_GT(last, 280);
+            EXPECT_GT(first, 100);
+        } else {
+            EXPECT_LT(first, 20);
+            EXPECT_LT(last, 200);
+        }
+    }
 }
 
 TEST(Render, EndEllipsisKeepsOneLineInsideTheControl) {

@@ -52,6 +52,8 @@ public:
     std::vector<std::string> clicks;
     std::vector<std::string> selections;
     int ticks = 0;
+    int enters = 0;
+    int escapes = 0;
     std::atomic<int> posted{0};
     std::thread::id postedOn;
     int modalCode = 0;
@@ -64,6 +66,8 @@ protected:
         if (msg.sender->GetName() == "right") Close(modalCode);
     }
     void OnItemSelect(NotifyMsg& msg) override { selections.push_back(msg.sender->GetText()); }
+    bool OnEnterKey() override { return ++enters > 0; }
+    bool OnEscapeKey() override { return ++escapes > 0; }
     bool OnTimer(int id) override {
         if (id != 5) return false;
         if (++ticks == 3) KillTimer(5);
@@ -178,6 +182,108 @@ TEST_F(WindowShell, ComboDropListSelectsTheClickedItem) {
     EXPECT_TRUE(PumpUntil([&] { return !w.selections.empty(); }));
     EXPECT_EQ(w.selections, std::vector<std::string>{"de"});
     w.Close();
+}
+
+void Keys(const std::string& keys) {
+    ASSERT_EQ(std::system(("xdotool key --delay 30 " + keys).c_str()), 0);
+}
+
+TEST_F(WindowShell, KeyboardAloneWalksActsTypesAndLeavesTheEntryWithTab) {
+    TestWindow w;
+    ShowAt(w);
+    ASSERT_EQ(std::system("xdotool mousemove 150 260"), 0);  // keys go to the window under it
+    Keys("Return");
+    EXPECT_TRUE(PumpUntil([&] { return w.enters == 1; })) << "Enter with nothing focused";
+    Keys("Tab Tab space");  // closebtn, then left
+    EXPECT_TRUE(PumpUntil([&] { return w.clicks.size() == 1; }));
+    EXPECT_EQ(w.FindControl("left"), w.Manager().Focus());
+    EXPECT_TRUE(w.Manager().IsFocusMarked());
+    Keys("Tab Tab");  // right, then the edit, whose native entry takes the typing
+    auto* edit = w.FindControl("path")->As<EditUI>("Edit");
+    ASSERT_TRUE(PumpUntil([&] { return edit->IsEditing(); }));
+    ASSERT_EQ(std::system("xdotool type --delay 5 /srv/x"), 0);
+    Keys("Tab");
+    EXPECT_TRUE(PumpUntil([&] { return !edit->IsEditing(); }));
+    EXPECT_EQ(edit->GetText(), "/srv/x");
+    EXPECT_EQ(w.FindControl("lang"), w.Manager().Focus());
+    Keys("shift+Tab");  // back into the entry
+    EXPECT_TRUE(PumpUntil([&] { return edit->IsEditing(); }));
+    Keys("Escape");
+    EXPECT_TRUE(PumpUntil([&] { return w.escapes == 1; }));
+    EXPECT_FALSE(edit->IsEditing());
+    EXPECT_EQ(w.clicks, std::vector<std::string>{"left"});
+    w.Close();
+}
+
+// What the X server shows at a screen pixel, as "r,g,b".
+std::string ScreenPixel(int x, int y) {
+    const std::string cmd = "import -window root -crop 1x1+" + std::to_string(x) + "+" +
+                            std::to_string(y) + " -depth 8 txt:- 2>/dev/null | tail -1";
+    std::string out;
+    if (FILE* f = popen(cmd.c_str(), "r")) {
+        char buf[256];
+        while (fgets(buf, sizeof buf, f)) out += buf;
+        pclose(f);
+    }
+    const auto open = out.find('('), close = out.find(')');
+    return open == std::string::npos ? out : out.substr(open + 1, close - open - 1);
+}
+
+// The size X gives the window named `title`, as "WxH".
+std::string WindowSize(const std::string& title) {
+    const std::string cmd =
+        "xdotool search --name '^" + title + "$' getwindowgeometry | grep Geometry";
+    std::string out;
+    if (FILE* f = popen(cmd.c_str(), "r")) {
+        char buf[256];
+        while (fgets(buf, sizeof buf, f)) out += buf;
+        pclose(f);
+    }
+    const auto colon = out.find(':');
+    return colon == std::string::npos ? out : out.substr(colon + 2, out.find('\n') - colon - 2);
+}
+
+TEST_F(WindowShell, EdgesDoNotResizeTheWindow) {
+    TestWindow w;
+    ShowAt(w);
+    ASSERT_EQ(WindowSize("Test"), "300x200");
+    // A drag from inside the layout's sizebox at the bottom-right corner.
+    ASSERT_EQ(std::system("xdotool mousemove 398 298 mousedown 1 && sleep 0.1 && xdotool "
+                          "mousemove 450 350 && sleep 0.1 && xdotool mouseup 1"),
+              0);
+    PumpFor(200);
+    EXPECT_EQ(WindowSize("Test"), "300x200");
+    // The window's own code still sizes it.
+    w.ResizeClient({300, 240});
+    PumpUntil([&] { return WindowSize("Test") == "300x240"; });
+    EXPECT_EQ(WindowSize("Test"), "300x240");
+    w.Close();
+}
+
+class LayoutWindow : public TestWindow {
+public:
+    explicit LayoutWindow(std::string file) : file_(std::move(file)) {}
+
+protected:
+    std::string GetSkinFile() override { return file_; }
+
+private:
+    std::string file_;
+};
+
+TEST_F(WindowShell, WithoutACompositorRoundedCornersShowWhatIsBehindNotBlack) {
+    skin.Add("Desk.xml", R"(<Window size="300,200"><Control bkcolor="#FF3366CC"/></Window>)");
+    skin.Add("Round.xml", R"(<Window size="200,100" bktrans="true">
+        <Control bkcolor="#FFFFFFFF" colorround="20"/></Window>)");
+    ASSERT_TRUE(skin.Install());
+    LayoutWindow desk("Desk.xml"), round("Round.xml");
+    ShowAt(desk);
+    ShowAt(round);
+    PumpFor(300);
+    EXPECT_EQ(ScreenPixel(101, 101), "51,102,204") << "the corner shows the window behind";
+    EXPECT_EQ(ScreenPixel(200, 150), "255,255,255");
+    round.Close();
+    desk.Close();
 }
 
 TEST_F(WindowShell, WindowTimerFiresUntilKilled) {

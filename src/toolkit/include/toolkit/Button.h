@@ -12,6 +12,7 @@ public:
     std::string GetClass() const override { return "ButtonUI"; }
     void* GetInterface(std::string_view name) override;
     bool TakesCaptionClicks() const override { return true; }
+    bool IsFocusable() const override { return true; }
 
     bool IsHot() const { return hot_; }
     bool IsPushed() const { return pushed_; }

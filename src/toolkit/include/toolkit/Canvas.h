@@ -48,7 +48,15 @@ struct TextStyle {
     VAlign valign = VAlign::Center;
     bool wordBreak = false;
     bool endEllipsis = false;
+    // Paragraphs run right to left; `align` is taken literally either way.
+    bool rightToLeft = false;
 };
+
+// Right to left, texts align to the other side: left becomes right and right becomes left.
+inline HAlign MirroredAlign(HAlign align, bool rightToLeft) {
+    if (!rightToLeft) return align;
+    return align == HAlign::Left ? HAlign::Right : align == HAlign::Right ? HAlign::Left : align;
+}
 
 // Text layout over one rectangle: drawing, measuring and finding the link under a point share
 // the same layout rules.

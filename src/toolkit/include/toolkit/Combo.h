@@ -27,6 +27,7 @@ public:
     std::string GetClass() const override { return "ComboUI"; }
     void* GetInterface(std::string_view name) override;
     bool TakesCaptionClicks() const override { return true; }
+    bool IsFocusable() const override { return true; }
 
     int GetCurSel() const { return curSel_; }
     // Selects item `index` (-1 = none); "itemselect" goes out when `notify` is set and the
@@ -44,6 +45,10 @@ public:
     // The item at `y` in drop-list coordinates, or -1.
     int DropListItemAt(int y, int scrollY) const;
 
+    // An item written `selected` becomes the selection as it is added (without a notification).
+    bool AddAt(std::unique_ptr<Control> control, int index) override;
+    bool RemoveAt(int index) override;
+    void RemoveAll() override;
     void SetPos(const Rect& rect) override;
     Control* FindControlAt(Point pt) override;
     bool SetAttribute(std::string_view name, std::string_view value) override;

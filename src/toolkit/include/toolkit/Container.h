@@ -18,11 +18,11 @@ public:
     Control* GetItemAt(int index) const;
     int GetItemIndex(const Control* control) const;
     bool Add(std::unique_ptr<Control> control);
-    bool AddAt(std::unique_ptr<Control> control, int index);
+    virtual bool AddAt(std::unique_ptr<Control> control, int index);
     // Removes and destroys.
     bool Remove(Control* control);
-    bool RemoveAt(int index);
-    void RemoveAll();
+    virtual bool RemoveAt(int index);
+    virtual void RemoveAll();
     // Removes without destroying.
     std::unique_ptr<Control> Take(Control* control);
 
@@ -58,6 +58,9 @@ protected:
     // The area children are laid out in: the position less the inset and the scroll bar.
     Rect ContentRect() const;
     void PaintScrollBar(Canvas& canvas);
+    bool ReadsRightToLeft() const;
+    // Right to left, the laid-out children swap sides within `content`.
+    void MirrorIfRightToLeft(const Rect& content);
 
     enum class Axis { Horizontal, Vertical };
     // Stacks the visible children one after another along `direction` from `start`, stretching

@@ -79,6 +79,11 @@ public:
     // Whether a press inside a window's caption band goes to this control instead of moving the
     // window.
     virtual bool TakesCaptionClicks() const { return false; }
+    // Whether Tab stops here (interactive controls that act on keys or take typed text).
+    virtual bool IsFocusable() const { return false; }
+    // Whether this control and every parent are visible and enabled.
+    bool IsVisibleInTree() const;
+    bool IsEnabledInTree() const;
 
     // Look.
     Color GetBkColor() const { return bkColor_; }

@@ -13,6 +13,7 @@ public:
     std::string GetClass() const override { return "EditUI"; }
     void* GetInterface(std::string_view name) override;
     bool TakesCaptionClicks() const override { return true; }
+    bool IsFocusable() const override { return !readOnly_; }
     bool IsAutoSelAll() const { return autoSelAll_; }
     bool IsReadOnly() const { return readOnly_; }
     bool IsEditing() const { return editing_; }

@@ -32,7 +32,12 @@ public:
     virtual void StopTimer(int token) = 0;
     virtual void BeginEdit(EditUI& edit) = 0;
     virtual void ShowDropList(ComboUI& combo) = 0;
+    // Ends a native edit in progress, keeping what was typed.
+    virtual void EndEdit() {}
 };
+
+// The keys the toolkit acts on; the shell maps its key codes onto these.
+enum class Key { Tab, Enter, Space, Escape, Up, Down };
 
 struct WindowAttributes {
     Size size;
@@ -101,6 +106,25 @@ public:
     Control* Hover() const { return hover_; }
     Control* Capture() const { return capture_; }
 
+    // Keyboard. Tab and Shift+Tab walk the focusable controls in reading order (right to left
+    // when the window reads right to left); Space and Enter act on the focused button, option or
+    // combo as a click does. False when the key did nothing here, so the window may act on it
+    // (Enter with nothing to activate, Escape).
+    bool OnKeyDown(Key key, bool shift = false);
+    Control* Focus() const { return focus_; }
+    // Focuses `control` (nullptr clears); `visible` shows the focus mark, which keyboard
+    // navigation turns on and pointer clicks turn off.
+    void SetFocus(Control* control, bool visible = true);
+    bool IsFocusMarked() const { return focus_ && focusMarked_; }
+    bool MoveFocus(bool forward);
+    // The controls Tab stops at, in the order it visits them.
+    std::vector<Control*> FocusChain() const;
+
+    // Right-to-left reading: layouts mirror their children, texts align to the right and the
+    // focus order runs from right to left.
+    void SetRightToLeft(bool rtl);
+    bool IsRightToLeft() const { return rtl_; }
+
     // Control timers, delivered to the control as a Timer event.
     bool SetTimer(Control* control, int id, unsigned intervalMs);
     void KillTimer(Control* control, int id);
@@ -131,6 +155,9 @@ private:
         unsigned interval;
     };
     void SendEvent(Control* control, EventType type, Point pt);
+    bool ActivateFocus(Key key);
+    void InvalidateFocusMark();
+    void PaintFocusMark(Canvas& canvas);
 
     WindowAttributes window_;
     std::map<int, FontDesc> fonts_;
@@ -143,6 +170,9 @@ private:
     bool needLayout_ = true;
     Control* hover_ = nullptr;
     Control* capture_ = nullptr;
+    Control* focus_ = nullptr;
+    bool focusMarked_ = false;
+    bool rtl_ = false;
     std::map<int, Timer> timers_;
     int nextTimerToken_ = 1;
     std::map<std::string, std::vector<Control*>> groups_;

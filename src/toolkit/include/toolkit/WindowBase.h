@@ -61,6 +61,10 @@ public:
     UiManager& Manager() { return manager_; }
     const std::string& Caption() const { return caption_; }
 
+    // A key pressed in the window (the shell calls this; tests may too): the controls act on it
+    // first, then Enter goes to OnEnterKey and Escape to OnEscapeKey. True when something acted.
+    bool KeyDown(Key key, bool shift = false);
+
     // Routes "click" to OnClick, "selectchanged" to OnSelectChange, "itemselect" to OnItemSelect.
     void Notify(NotifyMsg& msg) override;
 
@@ -75,6 +79,9 @@ protected:
                                               std::intptr_t lParam, bool& handled);
     // Window timers arrive here; true when handled.
     virtual bool OnTimer(int id);
+    // Enter with nothing focused that Enter activates, and Escape; true when handled.
+    virtual bool OnEnterKey() { return false; }
+    virtual bool OnEscapeKey() { return false; }
     // false keeps the window open.
     virtual bool OnClose() { return true; }
     // After the window is gone; a window that owns itself may delete itself here.

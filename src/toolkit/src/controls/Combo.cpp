@@ -105,10 +105,38 @@ void ComboUI::PaintDropList(Canvas& canvas, const Rect& area, int scrollY, int h
         style.font = itemFont_;
         style.color = fg;
         style.endEllipsis = true;
+        style.rightToLeft = manager_->IsRightToLeft();
+        style.align = MirroredAlign(HAlign::Left, style.rightToLeft);
         canvas.DrawText(PlainRichText(item->GetText()), row.Deflate({6, 0, 6, 0}), style,
                         *manager_);
     }
     canvas.StrokeRect(area, {1, 1, 1, 1}, 0xFFC9C9C9);
+}
+
+bool ComboUI::AddAt(std::unique_ptr<Control> control, int index) {
+    auto* item = control
+                     ? static_cast<ListLabelElementUI*>(control->GetInterface("ListLabelElement"))
+                     : nullptr;
+    const bool selected = item && item->IsSelected();
+    if (item) item->SetSelectedFlag(false);
+    if (!ContainerUI::AddAt(std::move(control), index)) return false;
+    if (curSel_ >= index) ++curSel_;
+    if (selected) SelectItem(index, false);
+    return true;
+}
+
+bool ComboUI::RemoveAt(int index) {
+    if (!ContainerUI::RemoveAt(index)) return false;
+    if (curSel_ == index)
+        curSel_ = -1;
+    else if (curSel_ > index)
+        --curSel_;
+    return true;
+}
+
+void ComboUI::RemoveAll() {
+    ContainerUI::RemoveAll();
+    curSel_ = -1;
 }
 
 void ComboUI::SetPos(const Rect& rect) {
@@ -161,6 +189,8 @@ void ComboUI::DoPaint(Canvas& canvas, const Rect& clip) {
         style.font = font_;
         style.color = textColor_ ? textColor_ : 0xFF000000;
         style.endEllipsis = true;
+        style.rightToLeft = manager_->IsRightToLeft();
+        style.align = MirroredAlign(HAlign::Left, style.rightToLeft);
         canvas.DrawText(PlainRichText(GetText()), pos_.Deflate(textPadding_), style, *manager_);
     }
     PaintBorder(canvas);

@@ -54,7 +54,8 @@ TextStyle LabelUI::Style() const {
         style.linkHoverColor = manager_->Window().linkHoverColor;
     }
     style.hotLink = hotLink_;
-    style.align = align_;
+    style.rightToLeft = manager_ && manager_->IsRightToLeft();
+    style.align = MirroredAlign(align_, style.rightToLeft);
     style.valign = valign_;
     style.wordBreak = wordBreak_;
     style.endEllipsis = endEllipsis_;

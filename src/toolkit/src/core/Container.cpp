@@ -162,6 +162,24 @@ void ContainerUI::SetPos(const Rect& rect) {
         const int x = content.left + p.left, y = content.top + p.top;
         item->SetPos({x, y, x + w, y + h});
     }
+    MirrorIfRightToLeft(content);
+}
+
+bool ContainerUI::ReadsRightToLeft() const {
+    if (!manager_ || !manager_->IsRightToLeft()) return false;
+    // A floating group is placed where its pos says, its inside as drawn.
+    for (const Control* c = this; c; c = c->GetParent())
+        if (c->IsFloat()) return false;
+    return true;
+}
+
+void ContainerUI::MirrorIfRightToLeft(const Rect& content) {
+    if (!ReadsRightToLeft()) return;
+    for (auto& item : items_) {
+        if (!item->IsVisible() || item->IsFloat()) continue;
+        const Rect& r = item->GetPos();
+        item->Move(content.left + content.right - r.right - r.left, 0);
+    }
 }
 
 void ContainerUI::SetFloatPos(Control& child) const {
@@ -309,6 +327,7 @@ void VerticalLayoutUI::SetPos(const Rect& rect) {
     Control::SetPos(rect);
     const Rect content = ContentRect();
     const int end = StackItems(Axis::Vertical, content, content.top - scrollY_);
+    MirrorIfRightToLeft(content);
     const int range = std::max(0, end + scrollY_ - content.bottom);
     if (vScroll_ && range != scrollRange_) {
         const bool barChanged = (range > 0) != (scrollRange_ > 0);
@@ -327,7 +346,11 @@ void* HorizontalLayoutUI::GetInterface(std::string_view name) {
 void HorizontalLayoutUI::SetPos(const Rect& rect) {
     Control::SetPos(rect);
     const Rect content = pos_.Deflate(inset_);
-    StackItems(Axis::Horizontal, content, content.left - contentOffsetX_);
+    const int start = content.left - contentOffsetX_;
+    const int end = StackItems(Axis::Horizontal, content, start);
+    // A strip wider than its view (a carousel) is slid through by offsets, not read: it keeps
+    // its order.
+    if (end - start <= content.Width()) MirrorIfRightToLeft(content);
 }
 
 // ---- TabLayout ----

@@ -235,6 +235,18 @@ void Control::DoEvent(UiEvent& event) {
 
 bool Control::Activate() { return visible_ && enabled_; }
 
+bool Control::IsVisibleInTree() const {
+    for (const Control* c = this; c; c = c->parent_)
+        if (!c->visible_) return false;
+    return true;
+}
+
+bool Control::IsEnabledInTree() const {
+    for (const Control* c = this; c; c = c->parent_)
+        if (!c->enabled_) return false;
+    return true;
+}
+
 void Control::Invalidate() {
     if (manager_) manager_->Invalidate(pos_);
 }

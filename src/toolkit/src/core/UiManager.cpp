@@ -145,7 +145,7 @@ void UiManager::AttachRoot(std::unique_ptr<Control> root) {
 }
 
 std::unique_ptr<Control> UiManager::DetachRoot() {
-    hover_ = capture_ = nullptr;
+    hover_ = capture_ = focus_ = nullptr;
     return std::move(root_);
 }
 
@@ -160,6 +160,7 @@ Control* UiManager::FindControlAt(Point pt) const {
 void UiManager::ForgetControl(Control* control) {
     if (hover_ == control) hover_ = nullptr;
     if (capture_ == control) capture_ = nullptr;
+    if (focus_ == control) focus_ = nullptr;
     for (auto it = timers_.begin(); it != timers_.end();) {
         if (it->second.control == control) {
             if (host_) host_->StopTimer(it->first);
@@ -193,6 +194,7 @@ void UiManager::Invalidate(const Rect& rect) {
 void UiManager::Paint(Canvas& canvas, const Rect& clip) {
     LayoutIfNeeded();
     if (root_ && root_->IsVisible()) root_->DoPaint(canvas, clip);
+    PaintFocusMark(canvas);
 }
 
 TextEngine& UiManager::Text() const { return PangoTextEngine::Instance(); }
@@ -233,6 +235,11 @@ void UiManager::OnButtonDown(Point pt) {
     Control* hit = FindControlAt(pt);
     if (hit != hover_) OnMouseMove(pt);
     if (!hit || !EnabledInTree(hit)) return;
+    // A click moves the keyboard focus along but hides its mark: the pointer shows where it is.
+    if (hit->IsFocusable())
+        SetFocus(hit, false);
+    else if (focusMarked_)
+        SetFocus(focus_, false);
     capture_ = hit;
     SendEvent(hit, EventType::ButtonDown, pt);
 }

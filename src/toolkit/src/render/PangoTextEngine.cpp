@@ -60,7 +60,12 @@ PangoLayout* PangoTextEngine::Build(PangoContext* context, const RichText& text,
                                     const TextStyle& style, const FontTable& fonts,
                                     int width) const {
     SetFontOptions(context);
+    // Every paragraph takes the window's direction, so an alignment means the same side for
+    // Latin and Arabic text alike (Pango would otherwise swap it for right-to-left paragraphs).
+    pango_context_set_base_dir(context,
+                               style.rightToLeft ? PANGO_DIRECTION_RTL : PANGO_DIRECTION_LTR);
     PangoLayout* layout = pango_layout_new(context);
+    pango_layout_set_auto_dir(layout, FALSE);
     std::string all;
     PangoAttrList* attrs = pango_attr_list_new();
     const FontDesc base = fonts.Font(style.font);

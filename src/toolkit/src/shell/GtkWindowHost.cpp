@@ -1,6 +1,7 @@
 #include "shell/GtkWindowHost.h"
 
 #include <cmath>
+#include <optional>
 
 #include "render/CairoCanvas.h"
 #include "render/PangoTextEngine.h"
@@ -22,10 +23,13 @@ GtkWindowHost::GtkWindowHost(WindowBase& window, const std::string& caption,
     gtk_widget_set_app_paintable(window_, TRUE);
     GdkScreen* screen = gtk_widget_get_screen(window_);
     const bool composited = gdk_screen_is_composited(screen);
-    if (attrs.layered || attrs.showShadow) {
+    // The layouts have no sizing frame: the window keeps the size its code gives it.
+    gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
+    if (composited && (attrs.layered || attrs.showShadow)) {
         if (GdkVisual* rgba = gdk_screen_get_rgba_visual(screen))
             gtk_widget_set_visual(window_, rgba);
     }
+    shaped_ = !composited && attrs.layered;
     if (attrs.showShadow && composited) margin_ = attrs.shadowSize;
 
     fixed_ = gtk_fixed_new();
@@ -46,6 +50,10 @@ GtkWindowHost::GtkWindowHost(WindowBase& window, const std::string& caption,
     g_signal_connect(area_, "scroll-event", G_CALLBACK(&GtkWindowHost::OnScroll), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(&GtkWindowHost::OnDelete), this);
     g_signal_connect(window_, "window-state-event", G_CALLBACK(&GtkWindowHost::OnState), this);
+    g_signal_connect(window_, "key-press-event", G_CALLBACK(&GtkWindowHost::OnKey), this);
+    // The outline follows what the window shows when it appears (its code sets it up first).
+    g_signal_connect_swapped(window_, "map",
+                             G_CALLBACK(+[](GtkWindowHost* self) { self->UpdateShape(); }), this);
     ResizeClient(attrs.size);
     gtk_widget_show_all(fixed_);
 }
@@ -72,7 +80,24 @@ void GtkWindowHost::ResizeClient(Size size) {
     owner_.Manager().SetClientSize(size);
     gtk_widget_set_size_request(area_, size.cx, size.cy);
     gtk_window_resize(GTK_WINDOW(window_), size.cx + 2 * margin_, size.cy + 2 * margin_);
+    UpdateShape();
     gtk_widget_queue_draw(window_);
+}
+
+void GtkWindowHost::UpdateShape() {
+    if (!shaped_) return;
+    const Size client = owner_.Manager().ClientSize();
+    if (client.cx <= 0 || client.cy <= 0) return;
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, client.cx, client.cy);
+    cairo_t* cr = cairo_create(mask);
+    CairoCanvas canvas(cr);
+    owner_.Manager().Paint(canvas, {0, 0, client.cx, client.cy});
+    cairo_destroy(cr);
+    cairo_region_t* region = gdk_cairo_region_create_from_surface(mask);
+    // A layout painted without any opaque pixel keeps its plain rectangle.
+    if (!cairo_region_is_empty(region)) gtk_widget_shape_combine_region(window_, region);
+    cairo_region_destroy(region);
+    cairo_surface_destroy(mask);
 }
 
 void GtkWindowHost::Invalidate(const Rect& rect) {
@@ -84,7 +109,11 @@ gboolean GtkWindowHost::OnDrawFrame(GtkWidget*, cairo_t* cr, gpointer p) {
     auto* self = static_cast<GtkWindowHost*>(p);
     cairo_save(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0);
+    // Under a shape the edge pixels that stay blend with white rather than black.
+    if (self->shaped_)
+        cairo_set_source_rgb(cr, 1, 1, 1);
+    else
+        cairo_set_source_rgba(cr, 0, 0, 0, 0);
     cairo_paint(cr);
     cairo_restore(cr);
     const int m = self->margin_;
@@ -114,28 +143,10 @@ gboolean GtkWindowHost::OnDraw(GtkWidget*, cairo_t* cr, gpointer p) {
     return TRUE;
 }
 
-bool GtkWindowHost::StartDragIfFrame(GdkEventButton* e, Point pt) {
+bool GtkWindowHost::StartDragIfCaption(GdkEventButton* e, Point pt) {
     UiManager& manager = owner_.Manager();
     const WindowAttributes& attrs = manager.Window();
     const Size client = manager.ClientSize();
-    const Rect& box = attrs.sizeBox;
-    GdkWindowEdge edge;
-    const bool left = pt.x < box.left, right = pt.x >= client.cx - box.right;
-    const bool top = pt.y < box.top, bottom = pt.y >= client.cy - box.bottom;
-    if (gtk_window_get_resizable(GTK_WINDOW(window_)) && (left || right || top || bottom)) {
-        edge = top      ? (left    ? GDK_WINDOW_EDGE_NORTH_WEST
-                           : right ? GDK_WINDOW_EDGE_NORTH_EAST
-                                   : GDK_WINDOW_EDGE_NORTH)
-               : bottom ? (left    ? GDK_WINDOW_EDGE_SOUTH_WEST
-                           : right ? GDK_WINDOW_EDGE_SOUTH_EAST
-                                   : GDK_WINDOW_EDGE_SOUTH)
-               : left   ? GDK_WINDOW_EDGE_WEST
-                        : GDK_WINDOW_EDGE_EAST;
-        gtk_window_begin_resize_drag(GTK_WINDOW(window_), edge, static_cast<int>(e->button),
-                                     static_cast<int>(e->x_root), static_cast<int>(e->y_root),
-                                     e->time);
-        return true;
-    }
     const Rect& c = attrs.caption;
     const Rect band{c.left, c.top, client.cx - c.right, c.bottom};
     if (!band.Contains(pt)) return false;
@@ -154,7 +165,7 @@ gboolean GtkWindowHost::OnButton(GtkWidget*, GdkEventButton* e, gpointer p) {
     if (e->type == GDK_BUTTON_PRESS) {
         self->EndEdit();
         gtk_widget_grab_focus(self->area_);
-        if (self->StartDragIfFrame(e, pt)) return TRUE;
+        if (self->StartDragIfCaption(e, pt)) return TRUE;
         manager.OnButtonDown(pt);
     } else if (e->type == GDK_2BUTTON_PRESS) {
         manager.OnDoubleClick(pt);
@@ -210,6 +221,58 @@ gboolean GtkWindowHost::OnState(GtkWidget*, GdkEventWindowState* e, gpointer p) 
     static_cast<GtkWindowHost*>(p)->minimized_ =
         (e->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
     return FALSE;
+}
+
+namespace {
+
+std::optional<Key> MapKey(guint keyval) {
+    switch (keyval) {
+        case GDK_KEY_Tab:
+        case GDK_KEY_ISO_Left_Tab:
+        case GDK_KEY_KP_Tab:
+            return Key::Tab;
+        case GDK_KEY_Return:
+        case GDK_KEY_KP_Enter:
+        case GDK_KEY_ISO_Enter:
+            return Key::Enter;
+        case GDK_KEY_space:
+        case GDK_KEY_KP_Space:
+            return Key::Space;
+        case GDK_KEY_Escape:
+            return Key::Escape;
+        case GDK_KEY_Up:
+        case GDK_KEY_KP_Up:
+            return Key::Up;
+        case GDK_KEY_Down:
+        case GDK_KEY_KP_Down:
+            return Key::Down;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+gboolean GtkWindowHost::OnKey(GtkWidget*, GdkEventKey* e, gpointer p) {
+    auto* self = static_cast<GtkWindowHost*>(p);
+    const std::optional<Key> key = MapKey(e->keyval);
+    if (!key) return FALSE;
+    const bool shift = (e->state & GDK_SHIFT_MASK) != 0 || e->keyval == GDK_KEY_ISO_Left_Tab;
+    if (self->editing_) {
+        // The native entry keeps its own keys; Tab, Enter and Escape leave it.
+        if (*key != Key::Tab && *key != Key::Enter && *key != Key::Escape) return FALSE;
+        if (*key != Key::Tab) {
+            self->EndEdit();
+            gtk_widget_grab_focus(self->area_);
+        }
+    }
+    if (self->owner_.Manager().Capture()) return TRUE;  // a press in progress owns the input
+    WindowBase& window = self->owner_;
+    window.KeyDown(*key, shift);
+    // The window may have closed itself; touch nothing of it then.
+    if (self->window_ && !self->editing_ && !gtk_widget_has_focus(self->area_))
+        gtk_widget_grab_focus(self->area_);
+    return TRUE;
 }
 
 gboolean GtkWindowHost::OnTimerTick(gpointer data) {
@@ -282,6 +345,7 @@ void GtkWindowHost::BeginEdit(EditUI& edit) {
     G_GNUC_END_IGNORE_DEPRECATIONS
     pango_font_description_free(font);
     gtk_entry_set_text(GTK_ENTRY(entry_), edit.GetText().c_str());
+    gtk_entry_set_alignment(GTK_ENTRY(entry_), owner_.Manager().IsRightToLeft() ? 1.0f : 0.0f);
     editing_ = &edit;
     edit.SetEditing(true);
     gtk_widget_show(entry_);

@@ -35,7 +35,7 @@ public:
     void StopTimer(int token) override;
     void BeginEdit(EditUI& edit) override;
     void ShowDropList(ComboUI& combo) override;
-    void EndEdit();
+    void EndEdit() override;
 
 private:
     struct TimerData {
@@ -51,8 +51,11 @@ private:
     static gboolean OnScroll(GtkWidget*, GdkEventScroll* e, gpointer self);
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
     static gboolean OnState(GtkWidget*, GdkEventWindowState* e, gpointer self);
+    static gboolean OnKey(GtkWidget*, GdkEventKey* e, gpointer self);
     static gboolean OnTimerTick(gpointer data);
-    bool StartDragIfFrame(GdkEventButton* e, Point pt);
+    // Without a compositor transparent pixels show black: cut the window to its painted outline.
+    void UpdateShape();
+    bool StartDragIfCaption(GdkEventButton* e, Point pt);
     void UpdateCursor();
 
     WindowBase& owner_;
@@ -63,6 +66,7 @@ private:
     EditUI* editing_ = nullptr;
     int margin_ = 0;
     bool minimized_ = false;
+    bool shaped_ = false;
     bool handCursor_ = false;
     std::map<int, guint> controlTimers_;
     std::map<int, guint> windowTimers_;

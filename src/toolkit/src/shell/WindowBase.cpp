@@ -188,6 +188,13 @@ std::intptr_t WindowBase::HandleCustomMessage(unsigned, std::intptr_t, std::intp
 
 bool WindowBase::OnTimer(int) { return false; }
 
+bool WindowBase::KeyDown(Key key, bool shift) {
+    if (manager_.OnKeyDown(key, shift)) return true;
+    if (key == Key::Enter) return OnEnterKey();
+    if (key == Key::Escape) return OnEscapeKey();
+    return false;
+}
+
 void WindowBase::Notify(NotifyMsg& msg) {
     if (msg.type == "click")
         OnClick(msg);
