@@ -163,7 +163,8 @@ TEST_F(Behaviour, WheelOverAChildScrollsTheNearestScrollingLayout) {
                <HorizontalLayout height="1590"><Text name="t" text="licence"/></HorizontalLayout></VerticalLayout>)");
     auto* v = Get<ContainerUI>("v", "Container");
     EXPECT_EQ(v->GetScrollRange(), 1490);
-    EXPECT_EQ(manager.FindControl("t")->GetPos().right, 400 - 9);  // the bar takes its width
+    // The bar takes its width and text keeps a gap of 8 from it.
+    EXPECT_EQ(manager.FindControl("t")->GetPos().right, 400 - 9 - 8);
     manager.OnWheel({50, 50}, -120);
     manager.LayoutIfNeeded();
     EXPECT_EQ(v->GetScrollPos(), 30);

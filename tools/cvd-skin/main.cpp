@@ -55,6 +55,8 @@ bool LoadSkin(const std::string& source) {
 // Copies the install_page texts of language `index` onto the controls of the same name.
 bool ApplyLanguage(toolkit::UiManager& manager, int index) {
     if (index < 0 || index >= 20) return false;
+    constexpr int kArabic = 8;
+    manager.SetRightToLeft(index == kArabic);
     toolkit::Builder builder;
     auto tree = builder.Build(std::string("language\\") + kLanguageFiles[index]);
     toolkit::Control* page = tree ? tree->FindSubControl("install_page") : nullptr;

@@ -44,6 +44,11 @@ public:
     void PaintDropList(Canvas& canvas, const Rect& area, int scrollY, int hot) const;
     // The item at `y` in drop-list coordinates, or -1.
     int DropListItemAt(int y, int scrollY) const;
+    // The scroll position that shows the current item in a list `viewHeight` high (0 when it
+    // fits or there is none).
+    int DropListScrollFor(int viewHeight) const;
+    // The scroll position closest to `scrollY` that shows item `index` whole.
+    int DropListScrollToShow(int index, int viewHeight, int scrollY) const;
 
     // An item written `selected` becomes the selection as it is added (without a notification).
     bool AddAt(std::unique_ptr<Control> control, int index) override;

@@ -79,14 +79,63 @@ int ComboUI::DropListItemAt(int y, int scrollY) const {
     return -1;
 }
 
+int ComboUI::DropListScrollFor(int viewHeight) const {
+    const int range = std::max(0, DropListHeight() - viewHeight);
+    if (range == 0 || curSel_ < 0) return 0;
+    int top = 0;
+    for (int i = 0; i < curSel_; ++i)
+        if (GetItemAt(i)->IsVisible()) top += ItemHeight(i);
+    // The current item sits in the middle of the list where it can.
+    return std::clamp(top - (viewHeight - ItemHeight(curSel_)) / 2, 0, range);
+}
+
+int ComboUI::DropListScrollToShow(int index, int viewHeight, int scrollY) const {
+    if (index < 0 || index >= GetCount()) return scrollY;
+    int top = 0;
+    for (int i = 0; i < index; ++i)
+        if (GetItemAt(i)->IsVisible()) top += ItemHeight(i);
+    const int range = std::max(0, DropListHeight() - viewHeight);
+    if (top < scrollY) scrollY = top;
+    if (top + ItemHeight(index) > scrollY + viewHeight)
+        scrollY = top + ItemHeight(index) - viewHeight;
+    return std::clamp(scrollY, 0, range);
+}
+
+namespace {
+
+constexpr int kDropBarWidth = 6;
+constexpr int kMarkWidth = 18;
+constexpr Color kDropBorder = 0xFFC9C9C9;
+// The bar's thumb stands out from the white list at 3:1 or more.
+constexpr Color kDropRail = 0xFFEDEDED;
+constexpr Color kDropThumb = 0xFF8A8A8A;
+
+// A check mark inside `box`, the way a menu marks its current entry.
+void PaintCheckMark(Canvas& canvas, const Rect& box, Color color) {
+    const double cx = (box.left + box.right) / 2.0, cy = (box.top + box.bottom) / 2.0;
+    Pen pen;
+    pen.color = color;
+    pen.width = 1.8;
+    pen.cap = LineCap::Round;
+    pen.join = LineJoin::Round;
+    canvas.DrawPolyline({{cx - 4.5, cy}, {cx - 1.5, cy + 3.5}, {cx + 4.5, cy - 3.5}}, pen);
+}
+
+}  // namespace
+
 void ComboUI::PaintDropList(Canvas& canvas, const Rect& area, int scrollY, int hot) const {
     canvas.FillRect(area, 0xFFFFFFFF);
     if (!manager_) return;
+    const bool rtl = manager_->IsRightToLeft();
+    const int total = DropListHeight();
+    const bool scrolls = total > area.Height();
+    Rect rows = area;
+    if (scrolls) (rtl ? rows.left : rows.right) -= kDropBarWidth + 2;
     int top = area.top - scrollY;
     for (int i = 0; i < GetCount(); ++i) {
         const auto* item = GetListItem(i);
         if (!item || !item->IsVisible()) continue;
-        const Rect row{area.left, top, area.right, top + ItemHeight(i)};
+        const Rect row{rows.left, top, rows.right, top + ItemHeight(i)};
         top = row.bottom;
         if (!row.Intersects(area)) continue;
         Color bk = 0, fg = itemTextColor_ ? itemTextColor_ : 0xFF000000;
@@ -101,16 +150,33 @@ void ComboUI::PaintDropList(Canvas& canvas, const Rect& area, int scrollY, int h
             if (itemSelectedTextColor_) fg = itemSelectedTextColor_;
         }
         if (bk) canvas.FillRect(row, bk);
+        // Room for the current item's mark at the row's end, kept on every row so texts line up.
+        const Rect mark = rtl ? Rect{row.left, row.top, row.left + kMarkWidth, row.bottom}
+                              : Rect{row.right - kMarkWidth, row.top, row.right, row.bottom};
+        if (i == curSel_) PaintCheckMark(canvas, mark, fg);
         TextStyle style;
         style.font = itemFont_;
         style.color = fg;
         style.endEllipsis = true;
-        style.rightToLeft = manager_->IsRightToLeft();
-        style.align = MirroredAlign(HAlign::Left, style.rightToLeft);
-        canvas.DrawText(PlainRichText(item->GetText()), row.Deflate({6, 0, 6, 0}), style,
-                        *manager_);
+        style.rightToLeft = rtl;
+        style.align = MirroredAlign(HAlign::Left, rtl);
+        const Rect text = rtl ? Rect{mark.right, row.top, row.right - 6, row.bottom}
+                              : Rect{row.left + 6, row.top, mark.left, row.bottom};
+        canvas.DrawText(PlainRichText(item->GetText()), text, style, *manager_);
     }
-    canvas.StrokeRect(area, {1, 1, 1, 1}, 0xFFC9C9C9);
+    if (scrolls) {
+        // Shows that the list goes on and where in it the view is.
+        const int x = rtl ? area.left + 2 : area.right - 2 - kDropBarWidth;
+        const Rect rail{x, area.top + 2, x + kDropBarWidth, area.bottom - 2};
+        canvas.FillRoundRect(rail, {3, 3}, kDropRail);
+        const int view = rail.Height();
+        const int thumbH = std::max(16, view * area.Height() / std::max(1, total));
+        const int range = std::max(1, total - area.Height());
+        const int thumbTop = rail.top + (view - thumbH) * std::clamp(scrollY, 0, range) / range;
+        canvas.FillRoundRect({rail.left, thumbTop, rail.right, thumbTop + thumbH}, {3, 3},
+                             kDropThumb);
+    }
+    canvas.StrokeRect(area, {1, 1, 1, 1}, kDropBorder);
 }
 
 bool ComboUI::AddAt(std::unique_ptr<Control> control, int index) {

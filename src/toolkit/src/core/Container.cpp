@@ -7,6 +7,8 @@
 namespace toolkit {
 namespace {
 constexpr int kScrollBarWidth = 9;
+// Text keeps this clear of a scroll bar, whichever side it is aligned to.
+constexpr int kScrollBarGap = 8;
 constexpr int kWheelStep = 30;
 
 enum class Place { Start, Center, End };
@@ -146,7 +148,7 @@ bool ContainerUI::PlacedApart(Control& child) const {
 
 Rect ContainerUI::ContentRect() const {
     Rect r = pos_.Deflate(inset_);
-    if (vScroll_ && scrollRange_ > 0) r.right -= kScrollBarWidth;
+    if (vScroll_ && scrollRange_ > 0) r.right -= kScrollBarWidth + kScrollBarGap;
     return r;
 }
 

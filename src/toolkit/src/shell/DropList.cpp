@@ -14,6 +14,8 @@ public:
         const Size drop = combo.DropBoxSize();
         width_ = drop.cx > 0 ? drop.cx : box.Width();
         height_ = std::max(1, std::min(drop.cy > 0 ? drop.cy : 150, combo.DropListHeight()));
+        scroll_ = combo.DropListScrollFor(height_);
+        hot_ = combo.GetCurSel();
         popup_ = gtk_window_new(GTK_WINDOW_POPUP);
         gtk_window_set_transient_for(GTK_WINDOW(popup_),
                                      GTK_WINDOW(gtk_widget_get_toplevel(anchor)));
@@ -104,6 +106,8 @@ private:
         } else if ((e->keyval == GDK_KEY_Down || e->keyval == GDK_KEY_Up) && count > 0) {
             const int start = self->hot_ >= 0 ? self->hot_ : self->combo_.GetCurSel();
             self->hot_ = std::clamp(start + (e->keyval == GDK_KEY_Down ? 1 : -1), 0, count - 1);
+            self->scroll_ =
+                self->combo_.DropListScrollToShow(self->hot_, self->height_, self->scroll_);
             gtk_widget_queue_draw(self->popup_);
         }
         return TRUE;
