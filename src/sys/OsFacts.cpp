@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/Display.h"
 #include "platform/SystemInfo.h"
 
 namespace FuntionImpl {
@@ -18,9 +19,10 @@ bool Is64BitSystem() { return platform::Is64BitSystem(); }
 // The screen facts come from the toolkit's shell once it opens a display; until then the
 // neutral answer keeps the main window's sizing at its design size.
 double GetDisplayScale(int& width, int& height) {
-    width = 0;
-    height = 0;
-    return 1.0;
+    const auto facts = platform::CurrentDisplayFacts();
+    width = facts ? facts->pixelWidth : 0;
+    height = facts ? facts->pixelHeight : 0;
+    return facts ? facts->scale : 1.0;
 }
 
 std::string ChinaTimeOf(std::chrono::system_clock::time_point utc) {

@@ -10,8 +10,9 @@ std::string GetOsVersion(float& version);
 // Linux has no Windows 11: false.
 bool IsWindows11();
 bool Is64BitSystem();
-// Ratio of the screen's pixel width to its logical width; width and height in pixels. 1.0 and
-// the toolkit's screen facts once a display is open, else 1.0, 0, 0.
+// Ratio of the screen's pixel width to its logical width (2.0 on a desktop scaled to 200 %);
+// width and height of the primary screen in pixels, as the toolkit's shell reports them once it
+// has opened a display; 1.0, 0, 0 before that.
 double GetDisplayScale(int& width, int& height);
 // Current time in UTC+8 as "%04d-%02d-%02d %02d:%02d:%02d".
 std::string GetChinaTime();

@@ -2,6 +2,7 @@
 
 #include <regex>
 
+#include "platform/Display.h"
 #include "sys/OsFacts.h"
 
 namespace {
@@ -45,6 +46,20 @@ TEST(GetDisplayScale, IsNeutralWithoutADisplay) {
     EXPECT_EQ(GetDisplayScale(width, height), 1.0);
     EXPECT_EQ(width, 0);
     EXPECT_EQ(height, 0);
+}
+
+TEST(GetDisplayScale, ReportsWhatTheShellKnowsOfTheScreen) {
+    platform::SetDisplayFactsSource([] {
+        return std::optional<platform::DisplayFacts>({2.0, 3840, 2160});
+    });
+    int width = 0;
+    int height = 0;
+    EXPECT_EQ(GetDisplayScale(width, height), 2.0);
+    EXPECT_EQ(width, 3840);
+    EXPECT_EQ(height, 2160);
+    platform::SetDisplayFactsSource({});
+    EXPECT_EQ(GetDisplayScale(width, height), 1.0);
+    EXPECT_EQ(width, 0);
 }
 
 }  // namespace

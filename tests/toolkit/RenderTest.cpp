@@ -4,6 +4,7 @@
 
 #include "SkinFixture.h"
 #include "toolkit/Builder.h"
+#include "toolkit/Combo.h"
 #include "toolkit/Label.h"
 #include "toolkit/Render.h"
 
@@ -265,6 +266,90 @@ TEST(RenderStates, LinkUnderThePointerTakesTheHoverColour) {
     EXPECT_GT(CountColour(before, {0, 0, 300, 30}, 0x00C000), 20);
     EXPECT_EQ(CountColour(before, {0, 0, 300, 30}, 0xFF0000), 0);
     EXPECT_GT(CountColour(after, {0, 0, 300, 30}, 0xFF0000), 20);
+}
+
+}  // namespace
+}  // namespace toolkit
+
+namespace toolkit {
+namespace {
+
+TEST(Render, DoubledScaleDrawsEveryPixelTwiceAndTakesTheDenseVariantOfAPicture) {
+    SkinFixture skin;
+    skin.AddPicture("skin/logo.png", 10, 10, 0xFFFF0000);
+    skin.AddPicture("skin/logo@2x.png", 20, 20, 0xFF00FF00);
+    skin.AddPicture("skin/plain.png", 10, 10, 0xFF0000FF);
+    ASSERT_TRUE(skin.Install());
+    const char* xml = R"(<Window><HorizontalLayout>
+        <Control width="10" height="10" bkimage="file='skin\logo.png' source='0,0,5,10' dest='0,0,5,10'"/>
+        <Control width="10" height="10" bkimage="skin\plain.png"/>
+      </HorizontalLayout></Window>)";
+    for (int scale : {1, 2}) {
+        UiManager manager;
+        Builder builder(&manager);
+        manager.AttachRoot(builder.BuildFromMemory(xml, "dense.xml"));
+        const Pixels p = RenderToPixels(manager, {20, 10}, {scale, nullptr});
+        SCOPED_TRACE("scale " + std::to_string(scale));
+        ASSERT_EQ(p.width, 20 * scale);
+        ASSERT_EQ(p.height, 10 * scale);
+        // The sprite cell keeps its layout size whichever picture it comes from.
+        EXPECT_EQ(p.At(5 * scale - 1, 0), scale == 2 ? 0xFF00FF00u : 0xFFFF0000u);
+        EXPECT_EQ(p.Alpha(5 * scale, 0), 0);
+        // Without a dense variant the plain picture is stretched.
+        EXPECT_EQ(p.At(20 * scale - 1, 10 * scale - 1), 0xFF0000FFu);
+    }
+}
+
+TEST(Render, OpenDropListStartsAtTheCurrentItemMarksItAndShowsThatTheListGoesOn) {
+    std::string items;
+    for (int i = 0; i < 20; ++i)
+        items += "<ListLabelElement text=\"item " + std::to_string(i) + "\" height=\"20\"" +
+                 (i == 15 ? " selected=\"true\"" : "") + "/>";
+    for (bool rtl : {false, true}) {
+        UiManager manager;
+        manager.SetRightToLeft(rtl);
+        Builder builder(&manager);
+        manager.AttachRoot(builder.BuildFromMemory(
+            R"(<Window><VerticalLayout bkcolor="#FFFFFFFF"><Combo name="c" width="200" height="20" dropboxsize="200,100" itemtextcolor="#FF333333" itemselectedtextcolor="#FF6652EE" itemselectedbkcolor="#FFF1EFFF">)" +
+                items + "</Combo><Control/></VerticalLayout></Window>",
+            "drop.xml"));
+        auto* combo = manager.FindControl("c")->As<ComboUI>("Combo");
+        SCOPED_TRACE(rtl ? "right to left" : "left to right");
+        ASSERT_EQ(combo->GetCurSel(), 15);
+        EXPECT_EQ(combo->GetText(), "item 15");
+        // 20 items of 20 in a view of 100: the current one (300..320) sits in the middle.
+        EXPECT_EQ(combo->DropListScrollFor(100), 260);
+        EXPECT_EQ(combo->DropListScrollToShow(19, 100, 260), 300);
+        EXPECT_EQ(combo->DropListScrollToShow(0, 100, 260), 0);
+        const Pixels p = RenderToPixels(manager, {200, 140}, {1, combo});
+        // The scroll bar: a darker thumb on the edge the text does not start from.
+        const int barX = rtl ? 5 : 194;
+        int thumb = 0;
+        for (int y = 20; y < 120; ++y)
+            if ((p.At(barX, y) & 0xFF) < 0xA0) ++thumb;
+        EXPECT_GT(thumb, 20);
+        EXPECT_LT(thumb, 80);
+        // The current row (view rows 40..60, screen 60..80) carries a check mark in its text colour
+        // at its end.
+        int mark = 0;
+        for (int y = 60; y < 80; ++y)
+            for (int x = rtl ? 10 : 170; x < (rtl ? 30 : 190); ++x)
+                if (((p.At(x, y) >> 16) & 0xFF) < 0xC0 && (p.At(x, y) & 0xFF) > 0xD0) ++mark;
+        EXPECT_GT(mark, 6);
+    }
+}
+
+TEST(Render, ShortListHasNoScrollBar) {
+    UiManager manager;
+    Builder builder(&manager);
+    manager.AttachRoot(builder.BuildFromMemory(
+        R"(<Window><VerticalLayout bkcolor="#FFFFFFFF"><Combo name="c" width="200" height="20" dropboxsize="200,100"><ListLabelElement text="a" height="20"/><ListLabelElement text="b" height="20"/></Combo><Control/></VerticalLayout></Window>)",
+        "drop.xml"));
+    auto* combo = manager.FindControl("c")->As<ComboUI>("Combo");
+    EXPECT_EQ(combo->GetCurSel(), -1);
+    EXPECT_EQ(combo->DropListViewSize(), (Size{200, 40}));
+    const Pixels p = RenderToPixels(manager, {200, 140}, {1, combo});
+    for (int y = 22; y < 58; ++y) EXPECT_EQ(p.At(194, y), 0xFFFFFFFFu) << y;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "SkinFixture.h"
 #include "XvfbDisplay.h"
+#include "platform/Display.h"
 #include "toolkit/Edit.h"
 #include "toolkit/Shell.h"
 #include "toolkit/WindowBase.h"
@@ -284,6 +285,44 @@ TEST_F(WindowShell, WithoutACompositorRoundedCornersShowWhatIsBehindNotBlack) {
     EXPECT_EQ(ScreenPixel(200, 150), "255,255,255");
     round.Close();
     desk.Close();
+}
+
+TEST_F(WindowShell, ScreenFactsReachCodeBelowTheShell) {
+    const auto facts = platform::CurrentDisplayFacts();
+    ASSERT_TRUE(facts.has_value());
+    EXPECT_EQ(facts->scale, 1.0);
+    const Size screen = ScreenSize();
+    EXPECT_EQ(facts->pixelWidth, screen.cx);
+    EXPECT_EQ(facts->pixelHeight, screen.cy);
+    EXPECT_GT(screen.cx, 0);
+}
+
+// GDK reads the desktop scale once, when it connects; a fresh process shows the doubled case.
+TEST(WindowShellScaled, DoubledDesktopDrawsTheWindowAtTwiceThePixels) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("GDK_SCALE", "2", 1);
+            if (!InitShell()) _exit(10);
+            SkinFixture skin;
+            skin.Add("Test.xml", kLayout);
+            if (!skin.Install()) _exit(11);
+            TestWindow w;
+            if (!w.Create(nullptr, "Scaled")) _exit(12);
+            w.ShowWindow(true);
+            PumpFor(300);
+            const auto facts = platform::CurrentDisplayFacts();
+            const Size logical = ScreenSize();
+            fprintf(stderr, "scale %d window %s facts %.1f %dx%d logical %dx%d\n",
+                    w.Manager().DeviceScale(), WindowSize("Scaled").c_str(),
+                    facts ? facts->scale : 0.0, facts ? facts->pixelWidth : 0,
+                    facts ? facts->pixelHeight : 0, logical.cx, logical.cy);
+            const bool ok = w.Manager().DeviceScale() == 2 && WindowSize("Scaled") == "600x400" &&
+                            facts && facts->scale == 2.0 && facts->pixelWidth == 2 * logical.cx &&
+                            facts->pixelHeight == 2 * logical.cy;
+            _exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "scale 2 window 600x400 facts 2.0");
 }
 
 TEST_F(WindowShell, WindowTimerFiresUntilKilled) {

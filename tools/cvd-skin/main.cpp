@@ -1,6 +1,8 @@
 // cvd-skin: look at any layout of a skin package.
 //   cvd-skin render SKIN LAYOUT OUT.png [--size WxH] [--lang N] [--set name=text]... [--select
-//   tab=N]... cvd-skin show SKIN LAYOUT
+//   tab=N]... [--scale N] [--drop COMBO]
+//   cvd-skin show SKIN LAYOUT
+// --scale draws as on a desktop of that scale; --drop draws the combo's list open.
 // SKIN is a skin folder, a zip archive or a built installer.
 #include <cstdio>
 #include <cstring>
@@ -9,6 +11,7 @@
 
 #include "SkinSource.h"
 #include "toolkit/Builder.h"
+#include "toolkit/Combo.h"
 #include "toolkit/Container.h"
 #include "toolkit/Render.h"
 #include "toolkit/ResourceManager.h"
@@ -33,7 +36,7 @@ int Usage() {
     std::fprintf(
         stderr,
         "usage: cvd-skin render SKIN LAYOUT OUT.png [--size WxH] [--lang N] [--set name=text]...\n"
-        "                       [--select tab=N]...\n"
+        "                       [--select tab=N]... [--scale N] [--drop COMBO]\n"
         "       cvd-skin show SKIN LAYOUT\n");
     return 2;
 }
@@ -82,6 +85,7 @@ int Render(int argc, char** argv) {
     }
     manager.AttachRoot(std::move(root));
     toolkit::Size size = manager.Window().size;
+    toolkit::RenderOptions options;
     for (int i = 5; i < argc; ++i) {
         const std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -91,6 +95,13 @@ int Render(int argc, char** argv) {
         } else if (arg == "--lang") {
             if (!ApplyLanguage(manager, std::atoi(value)))
                 std::fprintf(stderr, "cvd-skin: no language %s\n", value);
+        } else if (arg == "--scale") {
+            options.scale = std::atoi(value);
+            if (options.scale < 1 || options.scale > 4) return Usage();
+        } else if (arg == "--drop") {
+            toolkit::Control* c = manager.FindControl(value);
+            options.openCombo = c ? c->As<toolkit::ComboUI>("Combo") : nullptr;
+            if (!options.openCombo) std::fprintf(stderr, "cvd-skin: no combo %s\n", value);
         } else if (arg == "--select") {
             const char* eq = std::strchr(value, '=');
             if (!eq) return Usage();
@@ -113,7 +124,7 @@ int Render(int argc, char** argv) {
     }
     if (size.cx <= 0 || size.cy <= 0) size = {650, 560};
     std::string error;
-    if (!toolkit::RenderToPng(manager, size, argv[4], error)) {
+    if (!toolkit::RenderToPng(manager, size, argv[4], error, options)) {
         std::fprintf(stderr, "cvd-skin: %s\n", error.c_str());
         return 1;
     }

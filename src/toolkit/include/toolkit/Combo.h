@@ -39,6 +39,8 @@ public:
     std::string GetText() const override;
 
     Size DropBoxSize() const { return dropBoxSize_; }
+    // The drop list's size on screen: dropboxsize, no taller than its items need.
+    Size DropListViewSize() const;
     // The drop list's content, painted into `area` (its own coordinates) with `hot` highlighted.
     int DropListHeight() const;
     void PaintDropList(Canvas& canvas, const Rect& area, int scrollY, int hot) const;

@@ -18,9 +18,17 @@ struct Pixels {
     std::uint8_t Alpha(int x, int y) const { return static_cast<std::uint8_t>(At(x, y) >> 24); }
 };
 
-// Lays the tree out for `size` and paints it onto a transparent image.
-Pixels RenderToPixels(UiManager& manager, Size size);
+struct RenderOptions {
+    // Image pixels per layout pixel, as on a desktop of that scale.
+    int scale = 1;
+    // A combo whose drop list is drawn open below it, as the shell shows it.
+    ComboUI* openCombo = nullptr;
+};
+
+// Lays the tree out for `size` and paints it onto a transparent image of size x scale pixels.
+Pixels RenderToPixels(UiManager& manager, Size size, const RenderOptions& options = {});
 // false (and `error` set) when the file cannot be written.
-bool RenderToPng(UiManager& manager, Size size, const std::string& path, std::string& error);
+bool RenderToPng(UiManager& manager, Size size, const std::string& path, std::string& error,
+                 const RenderOptions& options = {});
 
 }  // namespace toolkit

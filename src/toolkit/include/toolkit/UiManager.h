@@ -92,8 +92,13 @@ public:
     void LayoutIfNeeded();
     void Invalidate(const Rect& rect);
     void Paint(Canvas& canvas, const Rect& clip);
-    // Scale of the window in percent; the toolkit draws at 100.
+    // Scale of the window in percent; layouts are in layout pixels, which the shell maps to
+    // the screen's, so this stays 100.
     int ScalePercent() const { return 100; }
+    // Screen pixels per layout pixel (2 on a doubled desktop): pictures with a name@2x variant
+    // are taken from it so they stay sharp.
+    void SetDeviceScale(int scale);
+    int DeviceScale() const { return deviceScale_; }
     TextEngine& Text() const;
 
     // Pointer input, in client pixels.
@@ -173,6 +178,7 @@ private:
     Control* focus_ = nullptr;
     bool focusMarked_ = false;
     bool rtl_ = false;
+    int deviceScale_ = 1;
     std::map<int, Timer> timers_;
     int nextTimerToken_ = 1;
     std::map<std::string, std::vector<Control*>> groups_;

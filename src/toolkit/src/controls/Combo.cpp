@@ -79,6 +79,12 @@ int ComboUI::DropListItemAt(int y, int scrollY) const {
     return -1;
 }
 
+Size ComboUI::DropListViewSize() const {
+    const int width = dropBoxSize_.cx > 0 ? dropBoxSize_.cx : pos_.Width();
+    const int height = std::min(dropBoxSize_.cy > 0 ? dropBoxSize_.cy : 150, DropListHeight());
+    return {width, std::max(1, height)};
+}
+
 int ComboUI::DropListScrollFor(int viewHeight) const {
     const int range = std::max(0, DropListHeight() - viewHeight);
     if (range == 0 || curSel_ < 0) return 0;
@@ -130,7 +136,12 @@ void ComboUI::PaintDropList(Canvas& canvas, const Rect& area, int scrollY, int h
     const int total = DropListHeight();
     const bool scrolls = total > area.Height();
     Rect rows = area;
-    if (scrolls) (rtl ? rows.left : rows.right) -= kDropBarWidth + 2;
+    if (scrolls) {
+        if (rtl)
+            rows.left += kDropBarWidth + 2;
+        else
+            rows.right -= kDropBarWidth + 2;
+    }
     int top = area.top - scrollY;
     for (int i = 0; i < GetCount(); ++i) {
         const auto* item = GetListItem(i);

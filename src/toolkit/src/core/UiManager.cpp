@@ -120,15 +120,49 @@ const std::string* UiManager::DefaultAttributes(std::string_view className) cons
     return nullptr;
 }
 
-ImagePtr UiManager::GetImage(const std::string& path, Color mask) {
-    if (path.empty()) return nullptr;
-    const std::string key = path + '|' + std::to_string(mask);
-    if (auto it = images_.find(key); it != images_.end()) return it->second;
+namespace {
+
+// "skin\logo.png" -> "skin\logo@2x.png"; the name itself when it has no extension.
+std::string DenseVariant(const std::string& path, int scale) {
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::size_t dot = path.rfind('.');
+    const std::string suffix = "@" + std::to_string(scale) + "x";
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path + suffix;
+    return path.substr(0, dot) + suffix + path.substr(dot);
+}
+
+std::optional<Bytes> LoadPicture(const std::string& path) {
     auto& resources = ResourceManager::Instance();
     auto bytes = resources.Load(path);
     if (!bytes) bytes = resources.Load(resources.ResourceFolder() + path);
     if (!bytes && path.front() == '/') bytes = ReadDiskFile(path);
-    ImagePtr image = bytes ? Image::Decode(*bytes, mask) : nullptr;
+    return bytes;
+}
+
+}  // namespace
+
+void UiManager::SetDeviceScale(int scale) {
+    scale = std::clamp(scale, 1, 4);
+    if (scale == deviceScale_) return;
+    deviceScale_ = scale;
+    images_.clear();
+    if (root_) Invalidate(root_->GetPos());
+}
+
+ImagePtr UiManager::GetImage(const std::string& path, Color mask) {
+    if (path.empty()) return nullptr;
+    const std::string key = path + '|' + std::to_string(mask);
+    if (auto it = images_.find(key); it != images_.end()) return it->second;
+    ImagePtr image;
+    if (deviceScale_ > 1) {
+        if (auto dense = LoadPicture(DenseVariant(path, deviceScale_)))
+            image = Image::Decode(*dense, mask, deviceScale_);
+    }
+    if (!image) {
+        auto bytes = LoadPicture(path);
+        image = bytes ? Image::Decode(*bytes, mask) : nullptr;
+    }
     if (!image) {
         if (!missingLogged_[path]) Log("image " + path + " is not in the package");
         missingLogged_[path] = true;

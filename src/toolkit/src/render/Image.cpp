@@ -24,8 +24,9 @@ GdkPixbuf* DecodePixbuf(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-std::shared_ptr<const Image> Image::Decode(const std::vector<std::uint8_t>& bytes, Color mask) {
-    if (bytes.empty()) return nullptr;
+std::shared_ptr<const Image> Image::Decode(const std::vector<std::uint8_t>& bytes, Color mask,
+                                           int scale) {
+    if (bytes.empty() || scale < 1) return nullptr;
     GdkPixbuf* pixbuf = DecodePixbuf(bytes);
     if (!pixbuf) return nullptr;
     const int w = gdk_pixbuf_get_width(pixbuf), h = gdk_pixbuf_get_height(pixbuf);
@@ -56,12 +57,14 @@ std::shared_ptr<const Image> Image::Decode(const std::vector<std::uint8_t>& byte
         }
     }
     cairo_surface_mark_dirty(surface);
+    // Cairo then draws it at its layout size with every pixel kept on a dense surface.
+    cairo_surface_set_device_scale(surface, scale, scale);
     g_object_unref(pixbuf);
-    return std::shared_ptr<const Image>(new Image(surface));
+    return std::shared_ptr<const Image>(new Image(surface, scale));
 }
 
 Image::~Image() { cairo_surface_destroy(surface_); }
-int Image::Width() const { return cairo_image_surface_get_width(surface_); }
-int Image::Height() const { return cairo_image_surface_get_height(surface_); }
+int Image::Width() const { return cairo_image_surface_get_width(surface_) / scale_; }
+int Image::Height() const { return cairo_image_surface_get_height(surface_) / scale_; }
 
 }  // namespace toolkit

@@ -11,9 +11,9 @@ class DropList {
 public:
     DropList(ComboUI& combo, GtkWidget* anchor) : combo_(combo) {
         const Rect box = combo.GetPos();
-        const Size drop = combo.DropBoxSize();
-        width_ = drop.cx > 0 ? drop.cx : box.Width();
-        height_ = std::max(1, std::min(drop.cy > 0 ? drop.cy : 150, combo.DropListHeight()));
+        const Size view = combo.DropListViewSize();
+        width_ = view.cx;
+        height_ = view.cy;
         scroll_ = combo.DropListScrollFor(height_);
         hot_ = combo.GetCurSel();
         popup_ = gtk_window_new(GTK_WINDOW_POPUP);

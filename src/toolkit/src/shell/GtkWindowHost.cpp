@@ -54,6 +54,13 @@ GtkWindowHost::GtkWindowHost(WindowBase& window, const std::string& caption,
     // The outline follows what the window shows when it appears (its code sets it up first).
     g_signal_connect_swapped(window_, "map",
                              G_CALLBACK(+[](GtkWindowHost* self) { self->UpdateShape(); }), this);
+    // On a scaled desktop GTK hands us a surface of that many pixels per layout pixel.
+    g_signal_connect_swapped(
+        window_, "notify::scale-factor", G_CALLBACK(+[](GtkWindowHost* self) {
+            self->owner_.Manager().SetDeviceScale(gtk_widget_get_scale_factor(self->window_));
+        }),
+        this);
+    manager.SetDeviceScale(gtk_widget_get_scale_factor(window_));
     ResizeClient(attrs.size);
     gtk_widget_show_all(fixed_);
 }

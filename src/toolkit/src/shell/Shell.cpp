@@ -2,11 +2,15 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <thread>
+
+#include "platform/Display.h"
 
 namespace toolkit {
 namespace {
@@ -32,12 +36,49 @@ struct Invocation {
     std::condition_variable cv;
 };
 
+GdkMonitor* PrimaryMonitor() {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = display ? gdk_display_get_primary_monitor(display) : nullptr;
+    if (!monitor && display) monitor = gdk_display_get_monitor(display, 0);
+    return monitor;
+}
+
+std::optional<platform::DisplayFacts> ReadDisplayFacts() {
+    GdkMonitor* monitor = PrimaryMonitor();
+    if (!monitor) return std::nullopt;
+    GdkRectangle area;
+    gdk_monitor_get_geometry(monitor, &area);
+    const int scale = std::max(1, gdk_monitor_get_scale_factor(monitor));
+    return platform::DisplayFacts{static_cast<double>(scale), area.width * scale,
+                                  area.height * scale};
+}
+
+// GDK is asked on the UI thread only; other threads get what it said last.
+void RegisterDisplayFacts() {
+    static std::mutex mutex;
+    static std::optional<platform::DisplayFacts> last;
+    {
+        std::lock_guard lock(mutex);
+        last = ReadDisplayFacts();
+    }
+    platform::SetDisplayFactsSource([]() -> std::optional<platform::DisplayFacts> {
+        std::optional<platform::DisplayFacts> now;
+        if (std::this_thread::get_id() == g_uiThread) now = ReadDisplayFacts();
+        std::lock_guard lock(mutex);
+        if (now) last = now;
+        return last;
+    });
+}
+
 }  // namespace
 
 bool InitShell() {
     if (!g_ready) {
         g_ready = gtk_init_check(nullptr, nullptr);
-        if (g_ready) g_uiThread = std::this_thread::get_id();
+        if (g_ready) {
+            g_uiThread = std::this_thread::get_id();
+            RegisterDisplayFacts();
+        }
     }
     return g_ready;
 }
@@ -89,9 +130,7 @@ int InvokeOnUiThread(const std::function<int()>& task) {
 
 Size ScreenSize() {
     if (!InitShell()) return {};
-    GdkDisplay* display = gdk_display_get_default();
-    GdkMonitor* monitor = display ? gdk_display_get_primary_monitor(display) : nullptr;
-    if (!monitor && display) monitor = gdk_display_get_monitor(display, 0);
+    GdkMonitor* monitor = PrimaryMonitor();
     if (!monitor) return {};
     GdkRectangle area;
     gdk_monitor_get_geometry(monitor, &area);
