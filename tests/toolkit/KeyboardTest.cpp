@@ -208,3 +208,20 @@ TEST_F(Keyboard, RemovedControlLosesTheFocus) {
 
 }  // namespace
 }  // namespace toolkit
+
+namespace toolkit {
+namespace {
+
+TEST(RightToLeft, ManagersMadeAfterTheDefaultIsSetStartWithIt) {
+    UiManager before;
+    UiManager::SetDefaultRightToLeft(true);
+    UiManager after;
+    UiManager::SetDefaultRightToLeft(false);
+    UiManager later;
+    EXPECT_FALSE(before.IsRightToLeft());
+    EXPECT_TRUE(after.IsRightToLeft());
+    EXPECT_FALSE(later.IsRightToLeft());
+}
+
+}  // namespace
+}  // namespace toolkit

@@ -95,7 +95,7 @@ for lang in $langs; do
   render "$failed" InstallMainWnd.xml "$d/4.png" "${common[@]}"
   render "$licence" InstallMainWnd.xml "$d/5.png" "${common[@]}" --set "license_text=$(text "$lang" --licence)"
   render "$licence_page" InstallMainWnd.xml "$d/6.png" "${common[@]}"
-  render "$skin" transWnd.xml "$d/7.png"
+  render "$skin" transWnd.xml "$d/7.png" --rtl "$([ "$lang" = 8 ] && echo 1 || echo 0)"
   montage -font DejaVu-Sans -pointsize 14 -background '#d8d8e0' -geometry +6+6 -tile 7x \
     -label 'page 0: start' "$d/1.png" -label 'page 1: running (40%)' "$d/2.png" \
     -label 'result: installed' "$d/3.png" -label 'result: failed' "$d/4.png" \
@@ -112,11 +112,12 @@ for lang in $langs; do
     [ "$no" != "-" ] && source="$skin"
     [ "$number" = 2 ] && source="$no_icon"
     args=(--set "msg_describe=$describe_text" --set "btn_yes=$(text "$lang" "$yes")")
+    [ "$lang" = 8 ] && args+=(--rtl 1)
     [ "$no" != "-" ] && args+=(--set "btn_no=$(text "$lang" "$no")")
     render "$source" MessageBox.xml "$d/box$number.png" "${args[@]}"
     boxes+=(-label "kind $number" "$d/box$number.png")
   done
-  render "$skin" MessageBox_down.xml "$d/box5.png"
+  render "$skin" MessageBox_down.xml "$d/box5.png" --rtl "$([ "$lang" = 8 ] && echo 1 || echo 0)"
   boxes+=(-label "kind 5 (layout texts)" "$d/box5.png")
   montage -font DejaVu-Sans -pointsize 14 -background '#d8d8e0' -geometry +6+6 -tile 7x \
     "${boxes[@]}" "$d/boxes.png"

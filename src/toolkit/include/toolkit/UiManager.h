@@ -129,6 +129,10 @@ public:
     // focus order runs from right to left.
     void SetRightToLeft(bool rtl);
     bool IsRightToLeft() const { return rtl_; }
+    // The direction managers made from now on start with (any thread): set once when the
+    // interface language is chosen, every later window reads that way.
+    static void SetDefaultRightToLeft(bool rtl);
+    static bool DefaultRightToLeft();
 
     // Control timers, delivered to the control as a Timer event.
     bool SetTimer(Control* control, int id, unsigned intervalMs);

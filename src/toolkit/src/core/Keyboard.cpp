@@ -125,11 +125,4 @@ void UiManager::PaintFocusMark(Canvas& canvas) {
     canvas.StrokeRoundRect(FocusMarkRect(*focus_), radii, kFocusMarkWidth, kFocusMarkColor);
 }
 
-void UiManager::SetRightToLeft(bool rtl) {
-    if (rtl == rtl_) return;
-    rtl_ = rtl;
-    needLayout_ = true;
-    if (root_) Invalidate(root_->GetPos());
-}
-
 }  // namespace toolkit

@@ -1,6 +1,7 @@
 #include "toolkit/UiManager.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -37,9 +38,21 @@ bool EnabledInTree(const Control* control) {
     return true;
 }
 
+std::atomic<bool> g_defaultRightToLeft{false};
+
 }  // namespace
 
-UiManager::UiManager() = default;
+void UiManager::SetDefaultRightToLeft(bool rtl) { g_defaultRightToLeft = rtl; }
+bool UiManager::DefaultRightToLeft() { return g_defaultRightToLeft; }
+
+void UiManager::SetRightToLeft(bool rtl) {
+    if (rtl == rtl_) return;
+    rtl_ = rtl;
+    needLayout_ = true;
+    if (root_) Invalidate(root_->GetPos());
+}
+
+UiManager::UiManager() : rtl_(DefaultRightToLeft()) {}
 
 UiManager::~UiManager() {
     // Controls tell the manager when they go; let them find it consistent.
