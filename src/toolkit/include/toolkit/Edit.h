@@ -23,6 +23,9 @@ public:
     void DoEvent(UiEvent& event) override;
     void PaintStatusImage(Canvas& canvas) override;
     void PaintText(Canvas& canvas) override;
+    // Typed values (folders, names) read left to right in every window; only their place
+    // follows the window's side.
+    TextStyle Style() const override;
 
 private:
     bool autoSelAll_ = false;

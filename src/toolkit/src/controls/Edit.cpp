@@ -43,6 +43,12 @@ void EditUI::PaintStatusImage(Canvas& canvas) {
     images_.Paint(*this, canvas, {!enabled_, editing_, hot_});
 }
 
+TextStyle EditUI::Style() const {
+    TextStyle style = LabelUI::Style();
+    style.rightToLeft = false;
+    return style;
+}
+
 void EditUI::PaintText(Canvas& canvas) {
     // The native entry shows the text while editing.
     if (!editing_) LabelUI::PaintText(canvas);

@@ -353,6 +353,7 @@ void GtkWindowHost::BeginEdit(EditUI& edit) {
     pango_font_description_free(font);
     gtk_entry_set_text(GTK_ENTRY(entry_), edit.GetText().c_str());
     gtk_entry_set_alignment(GTK_ENTRY(entry_), owner_.Manager().IsRightToLeft() ? 1.0f : 0.0f);
+    gtk_widget_set_direction(entry_, GTK_TEXT_DIR_LTR);
     editing_ = &edit;
     edit.SetEditing(true);
     gtk_widget_show(entry_);
