@@ -244,6 +244,19 @@ std::string WindowSize(const std::string& title) {
     return colon == std::string::npos ? out : out.substr(colon + 2, out.find('\n') - colon - 2);
 }
 
+TEST_F(WindowShell, KeyboardChoosesFromTheDropList) {
+    TestWindow w;
+    ShowAt(w);
+    ASSERT_EQ(std::system("xdotool mousemove 150 260"), 0);
+    w.Manager().SetFocus(w.FindControl("lang"));
+    Keys("space");
+    PumpFor(300);
+    Keys("Down Down Return");
+    EXPECT_TRUE(PumpUntil([&] { return !w.selections.empty(); }));
+    EXPECT_EQ(w.selections, std::vector<std::string>{"de"});
+    w.Close();
+}
+
 TEST_F(WindowShell, EdgesDoNotResizeTheWindow) {
     TestWindow w;
     ShowAt(w);

@@ -1,9 +1,9 @@
 // cvd-skin: look at any layout of a skin package.
 //   cvd-skin render SKIN LAYOUT OUT.png [--size WxH] [--lang N] [--set name=text]... [--select
-//   tab=N]... [--scale N] [--drop COMBO] [--rtl 0|1]
+//   tab=N]... [--scale N] [--drop COMBO] [--rtl 0|1] [--focus NAME]
 //   cvd-skin show SKIN LAYOUT
 // --scale draws as on a desktop of that scale; --drop draws the combo's list open; --rtl 1
-// reads right to left (--lang 8, Arabic, does so too).
+// reads right to left (--lang 8, Arabic, does so too); --focus marks a control as Tab does.
 // SKIN is a skin folder, a zip archive or a built installer.
 #include <cstdio>
 #include <cstring>
@@ -37,7 +37,8 @@ int Usage() {
     std::fprintf(
         stderr,
         "usage: cvd-skin render SKIN LAYOUT OUT.png [--size WxH] [--lang N] [--set name=text]...\n"
-        "                       [--select tab=N]... [--scale N] [--drop COMBO] [--rtl 0|1]\n"
+        "                       [--select tab=N]... [--scale N] [--drop COMBO] [--rtl 0|1] "
+        "[--focus NAME]\n"
         "       cvd-skin show SKIN LAYOUT\n");
     return 2;
 }
@@ -96,6 +97,12 @@ int Render(int argc, char** argv) {
         } else if (arg == "--lang") {
             if (!ApplyLanguage(manager, std::atoi(value)))
                 std::fprintf(stderr, "cvd-skin: no language %s\n", value);
+        } else if (arg == "--focus") {
+            toolkit::Control* c = manager.FindControl(value);
+            if (c)
+                manager.SetFocus(c, true);
+            else
+                std::fprintf(stderr, "cvd-skin: no control %s\n", value);
         } else if (arg == "--rtl") {
             manager.SetRightToLeft(std::atoi(value) != 0);
         } else if (arg == "--scale") {
