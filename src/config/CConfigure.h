@@ -83,12 +83,15 @@ public:
     std::int64_t GetSpaceFree() const;
     void SetSpaceFree(std::int64_t value);
 
+    // These three become parts of file and folder names (the package, the product folder, the
+    // product's executable). A value that is no safe name part (FuntionImpl::IsSafeFileNamePart)
+    // is refused and logged: the previous value stays and the setter returns false.
     std::wstring GetSoftware_name() const;
-    void SetSoftware_name(const std::wstring& value);
+    bool SetSoftware_name(const std::wstring& value);
     std::wstring GetSoftware_version() const;
-    void SetSoftware_version(const std::wstring& value);
+    bool SetSoftware_version(const std::wstring& value);
     std::wstring GetProcess_name() const;
-    void SetProcess_name(const std::wstring& value);
+    bool SetProcess_name(const std::wstring& value);
     std::wstring GetDownload_url() const;
     void SetDownload_url(const std::wstring& value);
     std::wstring GetExtra_download_url() const;
@@ -150,6 +153,7 @@ public:
 private:
     CConfigure() = default;
     void ApplyEntry(const std::wstring& key, const std::wstring& value);
+    bool SetNamePart(const char* key, std::wstring CConfigure::*field, const std::wstring& value);
 
     mutable std::mutex lock_;
     std::vector<std::wstring> Language_str_;
