@@ -376,6 +376,7 @@ void CConfigure::ResetForTesting() {
                                &LogFilePath_, &CountryCode_, &FinishJumpUrl_, &WorkDirectory_})
         text->clear();
     QueryUrl_.clear();
+    Volumes_ = workdirs::SystemVolumes();
     BannerInfo_.clear();
     PrivacyLinks_.clear();
     DownloadUrls_.clear();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "config/ConfigRecords.h"
+#include "config/WorkDirectories.h"
 #include "platform/Thread.h"
 
 namespace toolkit {
@@ -142,7 +143,10 @@ public:
 
     // Work directories.
     std::wstring GetProductFolderName() const;
+    // Chosen once (WorkDirectoryCandidates), logged, created and cached.
     std::wstring GetWorkDirectory();
+    // The disks GetWorkDirectory chooses among (the machine's until set).
+    void SetVolumeSource(workdirs::VolumeSource source);
     std::wstring GetLogDirectory() const;
     std::wstring GetLogFilePath();
     std::wstring GetPackageFileName() const;
@@ -181,6 +185,7 @@ private:
     std::wstring CountryCode_;
     std::wstring FinishJumpUrl_;
     std::wstring WorkDirectory_;
+    workdirs::VolumeSource Volumes_ = workdirs::SystemVolumes();
     std::string QueryUrl_;
     std::map<std::int32_t, BannerRecord> BannerInfo_;
     std::map<std::string, PrivacyLinkPair> PrivacyLinks_;
