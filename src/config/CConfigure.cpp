@@ -188,13 +188,13 @@ CVD_LOCKED_SCALAR_ACCESSORS(std::int64_t, Filesize)
 CVD_LOCKED_SCALAR_ACCESSORS(std::int64_t, PackageSize)
 CVD_LOCKED_SCALAR_ACCESSORS(std::int64_t, SpaceNeeded)
 CVD_LOCKED_SCALAR_ACCESSORS(std::int64_t, SpaceFree)
-#define CVD_NAME_PART_ACCESSORS(Name)                               \
-    std::wstring CConfigure::Get##Name() const {                    \
-        std::lock_guard guard(lock_);                               \
-        return Name##_;                                             \
-    }                                                               \
-    bool CConfigure::Set##Name(const std::wstring& value) {         \
-        return SetNamePart(#Name, &CConfigure::Name##_, value);     \
+#define CVD_NAME_PART_ACCESSORS(Name)                           \
+    std::wstring CConfigure::Get##Name() const {                \
+        std::lock_guard guard(lock_);                           \
+        return Name##_;                                         \
+    }                                                           \
+    bool CConfigure::Set##Name(const std::wstring& value) {     \
+        return SetNamePart(#Name, &CConfigure::Name##_, value); \
     }
 
 CVD_NAME_PART_ACCESSORS(Software_name)

@@ -146,7 +146,8 @@ std::vector<std::wstring> WorkDirectoryCandidates(const std::wstring& productFol
 std::wstring ChooseWorkDirectory(const std::vector<std::wstring>& candidates) {
     for (const std::wstring& candidate : candidates) {
         // The top "CVDownloader/" is checked too: whoever may change it may swap the package.
-        const std::wstring top = candidate.substr(0, candidate.rfind(L'/', candidate.size() - 1) + 1);
+        const std::wstring top =
+            candidate.substr(0, candidate.rfind(L'/', candidate.size() - 1) + 1);
         if (CreateFolder(candidate) && platform::IsOwnWritableFolder(top) &&
             platform::IsOwnWritableFolder(candidate))
             return WithTrailingSlash(candidate);
@@ -156,7 +157,8 @@ std::wstring ChooseWorkDirectory(const std::vector<std::wstring>& candidates) {
 }
 
 std::wstring SelectDownloadDrive(const std::wstring& path) {
-    return SelectDownloadDrive(path, platform::DriveRoot(path), FolderVolumes(), platform::FreeBytes);
+    return SelectDownloadDrive(path, platform::DriveRoot(path), FolderVolumes(),
+                               platform::FreeBytes);
 }
 
 }  // namespace workdirs

@@ -129,7 +129,8 @@ int ApplySubProgramAnswer(const Json::Value& answer) {
         SubProgramInfo info;
         std::wstring refused;
         if (!RecordOf(data[i], config.GetWorkDirectory(), info, refused)) {
-            CVD_LOG << " GetSubProgramInfo refused file name: " << FuntionImpl::Utf16ToUtf8(refused);
+            CVD_LOG << " GetSubProgramInfo refused file name: "
+                    << FuntionImpl::Utf16ToUtf8(refused);
             continue;
         }
         config.AddSubProgram(info);

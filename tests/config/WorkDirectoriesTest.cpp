@@ -112,7 +112,8 @@ TEST_F(WorkDirectoryTest, WorkDirectoryGoesToTheTopOfTheOnlyVolumeIsCachedAndLog
     EXPECT_EQ(config.GetWorkDirectory(), work);
     el::Loggers::getLogger("default")->flush();
     const std::string text = cvdtest::ReadFile(logFile);
-    const std::string line = " Work directory: " + (env.Volume() / "CVDownloader/zorvik_setup/").string();
+    const std::string line =
+        " Work directory: " + (env.Volume() / "CVDownloader/zorvik_setup/").string();
     EXPECT_NE(text.find(line), std::string::npos) << text;
     EXPECT_EQ(text.find(line), text.rfind(line)) << "logged once";
 }
@@ -154,7 +155,8 @@ TEST(WorkDirectoryCandidates, RoomiestVolumeThenTheUsersFolderOnItThenTheCache) 
         std::vector<std::wstring> candidates;
     };
     const platform::Volume root{L"/", true, false}, data{L"/data/", true, false},
-        home{L"/home/", true, false}, usb{L"/media/usb/", true, true}, net{L"/mnt/nas/", false, false};
+        home{L"/home/", true, false}, usb{L"/media/usb/", true, true},
+        net{L"/mnt/nas/", false, false};
     const workdirs::UserFolders onRoot{L"/root/", L"/root/.cache/"};
     const workdirs::UserFolders onHome{L"/home/u/", L"/home/u/.cache/"};
     const workdirs::UserFolders cacheElsewhere{L"/home/u/", L"/var/cache/u/"};

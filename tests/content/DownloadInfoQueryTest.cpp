@@ -210,7 +210,8 @@ TEST_F(DownloadInfoQueryTest, AnswerNamesThatAreNoPlainFileNamePartsKeepTheDocum
     EXPECT_EQ(config().GetProcess_name(), L"doc.exe");
     EXPECT_EQ(config().GetMd5(), L"abc") << "the rest of the answer still applies";
     EXPECT_EQ(config().GetPackageFileName(), L"primary_1.0.0.0.exe");
-    EXPECT_TRUE(log.Contains(" Refused Software_version (not a plain name): 1.0/../../../../tmp/evil"));
+    EXPECT_TRUE(
+        log.Contains(" Refused Software_version (not a plain name): 1.0/../../../../tmp/evil"));
     EXPECT_TRUE(log.Contains(" Refused Process_name (not a plain name): NUL.exe"));
 }
 

@@ -58,8 +58,7 @@ TEST(Paths, OwnWritableFolderIsARealFolderNobodyElseCanChange) {
     EXPECT_FALSE(platform::IsOwnWritableFolder(Folder(open)));
     EXPECT_FALSE(platform::IsOwnWritableFolder(Folder(link))) << "a link, even with a trailing '/'";
     EXPECT_FALSE(platform::IsOwnWritableFolder(Folder(env.Root() / "missing")));
-    EXPECT_FALSE(platform::IsOwnWritableFolder(
-        Utf8ToWide(env.WriteFile("file", "x").string())));
+    EXPECT_FALSE(platform::IsOwnWritableFolder(Utf8ToWide(env.WriteFile("file", "x").string())));
 }
 
 TEST(Paths, DesktopFromVariableThenUserDirsThenHome) {

@@ -12,7 +12,8 @@ TempEnv::TempEnv() {
     std::string pattern = (fs::temp_directory_path() / "cvdtest-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     root_ = pattern;
-    for (const char* sub : {"home", "tmp", "data", "state", "runtime", "machine", "config", "cache", "volume"})
+    for (const char* sub :
+         {"home", "tmp", "data", "state", "runtime", "machine", "config", "cache", "volume"})
         fs::create_directories(root_ / sub);
     Set("HOME", (root_ / "home").string());
     Set("TMPDIR", (root_ / "tmp").string() + "/");

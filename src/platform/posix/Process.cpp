@@ -27,14 +27,16 @@ bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 std::vector<std::string> ChildEnvironment(
     const std::vector<std::pair<std::wstring, std::wstring>>& changes) {
     std::vector<std::string> added;
-    for (const auto& [name, value] : changes) added.push_back(WideToUtf8(name) + "=" + WideToUtf8(value));
+    for (const auto& [name, value] : changes)
+        added.push_back(WideToUtf8(name) + "=" + WideToUtf8(value));
     std::vector<std::string> entries;
     for (char** entry = environ; entry && *entry; ++entry) {
         const std::string_view text(*entry);
-        const bool replaced = std::any_of(added.begin(), added.end(), [&](const std::string& change) {
-            const std::size_t nameEnd = change.find('=') + 1;
-            return text.substr(0, nameEnd) == std::string_view(change).substr(0, nameEnd);
-        });
+        const bool replaced =
+            std::any_of(added.begin(), added.end(), [&](const std::string& change) {
+                const std::size_t nameEnd = change.find('=') + 1;
+                return text.substr(0, nameEnd) == std::string_view(change).substr(0, nameEnd);
+            });
         if (!replaced) entries.emplace_back(text);
     }
     entries.insert(entries.end(), added.begin(), added.end());
