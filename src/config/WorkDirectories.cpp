@@ -95,17 +95,8 @@ std::wstring SelectDownloadDrive(const std::wstring& path, const std::wstring& p
                                  const std::vector<platform::Volume>& volumes,
                                  const FreeSpaceQuery& freeBytes) {
     if (!path.starts_with(pathRoot)) return path;
-    std::wstring bestRoot = pathRoot;
-    std::uint64_t bestFree = 0;
-    for (const platform::Volume& volume : volumes) {
-        if (!volume.fixed || volume.usb) continue;
-        const std::optional<std::uint64_t> available = freeBytes(volume.root);
-        if (available && *available > bestFree) {
-            bestFree = *available;
-            bestRoot = volume.root;
-        }
-    }
-    return bestRoot + path.substr(pathRoot.size());
+    const auto best = RoomiestVolume(VolumeSource{[&] { return volumes; }, freeBytes, {}});
+    return (best ? best->root : pathRoot) + path.substr(pathRoot.size());
 }
 
 VolumeSource SystemVolumes() {
@@ -118,7 +109,7 @@ std::optional<platform::Volume> RoomiestVolume(const VolumeSource& source) {
     for (const platform::Volume& volume : source.volumes()) {
         if (!volume.fixed || volume.usb) continue;
         const std::optional<std::uint64_t> available = source.freeBytes(volume.root);
-        if (available && (!best || *available > bestFree)) {
+        if (available && *available > bestFree) {
             bestFree = *available;
             best = volume;
         }

@@ -52,7 +52,7 @@ struct UserFolders {
 };
 
 // The fixed, non-USB volume with the most free space (ties keep the earlier one); nothing when
-// none qualifies.
+// none qualifies or none has any space free.
 std::optional<platform::Volume> RoomiestVolume(const VolumeSource& source);
 
 // The places for the download folder of `productFolder`, best first:
