@@ -8,6 +8,7 @@
 #include "config/ConfigDocument.h"
 #include "config/LanguageTables.h"
 #include "platform/DebugOutput.h"
+#include "sys/FileNamePart.h"
 #include "sys/Log.h"
 #include "sys/StringUtils.h"
 #include "sys/TextConvert.h"
@@ -187,9 +188,18 @@ CVD_LOCKED_SCALAR_ACCESSORS(std::int64_t, Filesize)
 CVD_LOCKED_SCALAR_ACCESSORS(std::int64_t, PackageSize)
 CVD_LOCKED_SCALAR_ACCESSORS(std::int64_t, SpaceNeeded)
 CVD_LOCKED_SCALAR_ACCESSORS(std::int64_t, SpaceFree)
-CVD_LOCKED_ACCESSORS(std::wstring, Software_name)
-CVD_LOCKED_ACCESSORS(std::wstring, Software_version)
-CVD_LOCKED_ACCESSORS(std::wstring, Process_name)
+#define CVD_NAME_PART_ACCESSORS(Name)                           \
+    std::wstring CConfigure::Get##Name() const {                \
+        std::lock_guard guard(lock_);                           \
+        return Name##_;                                         \
+    }                                                           \
+    bool CConfigure::Set##Name(const std::wstring& value) {     \
+        return SetNamePart(#Name, &CConfigure::Name##_, value); \
+    }
+
+CVD_NAME_PART_ACCESSORS(Software_name)
+CVD_NAME_PART_ACCESSORS(Software_version)
+CVD_NAME_PART_ACCESSORS(Process_name)
 CVD_LOCKED_ACCESSORS(std::wstring, Download_url)
 CVD_LOCKED_ACCESSORS(std::wstring, Extra_download_url)
 CVD_LOCKED_ACCESSORS(std::wstring, Md5)
@@ -202,6 +212,18 @@ CVD_LOCKED_ACCESSORS(std::string, QueryUrl)
 
 #undef CVD_LOCKED_ACCESSORS
 #undef CVD_LOCKED_SCALAR_ACCESSORS
+#undef CVD_NAME_PART_ACCESSORS
+
+bool CConfigure::SetNamePart(const char* key, std::wstring CConfigure::*field,
+                             const std::wstring& value) {
+    if (!FuntionImpl::IsSafeFileNamePart(value)) {
+        CVD_LOG << " Refused " << key << " (not a plain name): " << Utf16ToUtf8(value);
+        return false;
+    }
+    std::lock_guard guard(lock_);
+    this->*field = value;
+    return true;
+}
 
 std::vector<std::wstring> CConfigure::GetLanguage_str() const {
     std::lock_guard guard(lock_);
@@ -354,6 +376,7 @@ void CConfigure::ResetForTesting() {
                                &LogFilePath_, &CountryCode_, &FinishJumpUrl_, &WorkDirectory_})
         text->clear();
     QueryUrl_.clear();
+    Volumes_ = workdirs::SystemVolumes();
     BannerInfo_.clear();
     PrivacyLinks_.clear();
     DownloadUrls_.clear();

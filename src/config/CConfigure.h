@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "config/ConfigRecords.h"
+#include "config/WorkDirectories.h"
 #include "platform/Thread.h"
 
 namespace toolkit {
@@ -83,12 +84,15 @@ public:
     std::int64_t GetSpaceFree() const;
     void SetSpaceFree(std::int64_t value);
 
+    // These three become parts of file and folder names (the package, the product folder, the
+    // product's executable). A value that is no safe name part (FuntionImpl::IsSafeFileNamePart)
+    // is refused and logged: the previous value stays and the setter returns false.
     std::wstring GetSoftware_name() const;
-    void SetSoftware_name(const std::wstring& value);
+    bool SetSoftware_name(const std::wstring& value);
     std::wstring GetSoftware_version() const;
-    void SetSoftware_version(const std::wstring& value);
+    bool SetSoftware_version(const std::wstring& value);
     std::wstring GetProcess_name() const;
-    void SetProcess_name(const std::wstring& value);
+    bool SetProcess_name(const std::wstring& value);
     std::wstring GetDownload_url() const;
     void SetDownload_url(const std::wstring& value);
     std::wstring GetExtra_download_url() const;
@@ -139,7 +143,10 @@ public:
 
     // Work directories.
     std::wstring GetProductFolderName() const;
+    // Chosen once (WorkDirectoryCandidates), logged, created and cached.
     std::wstring GetWorkDirectory();
+    // The disks GetWorkDirectory chooses among (the machine's until set).
+    void SetVolumeSource(workdirs::VolumeSource source);
     std::wstring GetLogDirectory() const;
     std::wstring GetLogFilePath();
     std::wstring GetPackageFileName() const;
@@ -150,6 +157,7 @@ public:
 private:
     CConfigure() = default;
     void ApplyEntry(const std::wstring& key, const std::wstring& value);
+    bool SetNamePart(const char* key, std::wstring CConfigure::*field, const std::wstring& value);
 
     mutable std::mutex lock_;
     std::vector<std::wstring> Language_str_;
@@ -177,6 +185,7 @@ private:
     std::wstring CountryCode_;
     std::wstring FinishJumpUrl_;
     std::wstring WorkDirectory_;
+    workdirs::VolumeSource Volumes_ = workdirs::SystemVolumes();
     std::string QueryUrl_;
     std::map<std::int32_t, BannerRecord> BannerInfo_;
     std::map<std::string, PrivacyLinkPair> PrivacyLinks_;

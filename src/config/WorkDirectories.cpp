@@ -8,6 +8,7 @@
 #include "config/CConfigure.h"
 #include "platform/DebugOutput.h"
 #include "platform/Paths.h"
+#include "sys/Log.h"
 #include "sys/TextConvert.h"
 
 namespace workdirs {
@@ -30,6 +31,18 @@ bool CreateFolder(const std::wstring& path) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     return std::filesystem::is_directory(folder, error);
+}
+
+// Files bind-mounted from a disk (resolv.conf in a container) are mounts too; only folders can
+// hold a download.
+std::vector<platform::Volume> FolderVolumes() {
+    std::vector<platform::Volume> folders;
+    for (const platform::Volume& volume : platform::ListVolumes()) {
+        std::error_code error;
+        if (std::filesystem::is_directory(FuntionImpl::Utf16ToUtf8(volume.root), error))
+            folders.push_back(volume);
+    }
+    return folders;
 }
 
 }  // namespace
@@ -82,29 +95,61 @@ std::wstring SelectDownloadDrive(const std::wstring& path, const std::wstring& p
                                  const std::vector<platform::Volume>& volumes,
                                  const FreeSpaceQuery& freeBytes) {
     if (!path.starts_with(pathRoot)) return path;
-    std::wstring bestRoot = pathRoot;
+    const auto best = RoomiestVolume(VolumeSource{[&] { return volumes; }, freeBytes, {}});
+    return (best ? best->root : pathRoot) + path.substr(pathRoot.size());
+}
+
+VolumeSource SystemVolumes() {
+    return VolumeSource{&FolderVolumes, platform::FreeBytes, platform::DriveRoot};
+}
+
+std::optional<platform::Volume> RoomiestVolume(const VolumeSource& source) {
+    std::optional<platform::Volume> best;
     std::uint64_t bestFree = 0;
-    for (const platform::Volume& volume : volumes) {
+    for (const platform::Volume& volume : source.volumes()) {
         if (!volume.fixed || volume.usb) continue;
-        const std::optional<std::uint64_t> available = freeBytes(volume.root);
+        const std::optional<std::uint64_t> available = source.freeBytes(volume.root);
         if (available && *available > bestFree) {
             bestFree = *available;
-            bestRoot = volume.root;
+            best = volume;
         }
     }
-    return bestRoot + path.substr(pathRoot.size());
+    return best;
+}
+
+std::vector<std::wstring> WorkDirectoryCandidates(const std::wstring& productFolder,
+                                                  const VolumeSource& source,
+                                                  const UserFolders& user) {
+    const std::wstring tail = std::wstring(kRootFolder) + productFolder;
+    std::vector<std::wstring> candidates;
+    if (const auto volume = RoomiestVolume(source)) {
+        candidates.push_back(volume->root + tail);
+        if (source.driveRoot(user.home) == volume->root) {
+            const bool cacheThere = source.driveRoot(user.cache) == volume->root;
+            candidates.push_back((cacheThere ? user.cache : user.home) + tail);
+        }
+    }
+    const std::wstring cache = user.cache + tail;
+    if (candidates.empty() || candidates.back() != cache) candidates.push_back(cache);
+    return candidates;
+}
+
+std::wstring ChooseWorkDirectory(const std::vector<std::wstring>& candidates) {
+    for (const std::wstring& candidate : candidates) {
+        // The top "CVDownloader/" is checked too: whoever may change it may swap the package.
+        const std::wstring top =
+            candidate.substr(0, candidate.rfind(L'/', candidate.size() - 1) + 1);
+        if (CreateFolder(candidate) && platform::IsOwnWritableFolder(top) &&
+            platform::IsOwnWritableFolder(candidate))
+            return WithTrailingSlash(candidate);
+    }
+    platform::DebugOutput(L"创建下载文件夹失败");
+    return candidates.empty() ? std::wstring() : WithTrailingSlash(candidates.back());
 }
 
 std::wstring SelectDownloadDrive(const std::wstring& path) {
-    // Files bind-mounted from a disk (resolv.conf in a container) are mounts too; only folders
-    // can hold a download.
-    std::vector<platform::Volume> folders;
-    for (const platform::Volume& volume : platform::ListVolumes()) {
-        std::error_code error;
-        if (std::filesystem::is_directory(FuntionImpl::Utf16ToUtf8(volume.root), error))
-            folders.push_back(volume);
-    }
-    return SelectDownloadDrive(path, platform::DriveRoot(path), folders, platform::FreeBytes);
+    return SelectDownloadDrive(path, platform::DriveRoot(path), FolderVolumes(),
+                               platform::FreeBytes);
 }
 
 }  // namespace workdirs
@@ -118,25 +163,27 @@ std::wstring CConfigure::GetPackageFileName() const {
 }
 
 std::wstring CConfigure::GetWorkDirectory() {
+    workdirs::VolumeSource source;
     {
         std::lock_guard guard(lock_);
         if (!WorkDirectory_.empty()) return WorkDirectory_;
+        source = Volumes_;
     }
-    const bool executable = workdirs::IsExecutableDownload(GetDownload_url());
-    const std::wstring base = executable ? platform::TempFolder() : platform::DesktopFolder();
-    const std::wstring tail = std::wstring(workdirs::kRootFolder) + GetProductFolderName();
-    std::wstring path = workdirs::SelectDownloadDrive(platform::DriveRoot(base) + tail);
-    if (!workdirs::CreateFolder(path)) {
-        platform::DebugOutput(L"创建下载文件夹失败");
-        // A disk's top folder is usually not writable for a desktop user; the user's own base
-        // folder on that disk always is.
-        const std::wstring fallback = base + tail;
-        if (workdirs::CreateFolder(fallback)) path = fallback;
+    const workdirs::UserFolders user{platform::HomeFolder(), platform::CacheFolder()};
+    const std::wstring path = workdirs::ChooseWorkDirectory(
+        workdirs::WorkDirectoryCandidates(GetProductFolderName(), source, user));
+    {
+        std::lock_guard guard(lock_);
+        if (!WorkDirectory_.empty()) return WorkDirectory_;  // another thread was first
+        WorkDirectory_ = path;
     }
-    path = workdirs::WithTrailingSlash(path);
-    std::lock_guard guard(lock_);
-    WorkDirectory_ = path;
+    CVD_LOG << " Work directory: " << FuntionImpl::Utf16ToUtf8(path);
     return path;
+}
+
+void CConfigure::SetVolumeSource(workdirs::VolumeSource source) {
+    std::lock_guard guard(lock_);
+    Volumes_ = std::move(source);
 }
 
 std::wstring CConfigure::GetLogDirectory() const {

@@ -37,4 +37,37 @@ std::wstring SelectDownloadDrive(const std::wstring& path, const std::wstring& p
                                  const std::vector<platform::Volume>& volumes,
                                  const FreeSpaceQuery& freeBytes);
 
+// Where the work directory looks for disks: the machine's by default; tests give their own.
+struct VolumeSource {
+    std::function<std::vector<platform::Volume>()> volumes;
+    FreeSpaceQuery freeBytes;
+    std::function<std::wstring(const std::wstring& path)> driveRoot;  // as platform::DriveRoot
+};
+VolumeSource SystemVolumes();
+
+// The user's folders the work directory may fall back to; both end with '/'.
+struct UserFolders {
+    std::wstring home;
+    std::wstring cache;  // $XDG_CACHE_HOME
+};
+
+// The fixed, non-USB volume with the most free space (ties keep the earlier one); nothing when
+// none qualifies or none has any space free.
+std::optional<platform::Volume> RoomiestVolume(const VolumeSource& source);
+
+// The places for the download folder of `productFolder`, best first:
+// 1. "CVDownloader/<product>" at the top of the roomiest volume;
+// 2. when the home folder lies on that volume, the same under the cache folder if it lies there
+//    too, else under the home folder;
+// 3. "CVDownloader/<product>" under the cache folder.
+// None of them is a temporary folder: a package there would be lost at reboot, and on a
+// RAM-backed one would fill the memory.
+std::vector<std::wstring> WorkDirectoryCandidates(const std::wstring& productFolder,
+                                                  const VolumeSource& source,
+                                                  const UserFolders& user);
+
+// The first candidate that exists, or can be created, as a folder this user owns (or the
+// administrator does) and may write in, ending with '/'; the last candidate when none can.
+std::wstring ChooseWorkDirectory(const std::vector<std::wstring>& candidates);
+
 }  // namespace workdirs

@@ -1,5 +1,7 @@
 #include "content/ServerPaths.h"
 
+#include "sys/FileNamePart.h"
+
 namespace content {
 namespace {
 
@@ -9,12 +11,12 @@ std::wstring LastUrlSegment(const std::wstring& url) {
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-}  // namespace
-
-bool IsSafeNamePiece(const std::wstring& piece) {
-    return piece.find_first_of(std::wstring(L"/\\\0", 3)) == std::wstring::npos &&
-           piece.find(L"..") == std::wstring::npos;
+std::optional<std::wstring> InFolder(const std::wstring& folder, const std::wstring& name) {
+    if (!FuntionImpl::IsSafeFileNamePart(name)) return std::nullopt;
+    return folder + name;
 }
+
+}  // namespace
 
 void SplitUrlFileName(const std::wstring& url, std::wstring& stem, std::wstring& extension) {
     const std::wstring name = LastUrlSegment(url);
@@ -28,8 +30,7 @@ std::optional<std::wstring> BannerPicturePath(const std::wstring& workDirectory,
     // The extension is taken from the whole URL's last '.', as the service's links expect.
     const std::size_t dot = bannerUrl.rfind(L'.');
     const std::wstring extension = dot == std::wstring::npos ? std::wstring() : bannerUrl.substr(dot);
-    if (!IsSafeNamePiece(extension)) return std::nullopt;
-    return workDirectory + std::to_wstring(sort) + extension;
+    return InFolder(workDirectory, std::to_wstring(sort) + extension);
 }
 
 std::optional<std::wstring> SubProgramLocalPath(const std::wstring& workDirectory,
@@ -37,9 +38,7 @@ std::optional<std::wstring> SubProgramLocalPath(const std::wstring& workDirector
                                                 const std::wstring& version) {
     std::wstring stem, extension;
     SplitUrlFileName(downloadUrl, stem, extension);
-    if (!IsSafeNamePiece(stem) || !IsSafeNamePiece(version) || !IsSafeNamePiece(extension))
-        return std::nullopt;
-    return workDirectory + stem + L"_" + version + extension;
+    return InFolder(workDirectory, stem + L"_" + version + extension);
 }
 
 }  // namespace content

@@ -1,6 +1,6 @@
-// Local file names built from server text. An answer is untrusted input: a piece that could
-// lead out of the work directory (a path separator, "..", a NUL) is refused, and the item that
-// needed it is skipped, so no server answer can write outside the work directory.
+// Local file names built from server text. An answer is untrusted input: a name that the file
+// name rule refuses (FuntionImpl::IsSafeFileNamePart) is refused, and the item that needed it is
+// skipped, so no server answer can write outside the work directory.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +8,6 @@
 #include <string>
 
 namespace content {
-
-// True when `piece` may be part of a file name in the work directory.
-bool IsSafeNamePiece(const std::wstring& piece);
 
 // The last path segment of a URL (without query or fragment), split at its last '.': stem and
 // extension (with its '.'); the extension is empty when there is no '.'.

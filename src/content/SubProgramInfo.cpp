@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "sys/DebugSettings.h"
+#include "sys/FileNamePart.h"
 #include "sys/Log.h"
 #include "sys/OsFacts.h"
 #include "sys/StringUtils.h"
@@ -34,7 +35,16 @@ bool LimitedHere(const std::string& countryLimit) {
     return !code.empty() && countryLimit.find(code) != std::string::npos;
 }
 
-bool RecordOf(const Json::Value& item, const std::wstring& workDirectory, SubProgramInfo& info) {
+// The first of the record's names that may not be a file or folder name ("" when none is).
+std::wstring RefusedName(const SubProgramInfo& info) {
+    for (const std::wstring* name : {&info.launch_name, &info.install_dir})
+        if (!FuntionImpl::IsSafeFileNamePart(*name)) return *name;
+    return std::wstring();
+}
+
+// False (with the refused text in `refused`) when a name from the answer is not a safe name.
+bool RecordOf(const Json::Value& item, const std::wstring& workDirectory, SubProgramInfo& info,
+              std::wstring& refused) {
     info.pid = IntMember(item, "pid");
     info.parent_pid = IntMember(item, "parent_pid");
     info.download = Utf8ToUtf16(StringMember(item, "download"));
@@ -42,9 +52,14 @@ bool RecordOf(const Json::Value& item, const std::wstring& workDirectory, SubPro
     info.file_md5 = Utf8ToUtf16(StringMember(item, "file_md5"));
     info.launch_name = Utf8ToUtf16(StringMember(item, "launch_name"));
     info.install_dir = Utf8ToUtf16(StringMember(item, "install_dir"));
-    const auto local =
-        SubProgramLocalPath(workDirectory, info.download, Utf8ToUtf16(StringMember(item, "version")));
-    if (!local) return false;
+    refused = RefusedName(info);
+    if (!refused.empty()) return false;
+    const std::wstring version = Utf8ToUtf16(StringMember(item, "version"));
+    const auto local = SubProgramLocalPath(workDirectory, info.download, version);
+    if (!local) {
+        refused = info.download + L" " + version;
+        return false;
+    }
     info.local_path = *local;
     return true;
 }
@@ -112,8 +127,10 @@ int ApplySubProgramAnswer(const Json::Value& answer) {
         if (!data[i].isObject()) continue;  // not a sub-program
         if (LimitedHere(StringMember(data[i], "country_limit"))) continue;
         SubProgramInfo info;
-        if (!RecordOf(data[i], config.GetWorkDirectory(), info)) {
-            CVD_LOG << " GetSubProgramInfo refused file name: " << StringMember(data[i], "download");
+        std::wstring refused;
+        if (!RecordOf(data[i], config.GetWorkDirectory(), info, refused)) {
+            CVD_LOG << " GetSubProgramInfo refused file name: "
+                    << FuntionImpl::Utf16ToUtf8(refused);
             continue;
         }
         config.AddSubProgram(info);

@@ -10,8 +10,9 @@
 
 namespace content {
 
-// The key of an installer file name: the token between its last '_' and last '.' from the 21st
-// character on, when the token is longer than 20 characters and starts with '2'; else "".
+// The key of an installer file name: its source tag (SourceTagOf: after the last '_', up to an
+// extension or the end of the name) from the 21st character on, when the tag is longer than 20
+// characters and starts with '2'; else "".
 std::wstring InstallerKey(const std::wstring& executablePath);
 
 // "https://" + content server + "/kitDownloads?t=" + key + "&package_type=2" (64-bit) or "=1".

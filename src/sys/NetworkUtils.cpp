@@ -91,6 +91,8 @@ int PingUrl(const std::wstring& host, int limit) {
     options.commandLine = L"ping -n -c " + std::to_wstring(count) + L" -W 1 -- " +
                           platform::QuoteArgument(host);
     options.captureOutput = true;
+    // The replies are read by their English "time=": a translated ping says "Zeit=" or "時間=".
+    options.environment = {{L"LC_ALL", L"C"}};
     platform::ProcessStartError error;
     auto process = platform::Process::Start(options, &error);
     if (!process) return error == platform::ProcessStartError::PipeFailed ? -1 : -2;

@@ -152,7 +152,7 @@ CSingleUserLog::~CSingleUserLog() {
 void CSingleUserLog::SetUserLogInfo(std::int32_t downloaderId, std::int32_t siteId,
                                     const std::string& productName, const std::string& downloadUrl,
                                     bool isToolkit, std::int32_t mainPid) {
-    const int isNew = VisitFile(state_->facts.tempFolder + "galog.json").UpdateIsNew(TodayLocal());
+    const int isNew = VisitFile::ForThisUser().UpdateIsNew(TodayLocal());
     std::lock_guard guard(state_->productMutex);
     state_->product =
         ProductFacts{downloaderId, siteId, productName, downloadUrl, isToolkit, mainPid};
@@ -193,7 +193,7 @@ std::string CSingleUserLog::FunnelDocumentFor(const std::string& category,
     facts.isToolkit = product.isToolkit;
     facts.mainPid = product.mainPid;
     if (state_->firstFunnelRecord.exchange(false))
-        VisitFile(state_->facts.tempFolder + "galog.json").RecordVersion(facts.ownVersion);
+        VisitFile::ForThisUser().RecordVersion(facts.ownVersion);
     return BuildFunnelDocument(facts, FunnelEvent{category, action, properties, subProgram});
 }
 

@@ -12,10 +12,10 @@ std::string SourceTagOf(const std::string& executablePath) {
     const std::string name =
         slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
     const std::size_t underscore = name.rfind('_');
-    const std::size_t dot = name.rfind('.');
-    if (underscore == std::string::npos || dot == std::string::npos || dot < underscore)
-        return std::string();
-    return name.substr(underscore + 1, dot - underscore - 1);
+    if (underscore == std::string::npos) return std::string();
+    // A Linux installer's name may have no extension: the tag then runs to the end of the name.
+    const std::string tag = name.substr(underscore + 1);
+    return tag.substr(0, tag.rfind('.'));
 }
 
 void SplitLanguageName(const std::string& systemLanguageName, std::string& language,

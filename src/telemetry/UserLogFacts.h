@@ -26,8 +26,8 @@ struct ProductFacts {
 
 UserLogFacts GatherUserLogFacts();
 
-// The text between the last '_' and the last '.' of an executable's file name; empty unless
-// both exist in that order.
+// The text after the last '_' of an executable's file name, up to the last '.' after it or to
+// the end of the name when there is none; empty when the name has no '_'.
 std::string SourceTagOf(const std::string& executablePath);
 
 // Splits "Name_Region" at the first '_'; both parts "Unknown" when there is none.

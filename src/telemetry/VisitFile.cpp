@@ -7,7 +7,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/Files.h"
+#include "platform/Paths.h"
 #include "sys/Log.h"
+#include "sys/TextConvert.h"
 
 namespace {
 
@@ -28,22 +31,11 @@ bool Load(const std::string& path, Json::Value& document) {
     return true;
 }
 
-// Written beside the target and renamed over it, so a crash never leaves half a file.
+// Replaced in one step, so a crash never leaves half a file, through a temporary file that
+// nobody can have planted.
 void Save(const std::string& path, const Json::Value& document) {
-    const fs::path target = fs::path(path);
-    fs::path temporary = target;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << document.toStyledString();
-        if (!out) {
-            CVD_LOG << " galog write fail " << path;
-            return;
-        }
-    }
-    std::error_code error;
-    fs::rename(temporary, target, error);
-    if (error) CVD_LOG << " galog write fail " << path;
+    if (!platform::ReplaceFileContents(FuntionImpl::Utf8ToUtf16(path), document.toStyledString()))
+        CVD_LOG << " galog write fail " << path;
 }
 
 bool IsDate(const Json::Value& document, const LocalDate& date) {
@@ -60,6 +52,16 @@ LocalDate TodayLocal() {
     std::tm local{};
     localtime_r(&now, &local);
     return LocalDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+VisitFile VisitFile::ForThisUser() {
+    const std::string folder = FuntionImpl::Utf16ToUtf8(platform::CacheFolder()) + "CVDownloader/";
+    std::error_code error;
+    fs::create_directories(fs::path(folder), error);
+    if (fs::is_directory(fs::path(folder), error) &&
+        platform::IsOwnWritableFolder(FuntionImpl::Utf8ToUtf16(folder)))
+        return VisitFile(folder + "galog.json");
+    return VisitFile(FuntionImpl::Utf16ToUtf8(platform::RuntimeFolder()) + "galog.json");
 }
 
 int VisitFile::UpdateIsNew(const LocalDate& today) const {

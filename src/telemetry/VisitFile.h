@@ -1,5 +1,6 @@
-// "galog.json" in the user's temporary folder: the local date of the last day the installer
-// started, and the installer version of the first funnel event. It decides the is-new flag.
+// "galog.json": the local date of the last day the installer started, and the installer version
+// of the first funnel event. It decides the is-new flag. It lies in a folder of the user's own
+// (ForThisUser), never in a temporary folder other users can write to.
 //
 // Format: one JSON object with the integer members year, month, day and the string member
 // version (once a funnel event has been built). Other members are kept when it is rewritten.
@@ -18,6 +19,9 @@ LocalDate TodayLocal();
 class VisitFile {
 public:
     explicit VisitFile(std::string path) : path_(std::move(path)) {}
+    // $XDG_CACHE_HOME/CVDownloader/galog.json, or galog.json in the runtime folder when that
+    // folder cannot be made.
+    static VisitFile ForThisUser();
 
     // 1 when the installer has not started yet today (and records today), else 0.
     int UpdateIsNew(const LocalDate& today) const;

@@ -47,6 +47,26 @@ TEST_F(CConfigureTest, AbsentKeysKeepTheirDefaults) {
     EXPECT_FALSE(config().NextDownloadUrl());
 }
 
+TEST_F(CConfigureTest, NamesThatAreNoPlainFileNamePartsAreRefusedAndTheFormerValueKept) {
+    Apply(Entry("Software_name", "Zorvik Video Converter") + Entry("Software_version", "1.0.0.0") +
+          Entry("Process_name", "ZorvikVideoConverter.exe") + Entry("Software_name", "../../x") +
+          Entry("Software_version", "1.0/../../evil") + Entry("Process_name", "C:evil.exe"));
+    EXPECT_EQ(config().GetSoftware_name(), L"Zorvik Video Converter");
+    EXPECT_EQ(config().GetSoftware_version(), L"1.0.0.0");
+    EXPECT_EQ(config().GetProcess_name(), L"ZorvikVideoConverter.exe");
+
+    const wchar_t* refused[] = {L"a\\b", L"..", L"CON", L"lpt1.exe", L"v1.", L"v1 ", L"x:y"};
+    for (const wchar_t* value : refused) {
+        EXPECT_FALSE(config().SetSoftware_version(value)) << testing::PrintToString(value);
+        EXPECT_FALSE(config().SetProcess_name(value)) << testing::PrintToString(value);
+        EXPECT_FALSE(config().SetSoftware_name(value)) << testing::PrintToString(value);
+    }
+    EXPECT_FALSE(config().SetSoftware_version(std::wstring(L"1\0/", 3)));
+    EXPECT_EQ(config().GetSoftware_version(), L"1.0.0.0");
+    EXPECT_TRUE(config().SetSoftware_version(L"2.0"));
+    EXPECT_EQ(config().GetSoftware_version(), L"2.0");
+}
+
 TEST_F(CConfigureTest, InstallTimeoutThatConvertsToZeroBecomes242) {
     struct Case {
         const char* text;

@@ -7,6 +7,7 @@
 
 #include "TempEnv.h"
 #include "config/CConfigure.h"
+#include "sys/Log.h"
 
 namespace {
 
@@ -99,14 +100,119 @@ TEST_F(WorkDirectoryTest, NonExecutableDownloadsUseTheDesktop) {
               (env.Home() / "Desktop/CVDownloader/logs/zorvik_setup/").wstring());
 }
 
-TEST_F(WorkDirectoryTest, WorkDirectoryIsCreatedEndsWithSlashAndIsCached) {
+TEST_F(WorkDirectoryTest, WorkDirectoryGoesToTheTopOfTheOnlyVolumeIsCachedAndLoggedOnce) {
     auto& config = CConfigure::Instance();
+    const auto logFile = env.Root() / "work.log";
+    FuntionImpl::ConfigureLogger(logFile.string());
     config.SetDownload_url(L"https://h/zorvik_setup.exe");
     const std::wstring work = config.GetWorkDirectory();
-    EXPECT_TRUE(work.ends_with(L"CVDownloader/zorvik_setup/"));
+    EXPECT_EQ(work, (env.Volume() / "CVDownloader/zorvik_setup/").wstring());
     EXPECT_TRUE(std::filesystem::is_directory(work));
     config.SetDownload_url(L"https://h/other.exe");
     EXPECT_EQ(config.GetWorkDirectory(), work);
+    el::Loggers::getLogger("default")->flush();
+    const std::string text = cvdtest::ReadFile(logFile);
+    const std::string line =
+        " Work directory: " + (env.Volume() / "CVDownloader/zorvik_setup/").string();
+    EXPECT_NE(text.find(line), std::string::npos) << text;
+    EXPECT_EQ(text.find(line), text.rfind(line)) << "logged once";
+}
+
+// Volumes under a private folder; a path's drive root is the longest volume holding it.
+class InjectedVolumes {
+public:
+    explicit InjectedVolumes(std::vector<std::pair<platform::Volume, std::uint64_t>> volumes)
+        : volumes_(std::move(volumes)) {}
+    workdirs::VolumeSource Source() const {
+        return {[this] {
+                    std::vector<platform::Volume> list;
+                    for (const auto& [volume, free] : volumes_) list.push_back(volume);
+                    return list;
+                },
+                [this](const std::wstring& root) -> std::optional<std::uint64_t> {
+                    for (const auto& [volume, free] : volumes_)
+                        if (volume.root == root) return free;
+                    return std::nullopt;
+                },
+                [this](const std::wstring& path) {
+                    std::wstring best = L"/";
+                    for (const auto& [volume, free] : volumes_)
+                        if (path.starts_with(volume.root) && volume.root.size() > best.size())
+                            best = volume.root;
+                    return best;
+                }};
+    }
+
+private:
+    std::vector<std::pair<platform::Volume, std::uint64_t>> volumes_;
+};
+
+TEST(WorkDirectoryCandidates, RoomiestVolumeThenTheUsersFolderOnItThenTheCache) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<platform::Volume, std::uint64_t>> volumes;
+        workdirs::UserFolders user;
+        std::vector<std::wstring> candidates;
+    };
+    const platform::Volume root{L"/", true, false}, data{L"/data/", true, false},
+        home{L"/home/", true, false}, usb{L"/media/usb/", true, true},
+        net{L"/mnt/nas/", false, false};
+    const workdirs::UserFolders onRoot{L"/root/", L"/root/.cache/"};
+    const workdirs::UserFolders onHome{L"/home/u/", L"/home/u/.cache/"};
+    const workdirs::UserFolders cacheElsewhere{L"/home/u/", L"/var/cache/u/"};
+    const Case cases[] = {
+        {"home not on the roomiest volume", {{root, 10}, {data, 50}}, onRoot,
+         {L"/data/CVDownloader/p", L"/root/.cache/CVDownloader/p"}},
+        {"home and cache on it", {{root, 10}, {home, 50}}, onHome,
+         {L"/home/CVDownloader/p", L"/home/u/.cache/CVDownloader/p"}},
+        {"home on it, cache elsewhere", {{root, 10}, {home, 50}}, cacheElsewhere,
+         {L"/home/CVDownloader/p", L"/home/u/CVDownloader/p", L"/var/cache/u/CVDownloader/p"}},
+        {"usb and network disks never count", {{root, 10}, {usb, 90}, {net, 90}}, onHome,
+         {L"/CVDownloader/p", L"/home/u/.cache/CVDownloader/p"}},
+        {"equal space keeps the first", {{data, 50}, {home, 50}}, onRoot,
+         {L"/data/CVDownloader/p", L"/root/.cache/CVDownloader/p"}},
+        {"no volume qualifies", {{usb, 90}}, onHome, {L"/home/u/.cache/CVDownloader/p"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const InjectedVolumes volumes(c.volumes);
+        EXPECT_EQ(workdirs::WorkDirectoryCandidates(L"p", volumes.Source(), c.user), c.candidates);
+    }
+}
+
+TEST_F(WorkDirectoryTest, AVolumeTopThatCannotHoldOrIsSharedIsPassedOver) {
+    namespace fs = std::filesystem;
+    const fs::path blocked = env.Root() / "blocked", shared = env.Root() / "shared",
+                   linked = env.Root() / "linked", good = env.Root() / "good";
+    env.WriteFile("blocked/CVDownloader", "a file where the folder belongs");
+    fs::create_directories(shared / "CVDownloader");
+    fs::permissions(shared / "CVDownloader", fs::perms::all);  // everybody may swap the package
+    fs::create_directories(linked);
+    fs::create_symlink(good, linked / "CVDownloader");
+    const std::vector<std::wstring> candidates = {
+        (blocked / "CVDownloader/p").wstring(), (shared / "CVDownloader/p").wstring(),
+        (linked / "CVDownloader/p").wstring(), (good / "CVDownloader/p").wstring()};
+    EXPECT_EQ(workdirs::ChooseWorkDirectory(candidates), (good / "CVDownloader/p/").wstring());
+}
+
+TEST_F(WorkDirectoryTest, AnInjectedSourceChoosesTheVolumeAndTheCacheIsTheLastResort) {
+    namespace fs = std::filesystem;
+    auto& config = CConfigure::Instance();
+    config.SetDownload_url(L"https://h/zorvik_setup.exe");
+    const fs::path small = env.Root() / "small", big = env.Root() / "big";
+    fs::create_directories(small);
+    fs::create_directories(big);
+    const InjectedVolumes volumes({{{small.wstring() + L"/", true, false}, 1},
+                                   {{big.wstring() + L"/", true, false}, 2}});
+    config.SetVolumeSource(volumes.Source());
+    EXPECT_EQ(config.GetWorkDirectory(), (big / "CVDownloader/zorvik_setup/").wstring());
+
+    config.ResetForTesting();
+    config.SetDownload_url(L"https://h/zorvik_setup.exe");
+    env.WriteFile("big2/CVDownloader", "blocked");
+    const InjectedVolumes blocked({{{(env.Root() / "big2").wstring() + L"/", true, false}, 2}});
+    config.SetVolumeSource(blocked.Source());
+    EXPECT_EQ(config.GetWorkDirectory(), (env.Cache() / "CVDownloader/zorvik_setup/").wstring());
 }
 
 }  // namespace

@@ -198,6 +198,23 @@ TEST_F(DownloadInfoQueryTest, TimeOutReportsDL002) {
               (std::vector<std::string>{"ga4|Other|SyncGetCbsTime|10"}));
 }
 
+TEST_F(DownloadInfoQueryTest, AnswerNamesThatAreNoPlainFileNamePartsKeepTheDocumentsValues) {
+    config().SetSoftware_version(L"1.0.0.0");
+    config().SetProcess_name(L"doc.exe");
+    Answer("<Downloader><Software_name>..</Software_name>"
+           "<Software_version>1.0/../../../../tmp/evil</Software_version>"
+           "<Process_name>NUL.exe</Process_name><Md5>abc</Md5></Downloader>");
+    EXPECT_EQ(getDownloadInfoServer(true), 1);
+    EXPECT_EQ(config().GetSoftware_name(), L"Doc Name");
+    EXPECT_EQ(config().GetSoftware_version(), L"1.0.0.0");
+    EXPECT_EQ(config().GetProcess_name(), L"doc.exe");
+    EXPECT_EQ(config().GetMd5(), L"abc") << "the rest of the answer still applies";
+    EXPECT_EQ(config().GetPackageFileName(), L"primary_1.0.0.0.exe");
+    EXPECT_TRUE(
+        log.Contains(" Refused Software_version (not a plain name): 1.0/../../../../tmp/evil"));
+    EXPECT_TRUE(log.Contains(" Refused Process_name (not a plain name): NUL.exe"));
+}
+
 TEST_F(DownloadInfoQueryTest, WithoutADocumentNoAnswerIsApplied) {
     config().ResetForTesting();
     Answer("<Downloader><Software_name>Server</Software_name></Downloader>");

@@ -17,6 +17,7 @@ TEST(BannerPicturePath, ExtensionsLeadingOutOfTheFolderAreRefused) {
     const wchar_t* refused[] = {
         L"https://cdn/pic.png/../../etc/passwd", L"https://cdn/pic.png\\..\\x",
         L"https://127.0.0.1/banner?id=3",  // the last '.' lies in the host
+        L"https://cdn/pic.png:stream", L"https://cdn/pic.", L"https://cdn/pic.png ",
     };
     for (const wchar_t* url : refused)
         EXPECT_FALSE(BannerPicturePath(L"/w/", 1, url).has_value()) << std::wstring(url).size();
@@ -40,6 +41,10 @@ TEST(SubProgramLocalPath, VersionsAndNamesLeadingOutAreRefused) {
         {L"https://cdn/tool.exe", L"1/2"},
         {L"https://cdn/tool.exe", L"1\\..\\2"},
         {L"https://cdn/a\\..\\b.exe", L"1"},
+        {L"https://cdn/tool.exe", L"C:"},
+        {L"https://cdn/tool.exe", L"1."},  // "tool_1..exe"
+        {L"https://cdn/tool", L"1 "},
+        {L"https://cdn/tool", L"1."},
     };
     for (const Case& c : refused)
         EXPECT_FALSE(SubProgramLocalPath(L"/w/", c.url, c.version).has_value())

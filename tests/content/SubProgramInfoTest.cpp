@@ -18,7 +18,8 @@ TEST(InstallerKey, TakesTheTokenAfterItsTwentyCharacterStamp) {
     };
     const Case cases[] = {
         {L"/opt/dl/setup_" + kStamp + L"ABC.exe", L"ABC"},
-        {L"setup_" + kStamp + L"ABC", L""},  // no '.' after the '_'
+        {L"/opt/dl/setup_" + kStamp + L"ABC", L"ABC"},  // no extension: to the end
+        {L"/opt/dl/setup.v2_" + kStamp + L"KEY", L"KEY"},
         {L"/opt/dl/setup_" + kStamp + L".exe", L""},
         {L"/opt/dl/setup_3" + std::wstring(19, L'7') + L"ABC.exe", L""},
         {L"/opt/dl/a_b_" + kStamp + L"K.1.exe", L"K.1"},
@@ -59,7 +60,7 @@ protected:
         return "{\"pid\":" + std::to_string(pid) +
                ",\"parent_pid\":2705,\"download\":\"https://cdn/kits/" + file +
                "\",\"file_size\":\"1048576\",\"file_md5\":\"0123456789abcdef0123456789abcdef\","
-               "\"launch_name\":\"tool.exe\",\"install_dir\":\"Tools/\xe5\xb7\xa5\xe5\x85\xb7\","
+               "\"launch_name\":\"tool.exe\",\"install_dir\":\"Tools \xe5\xb7\xa5\xe5\x85\xb7\","
                "\"version\":\"" + version + "\",\"country_limit\":\"" + limit + "\"}";
     }
     void Answer(const std::string& items) {
@@ -89,7 +90,7 @@ TEST_F(SubProgramInfoTest, RecordsCarryTheAnswerAndALocalPathInTheWorkDirectory)
     EXPECT_EQ(records[0].file_size, L"1048576");
     EXPECT_EQ(records[0].file_md5, L"0123456789abcdef0123456789abcdef");
     EXPECT_EQ(records[0].launch_name, L"tool.exe");
-    EXPECT_EQ(records[0].install_dir, L"Tools/\u5de5\u5177");
+    EXPECT_EQ(records[0].install_dir, L"Tools \u5de5\u5177");
     EXPECT_EQ(records[0].local_path, work.wstring() + L"tool_1.2.0.exe");
 
     const auto requests = server.RequestsTo("/kitDownloads");
@@ -140,6 +141,32 @@ TEST_F(SubProgramInfoTest, AnItemWhoseFileWouldLieOutsideTheWorkDirectoryIsSkipp
     const auto records = Records();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].local_path, work.wstring() + L"good_2.0.exe");
+}
+
+TEST_F(SubProgramInfoTest, AnItemWhoseLaunchNameOrInstallFolderIsNoPlainNameIsSkipped) {
+    const auto with = [](std::string item, const std::string& from, const std::string& to) {
+        return item.replace(item.find(from), from.size(), to);
+    };
+    const std::string launch = "\"launch_name\":\"tool.exe\"";
+    const std::string folder = "\"install_dir\":\"Tools \xe5\xb7\xa5\xe5\x85\xb7\"";
+    const std::string items[] = {
+        with(Item(1, "a.exe", "1", ""), launch, "\"launch_name\":\"../../bin/sh\""),
+        with(Item(2, "b.exe", "1", ""), launch, "\"launch_name\":\"C:tool.exe\""),
+        with(Item(3, "c.exe", "1", ""), folder, "\"install_dir\":\"..\""),
+        with(Item(4, "d.exe", "1", ""), folder, "\"install_dir\":\"Tools/x\""),
+        with(Item(5, "e.exe", "1", ""), folder, "\"install_dir\":\"CON\""),
+        with(Item(6, "f.exe", "1", ""), launch, "\"launch_name\":\"tool.exe.\""),
+        Item(7, "good.exe", "2.0", ""),
+    };
+    std::string list;
+    for (const std::string& item : items) list += (list.empty() ? "" : ",") + item;
+    Answer(list);
+    Run();
+    const auto records = Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].pid, 7);
+    EXPECT_TRUE(log.Contains(" GetSubProgramInfo refused file name: ../../bin/sh"));
+    EXPECT_TRUE(log.Contains(" GetSubProgramInfo refused file name: CON"));
 }
 
 TEST_F(SubProgramInfoTest, FailuresLeaveTheListEmptyButRaiseDone) {

@@ -24,6 +24,7 @@ constexpr char kMountInfo[] =
     "30 22 0:50 / /mnt/nas rw,relatime - nfs4 server:/export rw,vers=4.2\n"
     "31 22 0:51 / /run/user/1000/gvfs rw,nosuid,nodev - fuse.gvfsd-fuse gvfsd-fuse rw\n"
     "32 22 8:33 / /mnt/win rw,relatime - fuseblk /dev/sdc1 rw,user_id=0\n"
+    "34 22 252:0 / /var/cache/zram rw,relatime - ext4 /dev/zram0 rw\n"
     "this line is not mountinfo\n"
     "33 22 8:5 / /no-separator rw ext4 /dev/sda5 rw\n";
 
@@ -35,7 +36,7 @@ const MountEntry* Find(const std::vector<MountEntry>& entries, const std::string
 
 TEST(MountInfo, ParsesFieldsAndSkipsDamagedLines) {
     const auto entries = ParseMountInfo(kMountInfo);
-    ASSERT_EQ(entries.size(), 11u);
+    ASSERT_EQ(entries.size(), 12u);
     const MountEntry& root = entries[0];
     EXPECT_EQ(root.major, 8u);
     EXPECT_EQ(root.minor, 2u);
@@ -76,6 +77,7 @@ TEST(MountInfo, ClassifiesFixedBlockDevices) {
         {"/mnt/nas", false, false},                           // network
         {"/run/user/1000/gvfs", false, false},                // FUSE program
         {"/mnt/win", true, true},                             // fuseblk on a disk
+        {"/var/cache/zram", true, false},                     // in memory: gone at reboot
     };
     for (const Classification& row : rows) {
         const MountEntry* entry = Find(entries, row.mountPoint);
@@ -132,6 +134,22 @@ TEST(Disks, ListVolumesGivesFolderRoots) {
         EXPECT_EQ(volume.root.front(), L'/');
         EXPECT_EQ(volume.root.back(), L'/');
     }
+}
+
+TEST(Disks, ATestRunNamesItsOwnVolumes) {
+    cvdtest::TempEnv env;
+    const auto second = env.Root() / "second";
+    std::filesystem::create_directories(second);
+    env.Set("CVD_VOLUMES", env.Volume().string() + ":" + second.string() + ":" +
+                               (env.Root() / "missing").string());
+    const std::vector<platform::Volume> volumes = platform::ListVolumes();
+    ASSERT_EQ(volumes.size(), 2u);
+    EXPECT_EQ(volumes[0].root, platform::Utf8ToWide(env.Volume().string() + "/"));
+    EXPECT_EQ(volumes[1].root, platform::Utf8ToWide(second.string() + "/"));
+    EXPECT_TRUE(volumes[0].fixed && !volumes[0].usb);
+    EXPECT_EQ(platform::DriveRoot(platform::Utf8ToWide((second / "CVDownloader/x").string())),
+              volumes[1].root);
+    EXPECT_EQ(platform::DriveRoot(L"/usr/bin"), L"/");
 }
 
 }  // namespace

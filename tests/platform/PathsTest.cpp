@@ -39,6 +39,28 @@ TEST(Paths, LocalAppDataFromXdgOrHome) {
     EXPECT_EQ(platform::LocalAppDataFolder(), Folder(env.Home() / ".local/share"));
 }
 
+TEST(Paths, HomeAndCacheFromTheEnvironment) {
+    cvdtest::TempEnv env;
+    EXPECT_EQ(platform::HomeFolder(), Folder(env.Home()));
+    EXPECT_EQ(platform::CacheFolder(), Folder(env.Cache()));
+    env.Set("XDG_CACHE_HOME", std::nullopt);
+    EXPECT_EQ(platform::CacheFolder(), Folder(env.Home() / ".cache"));
+}
+
+TEST(Paths, OwnWritableFolderIsARealFolderNobodyElseCanChange) {
+    cvdtest::TempEnv env;
+    const fs::path own = env.Root() / "own", open = env.Root() / "open", link = env.Root() / "link";
+    fs::create_directories(own);
+    fs::create_directories(open);
+    fs::permissions(open, fs::perms::all);
+    fs::create_directory_symlink(own, link);
+    EXPECT_TRUE(platform::IsOwnWritableFolder(Folder(own)));
+    EXPECT_FALSE(platform::IsOwnWritableFolder(Folder(open)));
+    EXPECT_FALSE(platform::IsOwnWritableFolder(Folder(link))) << "a link, even with a trailing '/'";
+    EXPECT_FALSE(platform::IsOwnWritableFolder(Folder(env.Root() / "missing")));
+    EXPECT_FALSE(platform::IsOwnWritableFolder(Utf8ToWide(env.WriteFile("file", "x").string())));
+}
+
 TEST(Paths, DesktopFromVariableThenUserDirsThenHome) {
     cvdtest::TempEnv env;
     EXPECT_EQ(platform::DesktopFolder(), Folder(env.Home() / "Desktop"));

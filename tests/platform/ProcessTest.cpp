@@ -77,6 +77,21 @@ TEST(Process, RunsInTheGivenFolderWithArgumentsUninterpreted) {
     EXPECT_TRUE(process->Wait(5000));
 }
 
+TEST(Process, TheChildGetsTheGivenVariablesOnTopOfOurs) {
+    cvdtest::Watchdog watchdog(30);
+    cvdtest::TempEnv env;
+    env.Set("LC_ALL", "de_DE.UTF-8");
+    env.Set("CVD_KEPT", "kept");
+    ProcessOptions options;
+    options.commandLine = L"sh -c \"echo $LC_ALL $CVD_KEPT $CVD_NEW; env | grep -c ^LC_ALL=\"";
+    options.environment = {{L"LC_ALL", L"C"}, {L"CVD_NEW", L"new"}};
+    options.captureOutput = true;
+    auto process = Process::Start(options);
+    ASSERT_NE(process, nullptr);
+    EXPECT_EQ(ReadAll(*process), "C kept new\n1\n");
+    EXPECT_TRUE(process->Wait(5000));
+}
+
 TEST(Process, TimedWaitThenKill) {
     cvdtest::Watchdog watchdog(30);
     ProcessOptions options;

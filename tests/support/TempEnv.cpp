@@ -12,7 +12,8 @@ TempEnv::TempEnv() {
     std::string pattern = (fs::temp_directory_path() / "cvdtest-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     root_ = pattern;
-    for (const char* sub : {"home", "tmp", "data", "state", "runtime", "machine", "config"})
+    for (const char* sub :
+         {"home", "tmp", "data", "state", "runtime", "machine", "config", "cache", "volume"})
         fs::create_directories(root_ / sub);
     Set("HOME", (root_ / "home").string());
     Set("TMPDIR", (root_ / "tmp").string() + "/");
@@ -21,7 +22,10 @@ TempEnv::TempEnv() {
     Set("XDG_RUNTIME_DIR", (root_ / "runtime").string());
     Set("XDG_CONFIG_HOME", (root_ / "config").string());
     Set("XDG_DESKTOP_DIR", (root_ / "home" / "Desktop").string());
+    Set("XDG_CACHE_HOME", (root_ / "cache").string());
     Set("CVD_MACHINE_STATE_DIR", (root_ / "machine").string());
+    // The only disk the program sees: no test creates folders at the top of a real one.
+    Set("CVD_VOLUMES", (root_ / "volume").string());
 }
 
 TempEnv::~TempEnv() {

@@ -1,5 +1,6 @@
-// A private home for one test: a fresh temporary folder with HOME, TMPDIR, the XDG folders and
-// CVD_MACHINE_STATE_DIR pointed into it, restored and removed when the object goes away.
+// A private home for one test: a fresh temporary folder with HOME, TMPDIR, the XDG folders,
+// CVD_MACHINE_STATE_DIR and the volume list CVD_VOLUMES (Root()/volume) pointed into it, restored
+// and removed when the object goes away.
 #pragma once
 
 #include <filesystem>
@@ -19,6 +20,8 @@ public:
     const std::filesystem::path& Root() const { return root_; }
     std::filesystem::path Home() const { return root_ / "home"; }
     std::filesystem::path Tmp() const { return root_ / "tmp"; }
+    std::filesystem::path Cache() const { return root_ / "cache"; }
+    std::filesystem::path Volume() const { return root_ / "volume"; }
 
     // Sets (or with nullopt unsets) a variable for the life of this object.
     void Set(const std::string& name, const std::optional<std::string>& value);

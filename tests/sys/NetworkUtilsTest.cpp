@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "TempEnv.h"
 #include "sys/NetworkUtils.h"
 
@@ -33,6 +36,21 @@ TEST(PingUrl, LoopbackAnswersWithASmallPositiveTime) {
 TEST(PingUrl, NoReplyGivesMinusThree) {
     // ping refuses the broadcast address without sending anything.
     EXPECT_EQ(PingUrl(L"255.255.255.255", 1), -3);
+}
+
+TEST(PingUrl, RunsPingInTheCLocaleWhoseRepliesItReads) {
+    cvdtest::TempEnv env;
+    // A ping that answers in the language of its locale, as a translated one does.
+    const auto ping = env.WriteFile("bin/ping",
+                                    "#!/bin/sh\n"
+                                    "if [ \"$LC_ALL\" = C ]; then t=time; else t=Zeit; fi\n"
+                                    "echo \"64 bytes from 127.0.0.1: icmp_seq=1 ttl=64 $t=7 ms\"\n"
+                                    "echo \"64 bytes from 127.0.0.1: icmp_seq=2 ttl=64 $t=9 ms\"\n");
+    std::filesystem::permissions(ping, std::filesystem::perms::owner_all);
+    const char* path = std::getenv("PATH");
+    env.Set("PATH", ping.parent_path().string() + ":" + (path ? path : "/usr/bin:/bin"));
+    env.Set("LC_ALL", "de_DE.UTF-8");
+    EXPECT_EQ(PingUrl(L"127.0.0.1", 0), 8);
 }
 
 TEST(ProxyConfig, TheHighestSetValueWins) {

@@ -109,7 +109,8 @@ TEST_F(SingleUserLogTest, AFunnelEventArrivesAsTheCollectorDocumentAndIsNewOnlyO
     EXPECT_EQ(later["common"]["is_new"], 0);
     EXPECT_EQ(later["actions"][0].size(), 3u);  // the empty key added no property
 
-    const Json::Value visits = ParseJson(cvdtest::ReadFile(world.Env().Tmp() / "galog.json"));
+    const Json::Value visits =
+        ParseJson(cvdtest::ReadFile(world.Env().Cache() / "CVDownloader" / "galog.json"));
     EXPECT_EQ(visits["version"], GatherUserLogFacts().ownVersion);
 }
 

@@ -4,14 +4,15 @@
 
 namespace {
 
-TEST(SourceTagOf, IsTheTextBetweenTheLastUnderscoreAndTheLastDot) {
+TEST(SourceTagOf, IsTheTextAfterTheLastUnderscoreUpToAnExtension) {
     const std::pair<const char*, const char*> cases[] = {
         {"/opt/x/ZorvikSetup_gg123.exe", "gg123"},
         {"C:\\dl\\Zorvik_a_b.exe", "b"},
         {"Zorvik_online.x.exe", "online.x"},
         {"/usr/bin/cvdownloader", ""},
-        {"/tmp/cvd_tag", ""},        // no dot
-        {"/tmp/zorvik.v2_tag", ""},  // the dot comes before the underscore
+        {"/tmp/cvd_tag", "tag"},           // no extension: to the end of the name
+        {"/tmp/zorvik.v2_tag", "tag"},     // the dot comes before the underscore
+        {"/opt/x/ZorvikSetup_", ""},
         {"/tmp/dir_x/cvdownloader.bin", ""},
     };
     for (const auto& [path, tag] : cases) EXPECT_EQ(SourceTagOf(path), tag) << path;

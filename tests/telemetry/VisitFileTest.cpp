@@ -55,4 +55,23 @@ TEST_F(VisitFileTest, VersionIsAddedWhenMissingAndNeverOverwritten) {
     EXPECT_EQ(ParseJson(ReadFile(path))["version"], "1.0.0.7");
 }
 
+TEST_F(VisitFileTest, LiesInTheUsersCacheFolderNotInTheSharedTemporaryFolder) {
+    EXPECT_EQ(VisitFile::ForThisUser().Path(), (env.Cache() / "CVDownloader/galog.json").string());
+    EXPECT_EQ(VisitFile::ForThisUser().UpdateIsNew(today), 1);
+    EXPECT_TRUE(std::filesystem::exists(env.Cache() / "CVDownloader/galog.json"));
+    EXPECT_FALSE(std::filesystem::exists(env.Tmp() / "galog.json"));
+}
+
+TEST_F(VisitFileTest, ALinkPlantedAtTheTemporaryNameIsNotFollowed) {
+    const auto victim = env.WriteFile("victim.txt", "keep me");
+    std::filesystem::create_symlink(victim, path.string() + ".tmp");
+    EXPECT_EQ(file.UpdateIsNew(today), 1);
+    EXPECT_EQ(ReadFile(victim), "keep me");
+    EXPECT_EQ(ParseJson(ReadFile(path))["day"], 5);
+    EXPECT_TRUE(std::filesystem::is_symlink(path.string() + ".tmp"));
+    const auto permissions = std::filesystem::status(path).permissions();
+    EXPECT_EQ(permissions & std::filesystem::perms::all, std::filesystem::perms::owner_read |
+                                                            std::filesystem::perms::owner_write);
+}
+
 }  // namespace

@@ -111,6 +111,16 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// The folders of CVD_VOLUMES, normalised; nothing when the variable is not set.
+std::optional<std::vector<std::string>> VolumesOfTestRun() {
+    const auto list = EnvVar("CVD_VOLUMES");
+    if (!list) return std::nullopt;
+    std::vector<std::string> folders;
+    for (std::string_view folder : SplitView(*list, ':', false))
+        folders.push_back(NormalisePath(folder, CurrentFolder()));
+    return folders;
+}
+
 }  // namespace
 
 std::vector<MountEntry> ParseMountInfo(std::string_view text) {
@@ -135,7 +145,10 @@ bool IsBlockDeviceMount(const MountEntry& entry) {
 bool IsFixedMount(const MountEntry& entry) {
     constexpr unsigned kLoopMajor = 7;
     const bool loop = entry.major == kLoopMajor || entry.source.rfind("/dev/loop", 0) == 0;
-    return IsBlockDeviceMount(entry) && !loop && !HasOption(entry.options, "ro");
+    // Block devices in memory: their content is gone at reboot.
+    const bool memory =
+        entry.source.rfind("/dev/zram", 0) == 0 || entry.source.rfind("/dev/ram", 0) == 0;
+    return IsBlockDeviceMount(entry) && !loop && !memory && !HasOption(entry.options, "ro");
 }
 
 std::string NormalisePath(std::string_view path, std::string_view cwd) {
@@ -183,6 +196,13 @@ std::vector<MountEntry> ReadOwnMounts() {
 }  // namespace posix
 
 std::vector<Volume> ListVolumes() {
+    if (const auto folders = posix::VolumesOfTestRun()) {
+        std::vector<Volume> volumes;
+        for (const std::string& folder : *folders)
+            if (posix::IsFolder(folder))
+                volumes.push_back(Volume{Utf8ToWide(posix::WithSlash(folder)), true, false});
+        return volumes;
+    }
     const std::vector<posix::MountEntry> mounts = posix::ReadOwnMounts();
     std::vector<Volume> volumes;
     for (std::size_t i = 0; i < mounts.size(); ++i) {
@@ -220,8 +240,11 @@ std::optional<std::uint64_t> FreeBytes(const std::wstring& path) {
 
 std::wstring DriveRoot(const std::wstring& path) {
     std::vector<std::string> points;
-    for (const posix::MountEntry& entry : posix::ReadOwnMounts())
-        points.push_back(entry.mountPoint);
+    if (const auto folders = posix::VolumesOfTestRun())
+        points = *folders;
+    else
+        for (const posix::MountEntry& entry : posix::ReadOwnMounts())
+            points.push_back(entry.mountPoint);
     return Utf8ToWide(posix::DriveRootAmong(WideToUtf8(path), points, posix::CurrentFolder()));
 }
 

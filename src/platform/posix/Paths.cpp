@@ -14,7 +14,6 @@ namespace platform {
 namespace {
 
 using posix::EnvVar;
-using posix::HomeFolder;
 using posix::WithSlash;
 
 std::wstring Wide(const std::string& path) { return Utf8ToWide(path); }
@@ -23,7 +22,7 @@ std::wstring Wide(const std::string& path) { return Utf8ToWide(path); }
 // values are to be ignored), else `fallback` under the home folder.
 std::string XdgFolder(const char* variable, const char* fallback) {
     if (auto value = EnvVar(variable); value && value->front() == '/') return WithSlash(*value);
-    return WithSlash(HomeFolder() + "/" + fallback);
+    return WithSlash(posix::HomeFolder() + "/" + fallback);
 }
 
 // The XDG_DESKTOP_DIR entry of user-dirs.dirs ("$HOME/..." or an absolute path, quoted).
@@ -46,7 +45,7 @@ std::optional<std::string> DesktopFromUserDirs() {
             value.pop_back();
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
-        if (value.rfind("$HOME", 0) == 0) value = HomeFolder() + value.substr(5);
+        if (value.rfind("$HOME", 0) == 0) value = posix::HomeFolder() + value.substr(5);
         if (!value.empty() && value.front() == '/') return value;
     }
     return std::nullopt;
@@ -68,6 +67,8 @@ std::wstring ModulePath() {
     }
 }
 
+std::wstring HomeFolder() { return Wide(WithSlash(posix::HomeFolder())); }
+
 std::wstring TempFolder() {
     if (auto value = EnvVar("TMPDIR")) return Wide(WithSlash(*value));
     return L"/tmp/";
@@ -75,15 +76,17 @@ std::wstring TempFolder() {
 
 std::wstring LocalAppDataFolder() { return Wide(XdgFolder("XDG_DATA_HOME", ".local/share")); }
 
+std::wstring CacheFolder() { return Wide(XdgFolder("XDG_CACHE_HOME", ".cache")); }
+
 std::wstring DesktopFolder() {
     if (auto value = EnvVar("XDG_DESKTOP_DIR")) return Wide(WithSlash(*value));
     if (auto value = DesktopFromUserDirs()) return Wide(WithSlash(*value));
-    return Wide(WithSlash(HomeFolder() + "/Desktop"));
+    return Wide(WithSlash(posix::HomeFolder() + "/Desktop"));
 }
 
 std::wstring ProgramFilesFolder() {
     if (Writable("/opt")) return L"/opt/";
-    return Wide(WithSlash(HomeFolder() + "/.local/opt"));
+    return Wide(WithSlash(posix::HomeFolder() + "/.local/opt"));
 }
 
 std::wstring RuntimeFolder() {
@@ -105,6 +108,17 @@ std::wstring MachineStateFolder() {
     const bool exists = ::stat(system.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
     if (exists ? Writable(system) : Writable("/var/lib")) return Wide(system);
     return Wide(XdgFolder("XDG_STATE_HOME", ".local/state") + "cvdownloader/");
+}
+
+bool IsOwnWritableFolder(const std::wstring& path) {
+    // Without a trailing '/', which would make lstat follow a link.
+    std::string folder = WideToUtf8(path);
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+    const bool ownedByUsOrRoot = info.st_uid == ::geteuid() || info.st_uid == 0;
+    const bool everybodyWrites = (info.st_mode & S_IWOTH) != 0;
+    return ownedByUsOrRoot && !everybodyWrites && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 }  // namespace platform

@@ -8,7 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <string_view>
 #include <thread>
 
 #include "platform/Clock.h"
@@ -20,6 +22,26 @@ namespace platform {
 namespace {
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+// Our environment with `changes` applied, as "NAME=value" texts.
+std::vector<std::string> ChildEnvironment(
+    const std::vector<std::pair<std::wstring, std::wstring>>& changes) {
+    std::vector<std::string> added;
+    for (const auto& [name, value] : changes)
+        added.push_back(WideToUtf8(name) + "=" + WideToUtf8(value));
+    std::vector<std::string> entries;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        const std::string_view text(*entry);
+        const bool replaced =
+            std::any_of(added.begin(), added.end(), [&](const std::string& change) {
+                const std::size_t nameEnd = change.find('=') + 1;
+                return text.substr(0, nameEnd) == std::string_view(change).substr(0, nameEnd);
+            });
+        if (!replaced) entries.emplace_back(text);
+    }
+    entries.insert(entries.end(), added.begin(), added.end());
+    return entries;
+}
 
 // The program name: no backslash processing, as the Windows loader reads it.
 std::size_t SplitProgram(const std::wstring& line, std::vector<std::wstring>& out) {
@@ -146,8 +168,16 @@ std::unique_ptr<Process> Process::Start(const ProcessOptions& options, ProcessSt
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
+    std::vector<std::string> environment;
+    std::vector<char*> envp;
+    if (!options.environment.empty()) {
+        environment = ChildEnvironment(options.environment);
+        for (std::string& entry : environment) envp.push_back(entry.data());
+        envp.push_back(nullptr);
+    }
     pid_t pid = -1;
-    const int started = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    const int started = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(),
+                                     envp.empty() ? environ : envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     CloseQuietly(pipeFds[1]);

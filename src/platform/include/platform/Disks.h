@@ -15,7 +15,9 @@ struct Volume {
     bool usb = false;   // the block device sits on a USB bus
 };
 
-// Block-device file systems in the order /proc/self/mountinfo reports them.
+// Block-device file systems in the order /proc/self/mountinfo reports them. Test runs name
+// their own volumes instead: CVD_VOLUMES, a ':'-separated list of folders, each then counts as a
+// fixed, non-USB volume (and DriveRoot looks only at them), so no test touches a real disk's top.
 std::vector<Volume> ListVolumes();
 
 // Bytes free to the caller on the file system holding `path` (statvfs f_bavail); nothing when

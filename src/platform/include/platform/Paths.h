@@ -10,11 +10,17 @@ namespace platform {
 // Full path of the running executable.
 std::wstring ModulePath();
 
+// $HOME, else the home folder of the password database.
+std::wstring HomeFolder();
+
 // $TMPDIR, else /tmp/.
 std::wstring TempFolder();
 
 // $XDG_DATA_HOME, else $HOME/.local/share/.
 std::wstring LocalAppDataFolder();
+
+// $XDG_CACHE_HOME, else $HOME/.cache/.
+std::wstring CacheFolder();
 
 // $XDG_DESKTOP_DIR (or the DESKTOP entry of user-dirs.dirs), else $HOME/Desktop/.
 std::wstring DesktopFolder();
@@ -28,5 +34,10 @@ std::wstring RuntimeFolder();
 // Where machine-wide records live: $CVD_MACHINE_STATE_DIR, else /var/lib/cvdownloader/ when
 // writable, else $XDG_STATE_HOME/cvdownloader/ ($HOME/.local/state/cvdownloader/).
 std::wstring MachineStateFolder();
+
+// True when `path` is a folder (not a link to one) that this process may create files in and
+// that no other user can change under it: owned by this user or by the administrator (root), and
+// not writable by everybody.
+bool IsOwnWritableFolder(const std::wstring& path);
 
 }  // namespace platform

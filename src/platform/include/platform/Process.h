@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -32,6 +33,9 @@ struct ProcessOptions {
     std::wstring workingFolder;  // empty: the current folder
     bool captureOutput = false;  // standard output and error into one pipe (ReadOutput)
     bool newSession = false;     // own session: not ended with our terminal or process group
+    // Variables the child gets on top of our environment, replacing ours of the same name
+    // ({L"LC_ALL", L"C"} for output in a known language).
+    std::vector<std::pair<std::wstring, std::wstring>> environment;
 };
 
 enum class ProcessStartError { None, PipeFailed, StartFailed };

@@ -34,7 +34,7 @@ std::optional<std::string> ChooseFolder(const std::string& title);
 // A modal error box with one OK button (on standard error when there is no display).
 void ShowErrorBox(const std::string& title, const std::string& text);
 // A window whose layout document cannot be built ends the process: the error box names the
-// document, then exit code 1.
+// document, then exit code 1, without running exit handlers or static destructors.
 [[noreturn]] void FailLayoutDocument(const std::string& document);
 
 }  // namespace toolkit
