@@ -71,22 +71,22 @@ TEST(InstallCommandLineTest, JapaneseCodeForProducts117To125Except121) {
 }
 
 TEST(InstallCommandLineTest, MainPackageLineCharacterForCharacter) {
-    EXPECT_EQ(install::MainPackageCommandLine(L"D:\\Apps\\Product", L"en", L"C:\\Logs\\",
-                                              L"Zorvik Video Converter", L"20261210143005",
-                                              L"null"),
-              L" /VERYSILENT /SP- /NORESTART /DIR=\"D:\\Apps\\Product\\\" /LANG=en"
-              L" /LOG=\"C:\\Logs\\Setup_Zorvik Video Converter_20261210143005.log\" /sptrack null");
+    EXPECT_EQ(
+        install::MainPackageCommandLine(L"D:\\Apps\\Product", L"en", L"C:\\Logs\\",
+                                        L"Zorvik Video Converter", L"20261210143005", L"null"),
+        L" /VERYSILENT /SP- /NORESTART /DIR=\"D:\\Apps\\Product\\\" /LANG=en"
+        L" /LOG=\"C:\\Logs\\Setup_Zorvik Video Converter_20261210143005.log\" /sptrack null");
     EXPECT_EQ(install::TrackValue(L"/opt/dl/ZorvikVideoConverter_2000000000000000000DEMO.run"),
               L"\"ZorvikVideoConverter_2000000000000000000DEMO.run\"");
     EXPECT_EQ(install::TrackValue(L"/opt/dl/cvdownloader"), L"null");
 }
 
 TEST(InstallCommandLineTest, SubProgramLineHasNoSeparatorBeforeTheQuote) {
-    EXPECT_EQ(install::SubProgramCommandLine(L"/home/u/Apps/Zorvik", L"ZorvikTool",
-                                             L"/work/zorvik_tool_1.2.0.exe", L"de", L"/logs/",
-                                             L"null"),
-              L" /VERYSILENT /SP- /NORESTART /DIR=\"/home/u/Apps/Zorvik\\ZorvikTool\" /LANG=de"
-              L" /LOG=\"/logs/zorvik_tool_1.2.0.exe.install.log\" /sptrack null");
+    EXPECT_EQ(
+        install::SubProgramCommandLine(L"/home/u/Apps/Zorvik", L"ZorvikTool",
+                                       L"/work/zorvik_tool_1.2.0.exe", L"de", L"/logs/", L"null"),
+        L" /VERYSILENT /SP- /NORESTART /DIR=\"/home/u/Apps/Zorvik\\ZorvikTool\" /LANG=de"
+        L" /LOG=\"/logs/zorvik_tool_1.2.0.exe.install.log\" /sptrack null");
 }
 
 class PackageRunTest : public ::testing::Test {
@@ -111,8 +111,9 @@ protected:
     }
     // An installer that never ends; its process id lands in `pidFile`.
     fs::path EndlessPackage() {
-        const fs::path package = env.WriteFile(
-            "work/endless.exe", "#!/bin/sh\necho $$ > \"" + pidFile.string() + "\"\nexec sleep 600\n");
+        const fs::path package =
+            env.WriteFile("work/endless.exe",
+                          "#!/bin/sh\necho $$ > \"" + pidFile.string() + "\"\nexec sleep 600\n");
         fs::permissions(package, fs::perms::owner_all);
         return package;
     }
@@ -176,7 +177,8 @@ TEST_F(PackageRunTest, AnInstallerThatNeverEndsTimesOutAndIsLeftRunning) {
 
 TEST_F(PackageRunTest, APackageThatCannotStartTimesOutWithoutWaiting) {
     CConfigure::Instance().InstallTimeout = 600;
-    ASSERT_FALSE(install::RunMainPackage(Wide(env.Root() / "missing.exe"), Wide(installPath), window));
+    ASSERT_FALSE(
+        install::RunMainPackage(Wide(env.Root() / "missing.exe"), Wide(installPath), window));
     EXPECT_EQ(window.Messages(),
               (std::vector<std::uint32_t>{WM_INSTALL_RUNNING, WM_INSTALL_TIMEOUT}));
     EXPECT_EQ(events.Matching("ga4|Other|FlowError|DL016").size(), 1u);
@@ -219,8 +221,9 @@ TEST_F(PackageRunTest, DownloadedSubProgramsInstallIntoTheirFoldersInOrder) {
                            "zorvik_tool_1.2.0.exe.install.log"));
     EXPECT_EQ(events.Matching("ga4|Download|5.ProgramInstallIsChToolKit|").size(), 1u);
     EXPECT_EQ(events.Matching("ga4|Download|6.ProgramFinshIsChToolKit|3001").size(), 1u);
-    EXPECT_EQ(events.Matching("funnel|InstallationSuccessful|ProgramInstallSuccessChToolKit|"
-                              "ProgramInstallSuccessChToolKitPID|3001")
+    EXPECT_EQ(events
+                  .Matching("funnel|InstallationSuccessful|ProgramInstallSuccessChToolKit|"
+                            "ProgramInstallSuccessChToolKitPID|3001")
                   .size(),
               1u);
     EXPECT_TRUE(window.Messages().empty());

@@ -30,7 +30,8 @@ std::vector<std::string> Narrow(const std::vector<std::wstring>& words) {
 }
 
 TEST(SetupArgumentsTest, TheInstallersLineKeepsEverySwitchAfterTheFolder) {
-    const auto args = setup::ParseSetupArguments(Narrow(platform::SplitSetupCommandLine(kInstallLine)));
+    const auto args =
+        setup::ParseSetupArguments(Narrow(platform::SplitSetupCommandLine(kInstallLine)));
     ASSERT_TRUE(args);
     EXPECT_EQ(args->dir, "D:/Apps/Zorvik Video Converter");
     EXPECT_EQ(args->lang, "en");
@@ -133,7 +134,8 @@ TEST_F(SetupBuilderTest, ADamagedPayloadInstallsNothing) {
     for (const std::streamoff at : {data + 2, size - 40}) {  // file bytes, central directory
         fs::copy_file(setupFile, env.Root() / "damaged.exe", fs::copy_options::overwrite_existing);
         {
-            std::fstream file(env.Root() / "damaged.exe", std::ios::in | std::ios::out | std::ios::binary);
+            std::fstream file(env.Root() / "damaged.exe",
+                              std::ios::in | std::ios::out | std::ios::binary);
             file.seekg(at);
             const char byte = static_cast<char>(file.get() ^ 0x5a);
             file.seekp(at);
