@@ -73,7 +73,8 @@ TEST_F(VendorStandTest, AnswersEveryQueryOfAnInstallerRunAndServesItsFiles) {
     CConfigure& config = CConfigure::Instance();
     ASSERT_EQ(content::getDownloadInfoServer(false), 1);
     EXPECT_EQ(config.GetSoftware_name(), L"Zorvik Video Converter");
-    const fs::path built = fs::path(CVD_BINARY_DIR) / "packages" / "zorvikvideoconverter_zorvik.exe";
+    const fs::path built =
+        fs::path(CVD_BINARY_DIR) / "packages" / "zorvikvideoconverter_zorvik.exe";
     EXPECT_EQ(config.GetFilesize(), static_cast<std::int64_t>(fs::file_size(built)));
     const std::wstring mirror = config.CurrentDownloadUrl();
     EXPECT_TRUE(mirror.ends_with(L"/download/zorvikvideoconverter_zorvik_mirror.exe"));
