@@ -39,6 +39,7 @@ using FuntionImpl::Utf8ToUtf16;
 namespace {
 
 constexpr int kFullHeight = 571;
+constexpr unsigned kShortestTimerMs = 10;
 constexpr int kFoldedBy = 200;
 constexpr const wchar_t* kFolderName = L"Zorvik";
 constexpr const wchar_t* kMachineKey = L"SOFTWARE\\Corvantis\\Downloader2.5.0";
@@ -497,7 +498,9 @@ void InstallUIMainWnd::OnAdviceLink() {
 }
 
 int InstallUIMainWnd::OpenBrowerDialog() {
-    const std::optional<std::string> chosen = toolkit::ChooseFolder("");
+    toolkit::Control* browse = FindControl("browser_btn");
+    const std::optional<std::string> chosen =
+        toolkit::ChooseFolder(browse ? browse->GetText() : std::string());
     if (!chosen) return -1;
     const std::wstring path = BrowsedFolder(Utf8ToUtf16(*chosen));
     CVD_LOG << "Browse choose folder path: " << Utf16ToUtf8(path);
@@ -665,7 +668,9 @@ unsigned InstallUIMainWnd::PacingInterval(std::int64_t packageSize) {
 void InstallUIMainWnd::OnRunning(std::intptr_t) {
     KillTimer(kVerifyTimer);
     SetInstallProgress(70);
-    SetTimer(kInstallTimer, PacingInterval(CConfigure::Instance().GetPackageSize()));
+    // A small package paces at the shortest timer period, not with a timer that never sleeps.
+    SetTimer(kInstallTimer,
+             std::max(PacingInterval(CConfigure::Instance().GetPackageSize()), kShortestTimerMs));
 }
 
 void InstallUIMainWnd::OnTimeout(std::intptr_t) {
