@@ -26,6 +26,8 @@ namespace {
 
 // One display for the whole program: GTK connects once.
 toolkit::XvfbDisplay& Display() {
+    // The folder chooser keeps its settings; without a session bus they stay in memory.
+    setenv("GSETTINGS_BACKEND", "memory", 1);
     static toolkit::XvfbDisplay display;
     return display;
 }
