@@ -129,9 +129,9 @@ void InstallUIMainWnd::InitWindow() {
 void InstallUIMainWnd::StartContentThreads() {
     if (!startContentThreads_) return;
     CConfigure& config = CConfigure::Instance();
-    for (auto body : {+[] { content::AsyncGetCbsInfoThreadFunc(); },
-                      +[] { content::GetSubProgramInfoThreadFunc(); },
-                      +[] { content::GetCbsPrivacy(); }})
+    for (auto body :
+         {+[] { content::AsyncGetCbsInfoThreadFunc(); },
+          +[] { content::GetSubProgramInfoThreadFunc(); }, +[] { content::GetCbsPrivacy(); }})
         if (auto thread = platform::Thread::Start(body)) config.AddWorkerThread(thread);
 }
 
@@ -418,7 +418,8 @@ void InstallUIMainWnd::OnInstallClick() {
     CVD_LOG << "BeginInstallTask  final Language is: " << languageName
             << " final install path: " << Utf16ToUtf8(typed);
     const std::wstring final = FinalInstallPath(typed, config.GetSoftware_name());
-    CVD_LOG << "click curinstallpath:" << Utf16ToUtf8(final) << "  last path:" << Utf16ToUtf8(typed);
+    CVD_LOG << "click curinstallpath:" << Utf16ToUtf8(final)
+            << "  last path:" << Utf16ToUtf8(typed);
     SetInstallPath(final);
 
     if (!startTimeSent_) {
@@ -492,7 +493,8 @@ void InstallUIMainWnd::OnAdviceLink() {
         const std::size_t dot = name.rfind(L'.');
         // A name without an extension carries its tag to the end.
         const std::size_t end = dot == std::wstring::npos || dot < underscore ? name.size() : dot;
-        url += L"?rnclid=" + name.substr(underscore + 1, end - underscore - 1) + L"&package=" + name;
+        url +=
+            L"?rnclid=" + name.substr(underscore + 1, end - underscore - 1) + L"&package=" + name;
     }
     OpenLink(" Open Advice Url: ", url);
 }
@@ -537,10 +539,20 @@ void InstallUIMainWnd::BeginBannerPlay() {
 
 std::string InstallUIMainWnd::GetSlideFontFace() {
     switch (CConfigure::Instance().GetLanguageIndex()) {
-    case 1: return "Meiryo UI";
-    case 11: return "batang";
-    case 3: case 4: case 5: case 6: case 7: case 8: case 9: return "Times New Roman";
-    default: return "Microsoft YaHei";
+        case 1:
+            return "Meiryo UI";
+        case 11:
+            return "batang";
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 7:
+        case 8:
+        case 9:
+            return "Times New Roman";
+        default:
+            return "Microsoft YaHei";
     }
 }
 
@@ -628,21 +640,21 @@ void InstallUIMainWnd::OnFailed(std::intptr_t code) {
     KillTimer(kWaitTextTimer);
     PingUrlAndReport();
     switch (code) {
-    case 9:  // NetworkDown
-        ShowMessageBox(MSG_INTERNET_FAIL, true);
-        break;
-    case 10:  // NoProgressTimeout
-        ShowMessageBox(MSG_INTERNET_TIMEOUT, true);
-        break;
-    case 11:  // TooManyRequestFailures
-        if (tasks_) tasks_->CountTooManyRequests();
-        ShowMessageBox(MSG_INTERNET_TIMEOUT, true);
-        break;
-    case 0:  // the folder was refused; that refusal showed its own box
-        break;
-    default:
-        ShowMessageBox(MSG_URL_FAIL, true);
-        break;
+        case 9:  // NetworkDown
+            ShowMessageBox(MSG_INTERNET_FAIL, true);
+            break;
+        case 10:  // NoProgressTimeout
+            ShowMessageBox(MSG_INTERNET_TIMEOUT, true);
+            break;
+        case 11:  // TooManyRequestFailures
+            if (tasks_) tasks_->CountTooManyRequests();
+            ShowMessageBox(MSG_INTERNET_TIMEOUT, true);
+            break;
+        case 0:  // the folder was refused; that refusal showed its own box
+            break;
+        default:
+            ShowMessageBox(MSG_URL_FAIL, true);
+            break;
     }
     UserLog().AddUserLog("Download", "8.DownFail", RetryLabel());
     UserLog().AddUserLog_funnel("DownFail", "DownFailReason", "DownFailError", "error_page_2");

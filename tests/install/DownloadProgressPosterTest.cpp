@@ -1,6 +1,4 @@
 // The download progress receiver: which share of the bar a download covers, and what it posts.
-#include "install/DownloadProgressPoster.h"
-
 #include <gtest/gtest.h>
 
 #include <mutex>
@@ -8,6 +6,7 @@
 
 #include "config/CConfigure.h"
 #include "content/MessageTarget.h"
+#include "install/DownloadProgressPoster.h"
 #include "install/InstallWindow.h"
 
 namespace {

@@ -1,11 +1,10 @@
 // The waiting animation window: frames, the product start on its own thread, the failure box.
-#include "ui/CAlientWnd.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 
 #include "WindowFixture.h"
+#include "ui/CAlientWnd.h"
 #include "ui/MessageBoxWnd.h"
 
 namespace {

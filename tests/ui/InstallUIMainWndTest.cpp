@@ -1,6 +1,4 @@
 // The main window under Xvfb, with the install thread's messages posted as the thread posts them.
-#include "ui/InstallUIMainWnd.h"
-
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
@@ -19,6 +17,7 @@
 #include "toolkit/Container.h"
 #include "toolkit/Edit.h"
 #include "toolkit/Progress.h"
+#include "ui/InstallUIMainWnd.h"
 #include "ui/LanguageFiles.h"
 
 namespace {
@@ -167,7 +166,7 @@ TEST_F(MainWindow, EachDownloadFailureShowsItsBoxAndTheFailureView) {
         std::vector<int> boxes;
         int tooManyRequests;
     } rows[] = {
-        {9, {MSG_INTERNET_FAIL}, 0},    {10, {MSG_INTERNET_TIMEOUT}, 0},
+        {9, {MSG_INTERNET_FAIL}, 0},     {10, {MSG_INTERNET_TIMEOUT}, 0},
         {11, {MSG_INTERNET_TIMEOUT}, 1}, {14, {MSG_URL_FAIL}, 0},
         {6, {MSG_URL_FAIL}, 0},          {0, {}, 0},
     };
@@ -192,7 +191,8 @@ TEST_F(MainWindow, TimeoutAndSignatureFailureAskAndMayDiscardTheDownload) {
     const struct {
         std::uint32_t message;
         int box;
-    } rows[] = {{WM_INSTALL_TIMEOUT, MSG_INSTALL_TIMEOUT}, {WM_INSTALL_SIGNATURE_FAIL, MSG_MD5_FAIL}};
+    } rows[] = {{WM_INSTALL_TIMEOUT, MSG_INSTALL_TIMEOUT},
+                {WM_INSTALL_SIGNATURE_FAIL, MSG_MD5_FAIL}};
     for (const auto& row : rows) {
         tasks_->clears = 0;
         auto w = OpenWindow();
@@ -295,16 +295,17 @@ TEST_F(MainWindow, ScreenshotsOfEveryPageInEnglishAndArabic) {
     const fs::path folder = CVD_SCREENSHOT_DIR;
     fs::create_directories(folder);
     const std::pair<const char*, const char*> pages[] = {
-        {"settings", "settings"},     {"licence", "licence"},   {"running:40", "running40"},
-        {"verifying", "verifying"},   {"installing", "installing"},
-        {"success", "success"},       {"failure", "failure"},
+        {"settings", "settings"},   {"licence", "licence"},       {"running:40", "running40"},
+        {"verifying", "verifying"}, {"installing", "installing"}, {"success", "success"},
+        {"failure", "failure"},
     };
     for (int language : {0, 8}) {
         for (const auto& [page, file] : pages) {
             auto w = OpenWindow(language);
             uipages::DriveTo(*w, *uipages::ParsePage(page));
             const fs::path out =
-                folder / ((language == 0 ? std::string("en-") : std::string("ar-")) + file + ".png");
+                folder /
+                ((language == 0 ? std::string("en-") : std::string("ar-")) + file + ".png");
             std::string error;
             ASSERT_TRUE(uipages::WritePng(*w, out.string(), error)) << error;
             EXPECT_GT(fs::file_size(out), 1000u) << out;
@@ -399,10 +400,10 @@ TEST_F(DrivenWindow, LanguageFolderLicenceAndInstallWithMouseAndKeyboard) {
     const int itemHeight = combo->GetListItem(0)->GetFixedHeight();
     const int arabic = ItemOf(*combo, "ar");
     ASSERT_GE(arabic, 0);
-    ASSERT_EQ(Run({"mousemove", "--sync", "--window", id, std::to_string(box.left + 40),
-                   std::to_string(box.bottom + arabic * itemHeight + itemHeight / 2), "click",
-                   "1"}),
-              0);
+    ASSERT_EQ(
+        Run({"mousemove", "--sync", "--window", id, std::to_string(box.left + 40),
+             std::to_string(box.bottom + arabic * itemHeight + itemHeight / 2), "click", "1"}),
+        0);
     ASSERT_TRUE(SettleUntil([&] { return CConfigure::Instance().GetLanguageIndex() == 8; }));
     EXPECT_EQ(Text(*w, "install_btn"), language::InstallPageText(8, "install_btn"));
     EXPECT_TRUE(w->Manager().IsRightToLeft());
@@ -423,8 +424,8 @@ TEST_F(DrivenWindow, LanguageFolderLicenceAndInstallWithMouseAndKeyboard) {
     ChooserAnswer pick(chosen);
     ASSERT_EQ(Click(id, w->FindControl("browser_btn")), 0);
     ASSERT_TRUE(SettleUntil([&] { return pick.Answered(); }, 10000));
-    ASSERT_TRUE(SettleUntil([&] { return Text(*w, "install_file_path_edit") == chosen + "/Zorvik"; },
-                            5000))
+    ASSERT_TRUE(
+        SettleUntil([&] { return Text(*w, "install_file_path_edit") == chosen + "/Zorvik"; }, 5000))
         << Text(*w, "install_file_path_edit");
 
     // Tick the licence and install with Enter.
@@ -435,8 +436,8 @@ TEST_F(DrivenWindow, LanguageFolderLicenceAndInstallWithMouseAndKeyboard) {
     ASSERT_TRUE(SettleUntil([&] { return licence->IsSelected(); }));
     ASSERT_EQ(Run({"key", "Return"}), 0);
     ASSERT_TRUE(SettleUntil([&] { return tasks_->begins == 1; }));
-    EXPECT_EQ(tasks_->installPaths[0],
-              FuntionImpl::Utf8ToUtf16(chosen + "/Zorvik/") + CConfigure::Instance().GetSoftware_name());
+    EXPECT_EQ(tasks_->installPaths[0], FuntionImpl::Utf8ToUtf16(chosen + "/Zorvik/") +
+                                           CConfigure::Instance().GetSoftware_name());
     EXPECT_EQ(Selected(*w, "main_tablayout"), 1);
 }
 

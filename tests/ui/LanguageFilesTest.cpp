@@ -1,7 +1,5 @@
 // Reading and applying the language files of the shipped skin, and of a skin made on the spot for
 // the cases the shipped one does not have.
-#include "ui/LanguageFiles.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include "toolkit/Container.h"
 #include "toolkit/ResourceManager.h"
 #include "toolkit/UiManager.h"
+#include "ui/LanguageFiles.h"
 #include "ui/ProgressLine.h"
 #include "ui/SkinPackage.h"
 

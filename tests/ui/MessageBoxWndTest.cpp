@@ -1,12 +1,11 @@
 // The sixteen kinds of message box under Xvfb: texts, buttons, answers and what they do to the
 // owner.
-#include "ui/MessageBoxWnd.h"
-
 #include <gtest/gtest.h>
 
 #include "WindowFixture.h"
 #include "config/CConfigure.h"
 #include "ui/LanguageFiles.h"
+#include "ui/MessageBoxWnd.h"
 
 namespace {
 
@@ -25,8 +24,8 @@ Seen Look(MessageBoxWnd& box) {
     };
     toolkit::Control* no = box.FindControl("btn_no");
     toolkit::Control* icon = box.FindControl("iconimage");
-    return {text("msg_describe"), text("msg_question"), text("btn_yes"), text("btn_no"),
-            no && no->IsVisible(), icon && icon->IsVisible()};
+    return {text("msg_describe"), text("msg_question"),  text("btn_yes"),
+            text("btn_no"),       no && no->IsVisible(), icon && icon->IsVisible()};
 }
 
 class MessageBoxes : public uitest::WindowTest {
@@ -56,11 +55,13 @@ TEST_F(MessageBoxes, EachKindShowsItsTextsAndButtons) {
         {2, "CancelDesText", "CancelQueText", "ContinueText", "CancelText", true},
         {3, "AppExistDesText", "AppExistQueText", "OkButtonText", "NoText", false},
         {4, "PathErrorDesText", nullptr, "OkButtonText", nullptr, false},
-        {6, "InstallRunTimeOutDesText", "InstallRunTimeOutQueText", "ConfirmText", "CancelText", false},
+        {6, "InstallRunTimeOutDesText", "InstallRunTimeOutQueText", "ConfirmText", "CancelText",
+         false},
         {7, "MD5FailDesText", "MD5FailQueText", "ConfirmText", "CancelText", false},
         {8, "UrlFailDexText", "UrlFailQueText", "ConfirmText", "CancelText", false},
         {9, "InternetFailDesText", "InternetFailQueText", "ConfirmText", "CancelText", false},
-        {10, "InternetTimeoutDesText", "InternetTimeoutQueText", "ConfirmText", "CancelText", false},
+        {10, "InternetTimeoutDesText", "InternetTimeoutQueText", "ConfirmText", "CancelText",
+         false},
         {12, "ClickShortcutToLaunchText", nullptr, "ConfirmText", nullptr, false},
         {13, "NotSupportSystemDesText", nullptr, "OkButtonText", nullptr, false},
         {14, "NotSupportCountryText", nullptr, "ConfirmText", nullptr, false},
@@ -110,14 +111,10 @@ TEST_F(MessageBoxes, AnswersOfTheButtonsAndWhatTheyDoToTheOwner) {
         int clears;
     } rows[] = {
         {2, "closebtn", kMsgBoxYes, true, 0},  // closing the cancel question means continue
-        {2, "btn_yes", kMsgBoxYes, true, 0},
-        {2, "btn_no", kMsgBoxNo, false, 0},
-        {1, "btn_yes", kMsgBoxYes, false, 0},
-        {4, "closebtn", kMsgBoxNo, true, 0},
-        {6, "btn_yes", kMsgBoxYes, true, 1},
-        {7, "closebtn", kMsgBoxNo, true, 1},
-        {8, "closebtn", kMsgBoxNo, true, 0},
-        {15, "btn_no", kMsgBoxNo, true, 0},
+        {2, "btn_yes", kMsgBoxYes, true, 0},  {2, "btn_no", kMsgBoxNo, false, 0},
+        {1, "btn_yes", kMsgBoxYes, false, 0}, {4, "closebtn", kMsgBoxNo, true, 0},
+        {6, "btn_yes", kMsgBoxYes, true, 1},  {7, "closebtn", kMsgBoxNo, true, 1},
+        {8, "closebtn", kMsgBoxNo, true, 0},  {15, "btn_no", kMsgBoxNo, true, 0},
     };
     for (const auto& row : rows) {
         tasks_->clears = 0;
@@ -137,15 +134,16 @@ TEST_F(MessageBoxes, ABoxWithoutOwnerWorksBeforeAnyWindowExists) {
 
 TEST_F(MessageBoxes, TheAgreeBoxOpensPrivacyAndLicenceLinks) {
     CConfigure::Instance().SetLanguageIndex(0);
-    CConfigure::Instance().SetLinks("en", L"https://privacy.example/en", L"https://terms.example/en");
+    CConfigure::Instance().SetLinks("en", L"https://privacy.example/en",
+                                    L"https://terms.example/en");
     BoxAnswerer answer("btn_yes", [](MessageBoxWnd& box) {
         toolkit::Control* text = box.FindControl("msg_describe");
         box.Manager().SendNotify(text, "link", 0);
         box.Manager().SendNotify(text, "link", 1);
     });
     EXPECT_EQ(ShowMessageBox(MSG_AGREE_LICENSE, 0, nullptr), kMsgBoxYes);
-    EXPECT_EQ(opened_, (std::vector<std::string>{"https://privacy.example/en",
-                                                   "https://terms.example/en"}));
+    EXPECT_EQ(opened_,
+              (std::vector<std::string>{"https://privacy.example/en", "https://terms.example/en"}));
     // Other kinds ignore links.
     BoxAnswerer other("btn_yes", [](MessageBoxWnd& box) {
         box.Manager().SendNotify(box.FindControl("msg_describe"), "link", 0);

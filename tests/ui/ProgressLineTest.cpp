@@ -1,7 +1,7 @@
 // The progress line is a format from the skin: only one real-number conversion is ever filled.
-#include "ui/ProgressLine.h"
-
 #include <gtest/gtest.h>
+
+#include "ui/ProgressLine.h"
 
 namespace {
 

@@ -55,8 +55,7 @@ int RunWhileSettling(const std::vector<std::string>& argv, int timeoutMs = 20000
 // Answers the next message box that opens with `button` and remembers its kind.
 class BoxAnswerer {
 public:
-    explicit BoxAnswerer(std::string button,
-                         std::function<void(MessageBoxWnd&)> inspect = nullptr);
+    explicit BoxAnswerer(std::string button, std::function<void(MessageBoxWnd&)> inspect = nullptr);
     ~BoxAnswerer();
     const std::vector<int>& Kinds() const { return kinds_; }
 
