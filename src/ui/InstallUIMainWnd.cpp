@@ -727,17 +727,22 @@ void InstallUIMainWnd::OnRecheckPath(std::intptr_t) {
     if (tasks_ && tasks_->IsCorrectInstallPath(*this)) CConfigure::Instance().SetInstallState(1);
 }
 
-std::int32_t InstallUIMainWnd::PingUrlAndReport() {
-    const std::wstring url = CConfigure::Instance().CurrentDownloadUrl();
+std::int32_t InstallUIMainWnd::PingHostOf(const std::wstring& url, std::wstring& host) {
     if (url.empty()) return -1;
     const std::size_t dot = url.find(L'.');
     if (dot == std::wstring::npos) return -2;
     const std::size_t slash = url.find(L'/', dot);
     if (slash == std::wstring::npos) return -3;
-    const std::size_t start = url.rfind(L'/', slash - 1);
+    const std::size_t start = slash == 0 ? std::wstring::npos : url.rfind(L'/', slash - 1);
     if (start == std::wstring::npos) return -4;
-    const std::wstring host = url.substr(start + 1, slash - start - 1);
-    if (host.empty()) return -5;
+    host = url.substr(start + 1, slash - start - 1);
+    return host.empty() ? -5 : 0;
+}
+
+std::int32_t InstallUIMainWnd::PingUrlAndReport() {
+    std::wstring host;
+    const std::int32_t parsed = PingHostOf(CConfigure::Instance().CurrentDownloadUrl(), host);
+    if (parsed != 0) return parsed;
     const int ms = FuntionImpl::PingUrl(host, 5);
     CVD_LOG << " PingUrl result is " << ms;
     const std::string label =

@@ -86,6 +86,9 @@ public:
     // The install folder made of the typed folder: separators normalised, the product name added
     // unless it is already part of it.
     static std::wstring FinalInstallPath(std::wstring typed, const std::wstring& softwareName);
+    // The host a failed download's address is pinged at: 0, or -1 (no address), -2 (no '.'),
+    // -3 (no '/' after it), -4 (no '/' before that), -5 (empty host).
+    static std::int32_t PingHostOf(const std::wstring& url, std::wstring& host);
     // Milliseconds per percent of the installation stage for a package of `packageSize` bytes.
     static unsigned PacingInterval(std::int64_t packageSize);
 

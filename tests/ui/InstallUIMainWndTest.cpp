@@ -66,6 +66,29 @@ TEST(MainWindowRules, PacingIntervalOfTheInstallationStage) {
     EXPECT_EQ(InstallUIMainWnd::PacingInterval(-5), 0u);
 }
 
+TEST(MainWindowRules, TheHostPingedAfterAFailedDownload) {
+    const struct {
+        const wchar_t* url;
+        int result;
+        const wchar_t* host;
+    } rows[] = {
+        {L"https://cdn.example.com/pkg/setup.exe", 0, L"cdn.example.com"},
+        {L"http://10.0.0.2:8080/a", 0, L"10.0.0.2:8080"},
+        {L"", -1, L""},
+        {L"http://localhost/setup", -2, L""},  // a bare host name: nothing is sent
+        {L"https://cdn.example.com", -3, L""},
+        {L"cdn.example.com/setup", -4, L""},
+        {L"https:/.x/y", 0, L".x"},
+        {L"/.x/y", 0, L"."},
+    };
+    for (const auto& row : rows) {
+        std::wstring host;
+        EXPECT_EQ(InstallUIMainWnd::PingHostOf(row.url, host), row.result)
+            << FuntionImpl::Utf16ToUtf8(row.url);
+        if (row.result == 0) EXPECT_EQ(host, row.host);
+    }
+}
+
 TEST(MainWindowRules, FoldersChosenAndTypedBecomeTheInstallFolder) {
     EXPECT_EQ(InstallUIMainWnd::BrowsedFolder(L"/data/Tools"), L"/data/Tools/Zorvik");
     EXPECT_EQ(InstallUIMainWnd::BrowsedFolder(L"/data/Tools/"), L"/data/Tools/Zorvik");
