@@ -79,7 +79,7 @@ TEST(MainWindowRules, TheHostPingedAfterAFailedDownload) {
         {L"https://cdn.example.com", -3, L""},
         {L"cdn.example.com/setup", -4, L""},
         {L"https:/.x/y", 0, L".x"},
-        {L"/.x/y", 0, L"."},
+        {L"a/.b/c", 0, L".b"},
     };
     for (const auto& row : rows) {
         std::wstring host;
