@@ -262,6 +262,11 @@ std::optional<Key> MapKey(guint keyval) {
 
 gboolean GtkWindowHost::OnKey(GtkWidget*, GdkEventKey* e, gpointer p) {
     auto* self = static_cast<GtkWindowHost*>(p);
+    // Without a window manager nobody turns Alt+F4 into a close request; do it here.
+    if (e->keyval == GDK_KEY_F4 && (e->state & GDK_MOD1_MASK)) {
+        self->owner_.Close(0);
+        return TRUE;
+    }
     const std::optional<Key> key = MapKey(e->keyval);
     if (!key) return FALSE;
     const bool shift = (e->state & GDK_SHIFT_MASK) != 0 || e->keyval == GDK_KEY_ISO_Left_Tab;
