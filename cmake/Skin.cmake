@@ -1,6 +1,8 @@
-# The skin package: res/skin zipped and appended to the installer as resource ZIPRES/138, and
-# the window icon as ICON/143.
+# The skin package: res/skin, with the demo publisher CA in trust/ and the withdrawn certificate in
+# trust/deny/, zipped and appended to the installer as resource ZIPRES/138, and the window icon
+# as ICON/143. A build thus trusts exactly the CA it made.
 set(CVD_SKIN_DIR ${CMAKE_SOURCE_DIR}/res/skin)
+set(CVD_SKIN_STAGE ${CMAKE_BINARY_DIR}/skin)
 set(CVD_SKIN_ZIP ${CMAKE_BINARY_DIR}/skin.zip)
 set(CVD_INSTALLER ${CMAKE_BINARY_DIR}/bin/cvdownloader)
 set(CVD_ICON ${CMAKE_SOURCE_DIR}/res/icon/cvdownloader_256.png)
@@ -9,8 +11,12 @@ function(cvd_add_skinned_installer bare_target output)
   file(GLOB_RECURSE skin_files CONFIGURE_DEPENDS ${CVD_SKIN_DIR}/*)
   add_custom_command(
     OUTPUT ${CVD_SKIN_ZIP}
-    COMMAND cvd-res pack ${CVD_SKIN_DIR} ${CVD_SKIN_ZIP}
-    DEPENDS cvd-res ${skin_files}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${CVD_SKIN_STAGE}
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CVD_SKIN_DIR} ${CVD_SKIN_STAGE}
+    COMMAND ${CMAKE_COMMAND} -E copy ${CVD_DEMO_CA} ${CVD_SKIN_STAGE}/trust/demo-ca.pem
+    COMMAND ${CMAKE_COMMAND} -E copy ${CVD_WITHDRAWN_CERT} ${CVD_SKIN_STAGE}/trust/deny/withdrawn.pem
+    COMMAND cvd-res pack ${CVD_SKIN_STAGE} ${CVD_SKIN_ZIP}
+    DEPENDS cvd-res ${skin_files} cvd_demo_keys ${CVD_DEMO_CA} ${CVD_WITHDRAWN_CERT}
     COMMENT "Packing the skin package"
     VERBATIM)
   add_custom_command(

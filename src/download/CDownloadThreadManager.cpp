@@ -5,6 +5,16 @@
 #include "download/CDownloadThread.h"
 #include "download/DownloadEvents.h"
 #include "sys/Log.h"
+#include "sys/ProcessFinder.h"
+#include "sys/TextConvert.h"
+
+namespace {
+
+// A package file that is being executed (an earlier copy of the setup still running) cannot be
+// opened for writing: ETXTBSY, reported as the sharing violation of the file-in-use path.
+constexpr int kFileInUse = 32;
+
+}  // namespace
 
 CDownloadThreadManager::CDownloadThreadManager(std::string packagePath)
     : m_packagePath(std::move(packagePath)) {}
@@ -23,18 +33,25 @@ bool CDownloadThreadManager::openPackageFile(int& error) {
                           : std::ios::in | std::ios::out | std::ios::trunc | std::ios::binary;
     errno = 0;
     m_file = std::make_unique<std::fstream>(m_packagePath, mode);
-    error = errno;
+    error = errno == ETXTBSY ? kFileInUse : errno;
     if (m_file->is_open()) return true;
     m_file.reset();
     return false;
 }
 
-// A file in use by another process still opens on Linux (no sharing violations), so the
-// Windows step that ends the holding processes has nothing to do here.
+// A package file in use is freed by ending the processes that run from it (and the temporary
+// copy a setup runs from), then opened once more.
 int CDownloadThreadManager::createThreads(int count) {
     int error = 0;
-    if (!openPackageFile(error)) {
+    bool opened = openPackageFile(error);
+    if (!opened) {
         CVD_LOG << "local file is NULL error code = " << error;
+        if (error == kFileInUse) {
+            FuntionImpl::FindProcessByFullPath(FuntionImpl::Utf8ToUtf16(m_packagePath), true, true);
+            opened = openPackageFile(error);
+        }
+    }
+    if (!opened) {
         CVD_LOG << "after kill local file is NULL error code = " << error;
         DownloadEvents().ga4("Other", "OpenFileErrCode", std::to_string(error));
         DownloadEvents().funnel("Download", "OpenFileErrCode", "OpenFileErrCodeType",

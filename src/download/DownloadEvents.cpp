@@ -11,6 +11,8 @@ public:
                 const std::string&) override {}
     void funnelBucket(const std::string&, const std::string&, const std::string&, std::int64_t,
                       std::int64_t, const std::string&) override {}
+    void funnelProperties(const std::string&, const std::string&,
+                          const std::map<std::string, std::string>&) override {}
 };
 
 DroppedEvents g_dropped;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 class IDownloadEvents {
@@ -21,6 +22,9 @@ public:
     virtual void funnelBucket(const std::string& category, const std::string& action,
                               const std::string& key, std::int64_t value, std::int64_t width,
                               const std::string& unit) = 0;
+    // Several properties, in key order.
+    virtual void funnelProperties(const std::string& category, const std::string& action,
+                                  const std::map<std::string, std::string>& properties) = 0;
 };
 
 IDownloadEvents& DownloadEvents();

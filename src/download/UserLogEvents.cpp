@@ -19,6 +19,10 @@ public:
                       const std::string& unit) override {
         funnel(category, action, key, CSingleUserLog::BucketLabel(value, width, unit));
     }
+    void funnelProperties(const std::string& category, const std::string& action,
+                          const std::map<std::string, std::string>& properties) override {
+        CSingleUserLog::Instance().AddUserLog_funnel(category, action, properties, false, false);
+    }
 };
 
 }  // namespace

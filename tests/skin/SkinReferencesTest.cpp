@@ -199,10 +199,12 @@ TEST(SkinReferencesTest, PicturesTheCodeLoadsByNameArePresent) {
     EXPECT_TRUE(package.Contains("skin\\Combo_over.png"));
 }
 
-TEST(SkinReferencesTest, TrustFolderCarriesAPublisherCertificate) {
-    const auto pem = SkinPackage::Shipped().Read("trust/publisher.pem");
-    EXPECT_NE(pem.find("-----BEGIN CERTIFICATE-----"), std::string::npos);
-    EXPECT_EQ(pem.find("PRIVATE KEY"), std::string::npos) << "the signing key must stay out of the skin";
+TEST(SkinReferencesTest, TrustFolderCarriesTheBuildsCaAndItsDenyList) {
+    for (const char* name : {"trust/demo-ca.pem", "trust/deny/withdrawn.pem"}) {
+        const auto pem = SkinPackage::Shipped().Read(name);
+        EXPECT_NE(pem.find("-----BEGIN CERTIFICATE-----"), std::string::npos) << name;
+        EXPECT_EQ(pem.find("PRIVATE KEY"), std::string::npos) << "no key may enter the skin";
+    }
 }
 
 }  // namespace

@@ -2,13 +2,18 @@
 #include "platform/Process.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <optional>
+#include <string_view>
 #include <thread>
 
 #include "platform/Clock.h"
@@ -88,6 +93,37 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
     return out;
 }
 
+std::vector<std::wstring> SplitSetupCommandLine(const std::wstring& line) {
+    std::vector<std::wstring> out;
+    std::size_t i = 0;
+    while (true) {
+        while (i < line.size() && IsBlank(line[i])) ++i;
+        if (i >= line.size()) break;
+        std::wstring arg;
+        bool quoted = false;
+        for (; i < line.size() && (quoted || !IsBlank(line[i])); ++i) {
+            if (line[i] == L'"')
+                quoted = !quoted;
+            else
+                arg += line[i];
+        }
+        out.push_back(arg);
+    }
+    return out;
+}
+
+int DesktopUserOfRoot() {
+    if (::geteuid() != 0) return -1;
+    for (const char* name : {"SUDO_UID", "PKEXEC_UID"}) {
+        const char* value = std::getenv(name);
+        if (!value || !*value) continue;
+        char* end = nullptr;
+        const long uid = std::strtol(value, &end, 10);
+        if (*end == '\0' && uid > 0 && uid < 0x7FFFFFFF) return static_cast<int>(uid);
+    }
+    return -1;
+}
+
 std::wstring QuoteArgument(const std::wstring& argument) {
     if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos)
         return argument;
@@ -108,31 +144,110 @@ std::wstring QuoteArgument(const std::wstring& argument) {
     return quoted;
 }
 
-std::unique_ptr<Process> Process::Start(const ProcessOptions& options, ProcessStartError* error) {
-    auto fail = [error](ProcessStartError why) {
-        if (error) *error = why;
-        return std::unique_ptr<Process>();
-    };
-    if (error) *error = ProcessStartError::None;
-    std::vector<std::string> args;
-    for (const std::wstring& arg : SplitCommandLine(options.commandLine))
-        args.push_back(WideToUtf8(arg));
-    if (args.empty() || args[0].empty()) return fail(ProcessStartError::StartFailed);
+namespace {
 
-    int pipeFds[2] = {-1, -1};
-    if (options.captureOutput && ::pipe2(pipeFds, O_CLOEXEC) != 0)
-        return fail(ProcessStartError::PipeFailed);
+// The account a child is dropped to: looked up before fork, since the child may only make
+// async-signal-safe calls.
+struct TargetUser {
+    uid_t uid = 0;
+    gid_t gid = 0;
+    std::vector<gid_t> groups;
+    std::vector<std::string> environment;  // ours, with HOME, USER and LOGNAME of the user
+};
 
+std::optional<TargetUser> LookUpUser(uid_t uid) {
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
+        return std::nullopt;
+    TargetUser user;
+    user.uid = uid;
+    user.gid = entry.pw_gid;
+    int count = 64;
+    user.groups.resize(count);
+    if (::getgrouplist(entry.pw_name, entry.pw_gid, user.groups.data(), &count) < 0) {
+        user.groups.resize(count);
+        if (::getgrouplist(entry.pw_name, entry.pw_gid, user.groups.data(), &count) < 0) count = 0;
+    }
+    user.groups.resize(count);
+    for (char** variable = environ; *variable; ++variable) {
+        const std::string_view text(*variable);
+        if (!text.starts_with("HOME=") && !text.starts_with("USER=") &&
+            !text.starts_with("LOGNAME="))
+            user.environment.emplace_back(text);
+    }
+    user.environment.push_back(std::string("HOME=") + entry.pw_dir);
+    user.environment.push_back(std::string("USER=") + entry.pw_name);
+    user.environment.push_back(std::string("LOGNAME=") + entry.pw_name);
+    return user;
+}
+
+[[noreturn]] void FailChild(int reportFd) {
+    const int error = errno;
+    [[maybe_unused]] ssize_t ignored = ::write(reportFd, &error, sizeof error);
+    ::_exit(127);
+}
+
+// fork + exec for a child that runs as another user (posix_spawn cannot change the user).
+// Returns 0 with `pid` set, or the errno of the failure.
+int SpawnAsUser(std::vector<char*>& argv, const ProcessOptions& options, const std::string& folder,
+                int outputFd, const TargetUser& user, pid_t& pid) {
+    std::vector<char*> envp;
+    std::vector<std::string> environment = user.environment;
+    for (std::string& variable : environment) envp.push_back(variable.data());
+    envp.push_back(nullptr);
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) return errno;
+    pid = ::fork();
+    if (pid < 0) {
+        const int error = errno;
+        ::close(report[0]);
+        ::close(report[1]);
+        return error;
+    }
+    if (pid == 0) {
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (int sig = 1; sig < NSIG; ++sig) ::signal(sig, SIG_DFL);
+        if (options.newSession) ::setsid();
+        const int devNull = ::open("/dev/null", O_RDONLY);
+        if (devNull >= 0) ::dup2(devNull, 0);
+        if (outputFd >= 0) ::dup2(outputFd, 1), ::dup2(outputFd, 2);
+        if (::setgroups(user.groups.size(), user.groups.data()) != 0 ||
+            ::setgid(user.gid) != 0 || ::setuid(user.uid) != 0)
+            FailChild(report[1]);
+        if (!folder.empty() && ::chdir(folder.c_str()) != 0) FailChild(report[1]);
+        ::execvpe(argv[0], argv.data(), envp.data());
+        FailChild(report[1]);
+    }
+    ::close(report[1]);
+    int childError = 0;
+    ssize_t got;
+    do {
+        got = ::read(report[0], &childError, sizeof childError);
+    } while (got < 0 && errno == EINTR);
+    ::close(report[0]);
+    if (got == sizeof childError) {
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        return childError;
+    }
+    return 0;
+}
+
+int Spawn(std::vector<char*>& argv, const ProcessOptions& options, const std::string& folder,
+          int outputFd, pid_t& pid) {
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
     posix_spawn_file_actions_init(&actions);
     posix_spawnattr_init(&attributes);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    if (options.captureOutput) {
-        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
+    if (outputFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
+        posix_spawn_file_actions_adddup2(&actions, outputFd, 2);
     }
-    const std::string folder = WideToUtf8(options.workingFolder);
     if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
     if (options.newSession) flags |= POSIX_SPAWN_SETSID;
@@ -142,18 +257,49 @@ std::unique_ptr<Process> Process::Start(const ProcessOptions& options, ProcessSt
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setflags(&attributes, flags);
+    const int started = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    return started;
+}
+
+}  // namespace
+
+std::unique_ptr<Process> Process::Start(const ProcessOptions& options, ProcessStartError* error,
+                                        int* systemError) {
+    auto fail = [error, systemError](ProcessStartError why, int code) {
+        if (error) *error = why;
+        if (systemError) *systemError = code;
+        return std::unique_ptr<Process>();
+    };
+    if (error) *error = ProcessStartError::None;
+    if (systemError) *systemError = 0;
+    std::vector<std::string> args;
+    const auto split = options.setupRules ? SplitSetupCommandLine(options.commandLine)
+                                          : SplitCommandLine(options.commandLine);
+    for (const std::wstring& arg : split) args.push_back(WideToUtf8(arg));
+    if (args.empty() || args[0].empty()) return fail(ProcessStartError::StartFailed, ENOENT);
+
+    std::optional<TargetUser> user;
+    if (options.runAsUser >= 0 && ::geteuid() == 0) {
+        user = LookUpUser(static_cast<uid_t>(options.runAsUser));
+        if (!user) return fail(ProcessStartError::StartFailed, ESRCH);
+    }
+    int pipeFds[2] = {-1, -1};
+    if (options.captureOutput && ::pipe2(pipeFds, O_CLOEXEC) != 0)
+        return fail(ProcessStartError::PipeFailed, errno);
 
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
+    const std::string folder = WideToUtf8(options.workingFolder);
     pid_t pid = -1;
-    const int started = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    const int started = user ? SpawnAsUser(argv, options, folder, pipeFds[1], *user, pid)
+                             : Spawn(argv, options, folder, pipeFds[1], pid);
     CloseQuietly(pipeFds[1]);
     if (started != 0) {
         CloseQuietly(pipeFds[0]);
-        return fail(ProcessStartError::StartFailed);
+        return fail(ProcessStartError::StartFailed, started);
     }
     return std::unique_ptr<Process>(new Process(pid, pipeFds[0]));
 }

@@ -27,6 +27,13 @@ void RecordingEvents::funnel(const std::string& category, const std::string& act
     add("funnel|" + category + "|" + action + "|" + key + "|" + value);
 }
 
+void RecordingEvents::funnelProperties(const std::string& category, const std::string& action,
+                                       const std::map<std::string, std::string>& properties) {
+    std::string event = "funnel|" + category + "|" + action;
+    for (const auto& [key, value] : properties) event += "|" + key + "|" + value;
+    add(event);
+}
+
 void RecordingEvents::funnelBucket(const std::string& category, const std::string& action,
                                    const std::string& key, std::int64_t value,
                                    std::int64_t width, const std::string& unit) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,6 +31,9 @@ public:
     void funnelBucket(const std::string& category, const std::string& action,
                       const std::string& key, std::int64_t value, std::int64_t width,
                       const std::string& unit) override;
+    // Recorded as "funnel|category|action|key1|value1|key2|value2...".
+    void funnelProperties(const std::string& category, const std::string& action,
+                          const std::map<std::string, std::string>& properties) override;
     std::vector<std::string> All() const;
     // Recorded events that start with `prefix`.
     std::vector<std::string> Matching(const std::string& prefix) const;

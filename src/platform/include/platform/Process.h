@@ -24,6 +24,12 @@ namespace platform {
 // when it starts with a quote at the next quote, without backslash processing.
 std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine);
 
+// The arguments of `commandLine` the way setup programs read their own command line: blanks
+// separate arguments, every double quote toggles grouping and is dropped, and a backslash is
+// always literal. A folder passed as /DIR="C:\Apps\" therefore keeps its trailing separator and
+// does not swallow the switches after it, as it would under the C runtime's rules.
+std::vector<std::wstring> SplitSetupCommandLine(const std::wstring& commandLine);
+
 // `argument` quoted so that SplitCommandLine gives it back unchanged as one argument.
 std::wstring QuoteArgument(const std::wstring& argument);
 
@@ -32,15 +38,26 @@ struct ProcessOptions {
     std::wstring workingFolder;  // empty: the current folder
     bool captureOutput = false;  // standard output and error into one pipe (ReadOutput)
     bool newSession = false;     // own session: not ended with our terminal or process group
+    // Split with SplitSetupCommandLine instead of the C runtime's rules.
+    bool setupRules = false;
+    // When the program runs as root: start the child as this user (its groups, HOME, USER);
+    // -1 keeps our own rights. Ignored when we are not root.
+    int runAsUser = -1;
 };
 
 enum class ProcessStartError { None, PipeFailed, StartFailed };
 
+// The desktop user a root process was started for (SUDO_UID, else PKEXEC_UID); -1 when we are
+// not root or no such user is named.
+int DesktopUserOfRoot();
+
 class Process {
 public:
-    // nullptr when the pipe cannot be made or the program cannot be started; `error` says which.
+    // nullptr when the pipe cannot be made or the program cannot be started; `error` says which
+    // and `systemError` gets the errno of the failure (0 on success).
     static std::unique_ptr<Process> Start(const ProcessOptions& options,
-                                          ProcessStartError* error = nullptr);
+                                          ProcessStartError* error = nullptr,
+                                          int* systemError = nullptr);
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;

@@ -1,7 +1,5 @@
-// The running processes, as a process snapshot lists them: id, executable file name and, where
-// it can be read, the full executable path. The executable name is the file name of the
-// process's image (never the kernel's 15-character command name), falling back to the first
-// word of its command line when the image cannot be read (another user's process).
+// The processes running on the machine, as far as this user may see them: the walk behind
+// "find the running copies of a file" and the way to end one of them.
 #pragma once
 
 #include <optional>
@@ -12,15 +10,20 @@ namespace platform {
 
 struct RunningProcess {
     int pid = 0;
-    std::wstring exeName;  // file name only
-    std::wstring exePath;  // empty when the image path cannot be read
+    // The executable's file name (not the kernel's 15-character command name).
+    std::wstring exeName;
+    // Full path of the executable; empty when it cannot be read (another user's process, a
+    // kernel thread). A deleted executable reads without the kernel's " (deleted)" mark.
+    std::wstring exePath;
 };
 
-// Every process visible to the caller, in ascending id order; nothing when the list itself
-// cannot be read.
+// Every process, in ascending id order; nothing when the process list itself cannot be read.
 std::optional<std::vector<RunningProcess>> ListProcesses();
 
-// The current process's id.
 int OwnProcessId();
+
+// Ends `pid` at once (SIGKILL) and waits up to `waitMs` until it has released its executable
+// (ended or become a zombie). 0 on success, else the errno of the refusal.
+int KillProcess(int pid, unsigned waitMs = 2000);
 
 }  // namespace platform

@@ -1,0 +1,228 @@
+#include "sys/PackageSignature.h"
+
+#include <openssl/bio.h>
+#include <openssl/cms.h>
+#include <openssl/err.h>
+#include <openssl/objects.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+#include <openssl/x509v3.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "platform/FsPath.h"
+#include "sys/Log.h"
+#include "sys/SignatureBlock.h"
+#include "sys/TextConvert.h"
+
+namespace FuntionImpl {
+namespace {
+
+template <typename T, void (*Free)(T*)>
+struct Deleter {
+    void operator()(T* p) const { Free(p); }
+};
+using BioPtr = std::unique_ptr<BIO, Deleter<BIO, BIO_free_all>>;
+using CmsPtr = std::unique_ptr<CMS_ContentInfo, Deleter<CMS_ContentInfo, CMS_ContentInfo_free>>;
+using StorePtr = std::unique_ptr<X509_STORE, Deleter<X509_STORE, X509_STORE_free>>;
+using X509Ptr = std::unique_ptr<X509, Deleter<X509, X509_free>>;
+void FreeCertStack(STACK_OF(X509)* certs) { sk_X509_pop_free(certs, X509_free); }
+using CertStackPtr = std::unique_ptr<STACK_OF(X509), Deleter<STACK_OF(X509), FreeCertStack>>;
+
+// A read-only BIO over the first `limit` bytes of an open stream: the detached content the
+// signature covers, read piece by piece as OpenSSL digests it.
+struct LimitedStream {
+    std::istream* in;
+    std::uint64_t left;
+    bool failed = false;
+};
+
+int LimitedRead(BIO* bio, char* out, int size) {
+    auto* stream = static_cast<LimitedStream*>(BIO_get_data(bio));
+    if (stream->left == 0 || size <= 0) return 0;
+    const auto want = static_cast<std::streamsize>(
+        std::min<std::uint64_t>(stream->left, static_cast<std::uint64_t>(size)));
+    stream->in->read(out, want);
+    const std::streamsize got = stream->in->gcount();
+    if (got != want) stream->failed = true;
+    stream->left -= static_cast<std::uint64_t>(got);
+    return static_cast<int>(got);
+}
+
+long LimitedCtrl(BIO* bio, int cmd, long, void*) {
+    auto* stream = static_cast<LimitedStream*>(BIO_get_data(bio));
+    switch (cmd) {
+        case BIO_CTRL_EOF: return stream->left == 0 ? 1 : 0;
+        case BIO_CTRL_FLUSH: return 1;
+        default: return 0;
+    }
+}
+
+const BIO_METHOD* LimitedMethod() {
+    static BIO_METHOD* method = [] {
+        BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "package-part");
+        if (m) {
+            BIO_meth_set_read(m, LimitedRead);
+            BIO_meth_set_ctrl(m, LimitedCtrl);
+        }
+        return m;
+    }();
+    return method;
+}
+
+BioPtr LimitedBio(LimitedStream& stream) {
+    const BIO_METHOD* method = LimitedMethod();
+    if (!method) return nullptr;
+    BioPtr bio(BIO_new(method));
+    if (bio) {
+        BIO_set_data(bio.get(), &stream);
+        BIO_set_init(bio.get(), 1);
+    }
+    return bio;
+}
+
+std::vector<X509Ptr> ParseCertificates(const std::vector<std::string>& pems) {
+    std::vector<X509Ptr> out;
+    for (const std::string& pem : pems) {
+        BioPtr bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
+        while (bio) {
+            X509* cert = PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr);
+            if (!cert) break;
+            out.emplace_back(cert);
+        }
+    }
+    ERR_clear_error();  // the end of each PEM text reads as an error
+    return out;
+}
+
+bool IsListed(const std::vector<X509Ptr>& list, X509* cert) {
+    for (const X509Ptr& listed : list)
+        if (X509_cmp(listed.get(), cert) == 0) return true;
+    return false;
+}
+
+bool AnyListed(const std::vector<X509Ptr>& list, STACK_OF(X509) * certs) {
+    for (int i = 0; certs && i < sk_X509_num(certs); ++i)
+        if (IsListed(list, sk_X509_value(certs, i))) return true;
+    return false;
+}
+
+// The verified signers' chains up to the trusted root, checked against the deny list.
+bool ChainDenied(const std::vector<X509Ptr>& denied, CMS_ContentInfo* cms, X509_STORE* store) {
+    if (denied.empty()) return false;
+    STACK_OF(X509)* signers = CMS_get0_signers(cms);
+    CertStackPtr carried(CMS_get1_certs(cms));
+    bool listed = AnyListed(denied, signers);
+    for (int i = 0; !listed && signers && i < sk_X509_num(signers); ++i) {
+        X509_STORE_CTX* context = X509_STORE_CTX_new();
+        if (context && X509_STORE_CTX_init(context, store, sk_X509_value(signers, i), carried.get()) &&
+            X509_verify_cert(context) == 1)
+            listed = AnyListed(denied, X509_STORE_CTX_get0_chain(context));
+        X509_STORE_CTX_free(context);
+    }
+    sk_X509_free(signers);
+    return listed;
+}
+
+StorePtr MakeStore(const std::vector<X509Ptr>& trusted) {
+    StorePtr store(X509_STORE_new());
+    if (!store) return nullptr;
+    for (const X509Ptr& cert : trusted) X509_STORE_add_cert(store.get(), cert.get());
+    // Publishers sign code, not mail: accept any key usage, as the check has always done.
+    X509_STORE_set_purpose(store.get(), X509_PURPOSE_ANY);
+    return store;
+}
+
+CmsPtr ReadSignature(std::istream& in, const SignatureBlock& block) {
+    std::string der(block.signatureLength, '\0');
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(block.signedLength));
+    if (!in.read(der.data(), static_cast<std::streamsize>(der.size()))) return nullptr;
+    const auto* data = reinterpret_cast<const unsigned char*>(der.data());
+    CmsPtr cms(d2i_CMS_ContentInfo(nullptr, &data, static_cast<long>(der.size())));
+    if (!cms || OBJ_obj2nid(CMS_get0_type(cms.get())) != NID_pkcs7_signed) return nullptr;
+    return cms;
+}
+
+struct Outcome {
+    std::int32_t status;
+    bool unreadable = false;  // the file itself could not be opened
+};
+
+Outcome Check(const std::wstring& path, const TrustStore& trust) {
+    std::ifstream in(platform::FsPath(path), std::ios::binary);
+    if (!in) return {kTrustNoSignature, true};
+    in.seekg(0, std::ios::end);
+    const auto size = static_cast<std::uint64_t>(in.tellg());
+    const auto block = FindSignatureBlock(in, size);
+    if (!block) return {kTrustNoSignature};
+    CmsPtr cms = ReadSignature(in, *block);
+    if (!cms) return {kTrustNoSignature};
+
+    const std::vector<X509Ptr> denied = ParseCertificates(trust.deniedPem);
+    CertStackPtr carried(CMS_get1_certs(cms.get()));
+    if (AnyListed(denied, carried.get())) return {kTrustExplicitDistrust};
+    StorePtr store = MakeStore(ParseCertificates(trust.trustedPem));
+    if (!store) return {kSignatureSetupFailed};
+
+    in.clear();
+    in.seekg(0);
+    LimitedStream content{&in, block->signedLength};
+    BioPtr bio = LimitedBio(content);
+    if (!bio) return {kSignatureSetupFailed};
+    const int verified = CMS_verify(cms.get(), nullptr, store.get(), bio.get(), nullptr, CMS_BINARY);
+    ERR_clear_error();
+    if (content.failed) return {kSignatureReadFailed};
+    if (verified != 1) return {kTrustSubjectNotTrusted};
+    if (ChainDenied(denied, cms.get(), store.get())) return {kTrustExplicitDistrust};
+    return {kSignatureVerified};
+}
+
+std::string Format(const char* pattern, const std::string& value) {
+    const int size = std::snprintf(nullptr, 0, pattern, value.c_str());
+    std::string out(static_cast<std::size_t>(size) + 1, '\0');
+    std::snprintf(out.data(), out.size(), pattern, value.c_str());
+    out.resize(static_cast<std::size_t>(size));
+    return out;
+}
+
+std::string OutcomeText(const Outcome& outcome, const std::string& path) {
+    switch (outcome.status) {
+        case kSignatureVerified:
+            return Format("The file \"%s\" is signed and the signature was verified.", path);
+        case kTrustNoSignature:
+            return outcome.unreadable
+                       ? Format("An unknown error occurred trying to verify the signature of the "
+                                "\"%s\" file.",
+                                path)
+                       : Format("The file \"%s\" is not signed.", path);
+        case kTrustExplicitDistrust:
+            return "The signature is present, but specifically disallowed.";
+        case kTrustSubjectNotTrusted:
+            return "The signature is present, but not trusted.";
+        default: {
+            char text[32];
+            std::snprintf(text, sizeof text, "Error is: 0x%x.",
+                          static_cast<unsigned>(outcome.status));
+            return text;
+        }
+    }
+}
+
+}  // namespace
+
+SignatureCheck VerifyEmbeddedSignatureResult(const std::wstring& path, const TrustStore& trust) {
+    const Outcome outcome = Check(path, trust);
+    SignatureCheck result{outcome.status, OutcomeText(outcome, Utf16ToUtf8(path))};
+    CVD_LOG << " VerifyEmbeddedSignature result is " << result.status << ", " << result.text;
+    return result;
+}
+
+bool VerifyEmbeddedSignature(const std::wstring& path) {
+    return VerifyEmbeddedSignatureResult(path, OwnTrustStore()).Verified();
+}
+
+}  // namespace FuntionImpl

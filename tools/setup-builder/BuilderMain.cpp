@@ -1,0 +1,102 @@
+// setup-builder: turns a folder into one self-extracting setup executable (SetupFormat.h).
+//   setup-builder SETUP_PROGRAM FOLDER OUTPUT
+// SETUP_PROGRAM is the built setup program (cvd-setup); FOLDER's files become the payload with
+// their relative paths and executable bits. OUTPUT is replaced atomically.
+// Exit: 0 built; 1 failed; 2 usage.
+#include <sys/stat.h>
+#include <zip.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "SetupFormat.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool AddFolder(zip_t* archive, const fs::path& folder, std::string& error) {
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().lexically_relative(folder).generic_string();
+        if (it->is_directory()) {
+            if (zip_dir_add(archive, name.c_str(), ZIP_FL_ENC_UTF_8) < 0)
+                return error = zip_strerror(archive), false;
+            continue;
+        }
+        if (!it->is_regular_file()) return error = name + ": not a regular file", false;
+        zip_source_t* source = zip_source_file(archive, it->path().c_str(), 0, -1);
+        const zip_int64_t index =
+            source ? zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
+        if (index < 0) {
+            if (source) zip_source_free(source);
+            return error = name + ": " + zip_strerror(archive), false;
+        }
+        const bool executable = (it->status().permissions() & fs::perms::owner_exec) != fs::perms::none;
+        const zip_uint32_t mode = S_IFREG | (executable ? 0755 : 0644);
+        zip_file_set_external_attributes(archive, index, 0, ZIP_OPSYS_UNIX, mode << 16);
+    }
+    if (ec) return error = folder.string() + ": " + ec.message(), false;
+    return true;
+}
+
+bool MakePayload(const fs::path& folder, const fs::path& zipFile, std::string& error) {
+    int code = 0;
+    zip_t* archive = zip_open(zipFile.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    if (!archive) return error = zipFile.string() + ": cannot be created", false;
+    if (!AddFolder(archive, folder, error)) {
+        zip_discard(archive);
+        return false;
+    }
+    if (zip_close(archive) != 0) {
+        error = zip_strerror(archive);
+        zip_discard(archive);
+        return false;
+    }
+    return true;
+}
+
+bool Append(std::ofstream& out, const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return in && (out << in.rdbuf());
+}
+
+int Build(const fs::path& program, const fs::path& folder, const fs::path& output) {
+    std::string error;
+    const fs::path zipFile = output.string() + ".payload";
+    const fs::path partial = output.string() + ".partial";
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) error = folder.string() + ": not a folder";
+    if (error.empty() && MakePayload(folder, zipFile, error)) {
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        const std::string trailer = setup::SetupTrailer(fs::file_size(zipFile, ec));
+        if (!Append(out, program) || !Append(out, zipFile) || !out.write(trailer.data(), 16) ||
+            (out.close(), !out))
+            error = output.string() + ": cannot be written";
+    }
+    fs::remove(zipFile, ec);
+    if (error.empty()) {
+        fs::permissions(partial, static_cast<fs::perms>(0755), ec);
+        fs::rename(partial, output, ec);
+        if (ec) error = output.string() + ": " + ec.message();
+    }
+    if (!error.empty()) {
+        fs::remove(partial, ec);
+        std::fprintf(stderr, "setup-builder: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("built %s\n", output.c_str());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: setup-builder SETUP_PROGRAM FOLDER OUTPUT\n");
+        return 2;
+    }
+    return Build(argv[1], argv[2], argv[3]);
+}

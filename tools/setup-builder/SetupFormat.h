@@ -1,0 +1,30 @@
+// The layout of a setup executable made by setup-builder:
+//
+//   [setup program (ELF)][payload: zip archive][setup trailer][optional signature block]
+//   setup trailer (16 bytes): u64 little-endian payload length, then the 8 bytes "CVDSETP1"
+//
+// The signature block (sys/SignatureBlock.h) is appended by sign-package and covers everything
+// before it; the setup skips it to find its own trailer.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <optional>
+#include <string>
+
+namespace setup {
+
+inline constexpr char kSetupMagic[8] = {'C', 'V', 'D', 'S', 'E', 'T', 'P', '1'};
+inline constexpr std::uint64_t kSetupTrailerSize = 16;
+
+struct PayloadSpan {
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+};
+
+// Where the payload of a setup file of `fileSize` bytes lies; nothing when it carries none.
+std::optional<PayloadSpan> FindPayload(std::istream& in, std::uint64_t fileSize);
+
+std::string SetupTrailer(std::uint64_t payloadLength);
+
+}  // namespace setup

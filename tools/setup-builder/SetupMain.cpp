@@ -1,0 +1,120 @@
+// The setup program: installs the payload it carries into the folder named by /DIR= and writes
+// its log where /LOG= says. Like the setups the installer expects, it first copies itself to a
+// temporary "<name>.tmp" and runs from there, so the file it was started from is free again.
+// Exit codes: 0 installed; 1 bad command line; 2 damaged payload (including entries that would
+// land outside the folder); 3 the folder or a file could not be written; 4 no temporary copy.
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "PayloadInstall.h"
+#include "SetupArguments.h"
+#include "SetupFormat.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
+#include "platform/Text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SetupLog {
+public:
+    explicit SetupLog(const std::string& path) {
+        if (path.empty()) return;
+        std::error_code ec;
+        fs::create_directories(fs::path(path).parent_path(), ec);
+        out_.open(path, std::ios::app);
+    }
+    void Line(const std::string& text) {
+        const std::time_t now = std::time(nullptr);
+        char stamp[32];
+        std::tm local{};
+        localtime_r(&now, &local);
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+        if (out_) out_ << stamp << "   " << text << std::endl;
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
+
+private:
+    std::ofstream out_;
+};
+
+std::string TempCopyName(const std::string& name) {
+    if (name.size() > 4 && name.ends_with(".exe")) return name.substr(0, name.size() - 3) + "tmp";
+    return name + ".tmp";
+}
+
+int RunFromTempCopy(const std::string& self, const std::vector<std::string>& args) {
+    std::string folder = platform::WideToUtf8(platform::TempFolder()) + "cvd-setup-XXXXXX";
+    if (!::mkdtemp(folder.data())) return 4;
+    const fs::path copy = fs::path(folder) / TempCopyName(fs::path(self).filename().string());
+    std::error_code ec;
+    fs::copy_file(self, copy, ec);
+    fs::permissions(copy, fs::perms::owner_all, ec);
+    int code = 4;
+    if (!ec) {
+        std::wstring line = platform::QuoteArgument(platform::Utf8ToWide(copy.string()));
+        for (const std::string& arg : args)
+            line += L" " + platform::QuoteArgument(platform::Utf8ToWide(arg));
+        platform::ProcessOptions options;
+        options.commandLine = line;
+        if (auto child = platform::Process::Start(options)) {
+            child->Wait(0xFFFFFFFFu);
+            code = child->ExitCode().value_or(4);
+        }
+    }
+    fs::remove_all(folder, ec);
+    return code;
+}
+
+std::string Joined(const std::vector<std::string>& args) {
+    std::string out;
+    for (const std::string& arg : args) out += (out.empty() ? "" : " ") + arg;
+    return out;
+}
+
+int Install(const std::string& self, const std::vector<std::string>& args) {
+    const auto parsed = setup::ParseSetupArguments(args);
+    if (!parsed) {
+        SetupLog("").Line("Setup failed: no install folder (/DIR=) on the command line");
+        return 1;
+    }
+    SetupLog log(parsed->log);
+    log.Line("Setup started: " + Joined(args));
+    std::ifstream in(self, std::ios::binary | std::ios::ate);
+    const auto size = static_cast<std::uint64_t>(in.tellg());
+    const auto payload = in ? setup::FindPayload(in, size) : std::nullopt;
+    if (!payload) {
+        log.Line("Setup failed: the setup carries no payload");
+        return 2;
+    }
+    log.Line("Installing into " + parsed->dir + " (language " + parsed->lang + ")");
+    const auto report = setup::InstallPayload(self, payload->offset, payload->length, parsed->dir);
+    switch (report.result) {
+        case setup::InstallResult::Installed:
+            log.Line("Installed " + std::to_string(report.files) + " files into " + parsed->dir);
+            return 0;
+        case setup::InstallResult::DamagedPayload:
+            log.Line("Setup failed: damaged payload: " + report.reason);
+            return 2;
+        case setup::InstallResult::WriteFailed:
+            log.Line("Setup failed: " + report.reason);
+            return 3;
+    }
+    return 3;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::string self = platform::WideToUtf8(platform::ModulePath());
+    if (!self.ends_with(".tmp")) return RunFromTempCopy(self, args);
+    return Install(self, args);
+}
