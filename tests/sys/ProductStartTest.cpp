@@ -1,0 +1,69 @@
+// Starting the installed product on both paths, with a script standing in for the product that
+// writes down where and how it was started.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "TempEnv.h"
+#include "platform/Clock.h"
+#include "platform/FsPath.h"
+#include "sys/ProductStart.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ProductStartTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FuntionImpl::SetStartErrorReporter([this](const std::string& e) { errors.push_back(e); });
+        env.WriteFile("prod dir/product.sh",
+                      "#!/bin/sh\n"
+                      "read -r _ _ _ _ _ sid _ < /proc/$$/stat\n"
+                      "printf '%s|%s|%s|%s' \"$(pwd)\" \"$#\" \"$*\" \"$sid\" > \"$0.out.tmp\"\n"
+                      "mv \"$0.out.tmp\" \"$0.out\"\n");
+        fs::permissions(product, fs::perms::owner_all);
+    }
+    void TearDown() override { FuntionImpl::SetStartErrorReporter(nullptr); }
+
+    std::wstring Quoted(const fs::path& path) const {
+        return L"\"" + platform::WidePath(path) + L"\"";
+    }
+    // What the product wrote: "folder|argument count|arguments|session".
+    std::string Report() const {
+        const fs::path out = product.string() + ".out";
+        for (int i = 0; i < 1000 && !fs::exists(out); ++i) platform::SleepMs(10);
+        return cvdtest::ReadFile(out);
+    }
+
+    cvdtest::TempEnv env;
+    fs::path product = env.Root() / "prod dir" / "product.sh";
+    std::vector<std::string> errors;
+};
+
+TEST_F(ProductStartTest, WithOwnRightsStartsInItsFolderWithTheArguments) {
+    ASSERT_EQ(FuntionImpl::StartTargetMainExe(Quoted(product), 1, L" /startSubProgramPID 3001"), 0);
+    const std::string session = std::to_string(::getsid(0));
+    EXPECT_EQ(Report(), product.parent_path().string() + "|2|/startSubProgramPID 3001|" + session);
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(ProductStartTest, AsTheDesktopShellStartsDetachedAndDropsTheArguments) {
+    ASSERT_EQ(FuntionImpl::StartTargetMainExe(Quoted(product), 0, L" /startSubProgramPID 3001"), 0);
+    const std::string report = Report();
+    EXPECT_TRUE(report.starts_with(product.parent_path().string() + "|0||")) << report;
+    EXPECT_NE(report.substr(report.rfind('|') + 1), std::to_string(::getsid(0)));
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(ProductStartTest, AMissingProductFailsWithTheSystemError) {
+    const fs::path missing = env.Root() / "gone" / "product";
+    EXPECT_EQ(FuntionImpl::StartTargetMainExe(Quoted(missing), 0, L""), -1);
+    EXPECT_EQ(FuntionImpl::StartTargetMainExe(Quoted(missing), 1, L""), -1);
+    EXPECT_EQ(errors, (std::vector<std::string>{"2", "2"}));
+}
+
+}  // namespace
