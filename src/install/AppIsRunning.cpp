@@ -6,11 +6,11 @@
 
 namespace install {
 
-bool AppIsRunning(IInstallUi& window) {
+bool AppIsRunning(IInstallPage& window) {
     return AppIsRunning(window, platform::ListProcesses());
 }
 
-bool AppIsRunning(IInstallUi& window,
+bool AppIsRunning(IInstallPage& window,
                   const std::optional<std::vector<platform::RunningProcess>>& processes) {
     CVD_LOG << "check app runing";
     if (!processes || processes->empty()) return false;
@@ -20,7 +20,7 @@ bool AppIsRunning(IInstallUi& window,
         if (entry.exeName != processName) continue;
         CVD_LOG << " " << FuntionImpl::Utf16ToUtf8(entry.exeName) << " "
                 << FuntionImpl::Utf16ToUtf8(processName) << " " << entry.pid;
-        window.ShowMessageBox(BoxKind::ProductRunning);
+        window.ShowMessageBox(static_cast<std::int32_t>(BoxKind::ProductRunning), true);
         return false;
     }
     return true;

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "install/InstallUi.h"
+#include "install/InstallTasks.h"
+#include "install/WaitingWindow.h"
 #include "platform/ProcessList.h"
 
 namespace install {
@@ -13,11 +14,11 @@ namespace install {
 // True when the product is not running and the install may go on; false when it runs (box 3
 // shown) or when the process list cannot be read. Names are compared whole and with case; a name
 // holding a '/' can match no executable file name.
-bool AppIsRunning(IInstallUi& window);
+bool AppIsRunning(IInstallPage& window);
 
 // The same over a given process list (the first entry is never compared, as a snapshot's first
 // entry is the system's idle process).
-bool AppIsRunning(IInstallUi& window,
+bool AppIsRunning(IInstallPage& window,
                   const std::optional<std::vector<platform::RunningProcess>>& processes);
 
 }  // namespace install

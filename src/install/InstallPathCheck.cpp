@@ -16,9 +16,9 @@
 namespace install {
 namespace {
 
-void Refuse(IInstallUi& window, BoxKind box) {
+void Refuse(IInstallPage& window, BoxKind box) {
     CConfigure::Instance().SetInstallState(2);
-    window.ShowMessageBox(box);
+    window.ShowMessageBox(static_cast<std::int32_t>(box), true);
 }
 
 void ReportInstallDriveShort(std::uint64_t free) {
@@ -28,7 +28,7 @@ void ReportInstallDriveShort(std::uint64_t free) {
 }
 
 // The space part of the check; true when there is room (possibly after moving the path).
-bool CheckSpace(IInstallUi& window, const DiskFacts& disks) {
+bool CheckSpace(IInstallPage& window, const DiskFacts& disks) {
     CConfigure& config = CConfigure::Instance();
     const std::int64_t needed = RequiredSpace();
     const std::wstring work = config.GetWorkDirectory();
@@ -72,7 +72,7 @@ std::wstring PathWithoutPendingRename(const std::wstring& path) {
     }
 }
 
-bool IsCorrectInstallPath(IInstallUi& window, const DiskFacts& disks) {
+bool IsCorrectInstallPath(IInstallPage& window, const DiskFacts& disks) {
     CVD_LOG << "check install path correct";
     CConfigure& config = CConfigure::Instance();
     if (config.GetLoadSource() == 1 && config.GetSubProgramInfoDone() &&
@@ -86,7 +86,7 @@ bool IsCorrectInstallPath(IInstallUi& window, const DiskFacts& disks) {
         config.SetInstallState(2);
         ReportFlowCode("DL009");
         CVD_LOG << "create install path fail";
-        window.ShowMessageBox(BoxKind::InvalidPath);
+        window.ShowMessageBox(static_cast<std::int32_t>(BoxKind::InvalidPath), true);
         return false;
     }
     if (PathHasPendingRename(path)) {
@@ -97,8 +97,8 @@ bool IsCorrectInstallPath(IInstallUi& window, const DiskFacts& disks) {
     return true;
 }
 
-int MoveInstallPathToFreeDrive(IInstallUi& window, const DiskFacts& disks) {
-    const std::wstring text = window.GetInstallPathEditText();
+int MoveInstallPathToFreeDrive(IInstallPage& window, const DiskFacts& disks) {
+    const std::wstring text = window.GetInstallPath();
     // Files bind-mounted from a disk are mounts too; only folders can hold a product.
     std::vector<platform::Volume> folders;
     for (const platform::Volume& volume : disks.volumes()) {

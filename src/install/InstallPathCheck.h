@@ -7,18 +7,19 @@
 #include <string>
 
 #include "install/DiskFacts.h"
-#include "install/InstallUi.h"
+#include "install/InstallTasks.h"
+#include "install/WaitingWindow.h"
 
 namespace install {
 
 // True when the folder exists (created if needed) and has room; false when refused, with its
 // box shown and InstallState set to 2. May rewrite the window's install path (another drive,
 // a numbered suffix).
-bool IsCorrectInstallPath(IInstallUi& window, const DiskFacts& disks = {});
+bool IsCorrectInstallPath(IInstallPage& window, const DiskFacts& disks = {});
 
 // Moves the folder field's path to the roomiest fixed drive and stores it as the install path.
 // Always 1.
-int MoveInstallPathToFreeDrive(IInstallUi& window, const DiskFacts& disks = {});
+int MoveInstallPathToFreeDrive(IInstallPage& window, const DiskFacts& disks = {});
 
 // Filesize plus every sub-program's file_size (leading digits, base 10).
 std::int64_t RequiredSpace();

@@ -6,7 +6,7 @@
 #include "install/ExceptionReport.h"
 #include "install/InstallEvents.h"
 #include "install/PathText.h"
-#include "install/ProgressPoster.h"
+#include "install/DownloadProgressPoster.h"
 #include "platform/Clock.h"
 #include "sys/Log.h"
 #include "sys/NetworkUtils.h"
@@ -44,7 +44,7 @@ void AnnounceDownload(InstallAttempt& attempt) {
     CVD_LOG << "start main program download: " << Utf16ToUtf8(attempt.packageUrl);
 }
 
-void OneAttempt(InstallAttempt& attempt, ProgressPoster& progress) {
+void OneAttempt(InstallAttempt& attempt, DownloadProgressPoster& progress) {
     attempt.cdnInfo.clear();
     const int result = attempt.seams.download(attempt.packageUrl, attempt.packagePath,
                                               attempt.cdnInfo, true, true, &progress);
@@ -82,7 +82,7 @@ bool DownloadMainPackage(InstallAttempt& attempt) {
     StartDownloadClock(attempt);
     PreparePackagePaths(attempt);
     AnnounceDownload(attempt);
-    ProgressPoster progress(attempt.window.GetMessageTarget());
+    DownloadProgressPoster progress(attempt.window.GetMessageTarget());
     for (attempt.attempt = 1; attempt.attempt <= 4; ++attempt.attempt) {
         if (attempt.Stopped()) return false;
         OneAttempt(attempt, progress);

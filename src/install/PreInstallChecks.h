@@ -6,12 +6,13 @@
 #pragma once
 
 #include "install/InstallAttempt.h"
-#include "install/InstallUi.h"
+#include "install/InstallTasks.h"
+#include "install/WaitingWindow.h"
 
 namespace install {
 
 // 0 when the install started; -1 when refused (the reason was already shown).
-int BeginInstallTask(IInstallUi& window);
-int BeginInstallTask(IInstallUi& window, InstallSeams seams);
+int BeginInstallTask(IInstallPage& window);
+int BeginInstallTask(IInstallPage& window, InstallSeams seams);
 
 }  // namespace install

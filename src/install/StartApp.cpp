@@ -29,9 +29,9 @@ void ReportStartWindow(std::int32_t subProgramId) {
     Funnel("Launch", "StartWindowIsChToolKit", {{"StartWindowIsChToolKitPid", id}});
 }
 
-void ReportStartFailure(IInstallUi& window) {
+void ReportStartFailure(IInstallPage& window) {
     ReportFlowCode("DL019");
-    window.ShowMessageBox(BoxKind::ShortcutToLaunch);
+    window.ShowMessageBox(static_cast<std::int32_t>(BoxKind::ShortcutToLaunch), true);
 }
 
 }  // namespace
@@ -55,7 +55,7 @@ std::optional<StartPaths> ComputeStartPaths(const std::wstring& installPath) {
     return paths;
 }
 
-void RunStartApp(IInstallUi& window, const StartSeams& seams) {
+void RunStartApp(IInstallPage& window, const StartSeams& seams) {
     CVD_LOG << "run start app";
     window.SetProductStarted();
     CConfigure& config = CConfigure::Instance();
@@ -75,12 +75,13 @@ void RunStartApp(IInstallUi& window, const StartSeams& seams) {
     CVD_LOG << " get main exe: " << Utf16ToUtf8(paths->mainExe)
             << " and sub exe: " << Utf16ToUtf8(paths->subExe);
     ReportStartWindow(paths->subProgramId);
-    if (config.Gif_duration != 0) {
-        window.HideWindow();
+    auto* host = dynamic_cast<IWaitingWindowHost*>(&window);
+    if (config.Gif_duration != 0 && host) {
+        host->HideWindow();
         CVD_LOG << " show gif animal";
-        window.ShowWaitingWindow({config.admin_flag, paths->arguments, config.GetLanguageIndex(),
-                                  config.Gif_duration, config.GetSoftware_name(),
-                                  config.GetSoftware_version(), paths->mainExe});
+        host->ShowWaitingWindow({config.admin_flag, paths->arguments, config.GetLanguageIndex(),
+                                 config.Gif_duration, config.GetSoftware_name(),
+                                 config.GetSoftware_version(), paths->mainExe});
     } else if (seams.startMainExe(paths->mainExe, config.admin_flag, paths->arguments) == -1) {
         ReportStartFailure(window);
     }

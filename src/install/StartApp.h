@@ -9,7 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "install/InstallUi.h"
+#include "install/InstallTasks.h"
+#include "install/WaitingWindow.h"
 
 namespace install {
 
@@ -37,8 +38,8 @@ struct StartPaths {
 // the install folder.
 std::optional<StartPaths> ComputeStartPaths(const std::wstring& installPath);
 
-void RunStartApp(IInstallUi& window);
-void RunStartApp(IInstallUi& window, const StartSeams& seams);
+void RunStartApp(IInstallPage& window);
+void RunStartApp(IInstallPage& window, const StartSeams& seams);
 
 // Opens `url` with the desktop's handler, detached.
 void OpenUrlWithDesktop(const std::wstring& url);

@@ -2,7 +2,7 @@
 
 #include "config/CConfigure.h"
 #include "install/InstallEvents.h"
-#include "install/ProgressPoster.h"
+#include "install/DownloadProgressPoster.h"
 #include "install/ServerNames.h"
 #include "sys/Log.h"
 #include "sys/StringUtils.h"
@@ -26,7 +26,7 @@ bool AwaitSubProgramList(InstallAttempt& attempt) {
 enum class TryResult { Downloaded, Failed, Stopped };
 
 TryResult TryDownload(InstallAttempt& attempt, std::size_t index, std::size_t count,
-                      const SubProgramInfo& info, ProgressPoster& progress) {
+                      const SubProgramInfo& info, DownloadProgressPoster& progress) {
     const std::string id = std::to_string(info.pid);
     for (int attemptNo = 1; attemptNo <= 3; ++attemptNo) {
         if (attempt.Stopped()) return TryResult::Stopped;
@@ -62,7 +62,7 @@ bool DownloadSubPrograms(InstallAttempt& attempt) {
     CConfigure& config = CConfigure::Instance();
     if (!config.IsToolkit) return true;
     if (!AwaitSubProgramList(attempt)) return false;
-    ProgressPoster progress(attempt.window.GetMessageTarget());
+    DownloadProgressPoster progress(attempt.window.GetMessageTarget());
     const std::size_t count = config.SubProgramCount();
     SubProgramInfo info;
     for (std::size_t i = 0; config.GetSubProgram(i, info); ++i) {
