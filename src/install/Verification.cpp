@@ -3,6 +3,7 @@
 #include "config/CConfigure.h"
 #include "install/ExceptionReport.h"
 #include "install/InstallEvents.h"
+#include "install/PathText.h"
 #include "platform/Clock.h"
 #include "sys/Log.h"
 
@@ -49,7 +50,13 @@ bool VerifySubPrograms(InstallAttempt& attempt) {
                {{"IntegrityCheckStartIsChToolKitPID", id}});
         attempt.seams.checkMd5(info.local_path, info.file_md5, L"", L"");
         if (attempt.Stopped()) return false;
-        attempt.seams.verifySignature(info.local_path);
+        // A sub-program whose signature fails is not run: it would run code nobody vouched for.
+        if (attempt.seams.verifySignature(info.local_path)) {
+            MakeExecutable(info.local_path);
+        } else {
+            CVD_LOG << " sub program signature fail, not installed: " << info.pid;
+            config.SetSubProgramStatus(i, 0);
+        }
         Ga4("Download", "Md5CheckFinshIsChToolKit", id);
         Funnel("MD5Verification", "IntegrityCheckFinishIsChToolKit",
                {{"IntegrityCheckStartIsChToolKitPID", id}});
@@ -83,7 +90,10 @@ bool VerifyPackages(InstallAttempt& attempt) {
     if (!VerifySubPrograms(attempt)) return false;
     ReportIntegrityFailure(attempt, md5, sig);
     if (attempt.Stopped()) return false;
-    if (sig) return true;
+    if (sig) {
+        MakeExecutable(attempt.packagePath);
+        return true;
+    }
     CVD_LOG << "signature fail";
     attempt.Post(WM_INSTALL_SIGNATURE_FAIL);
     return false;

@@ -266,6 +266,25 @@ TEST_F(InstallThreadTest, ASubProgramThatFailsThreeTimesIsLeftOut) {
     EXPECT_TRUE(log.Contains(" SubProgram Download Fail retcode: 9, 0(curindex)/1(allindex), 3(retry)/3"));
 }
 
+TEST_F(InstallThreadTest, ASubProgramWithABadSignatureIsNotInstalled) {
+    CConfigure& config = CConfigure::Instance();
+    config.IsToolkit = true;
+    config.SetSubProgramInfoDone(true);
+    AddKit(3001, "10");
+    AddKit(3002, "10");
+    flow.signatureOk = [](const std::wstring& path) { return path.find(L"kit3001") == std::wstring::npos; };
+    EXPECT_EQ(Run(), install::kInstalled);
+    SubProgramInfo info;
+    config.GetSubProgram(0, info);
+    EXPECT_EQ(info.status, 0);
+    config.GetSubProgram(1, info);
+    EXPECT_EQ(info.status, 1);
+    EXPECT_TRUE(fs::status(PathOf(info.local_path)).permissions() != fs::perms::none &&
+                (fs::status(PathOf(info.local_path)).permissions() & fs::perms::owner_exec) !=
+                    fs::perms::none);
+    EXPECT_TRUE(log.Contains(" sub program signature fail, not installed: 3001"));
+}
+
 TEST_F(InstallThreadTest, AToolkitWaitsAtMostTenSecondsForItsList) {
     CConfigure::Instance().IsToolkit = true;
     EXPECT_EQ(Run(), install::kInstalled);
