@@ -297,6 +297,10 @@ protected:
         std::error_code ignored;
         fs::remove_all(PathOf(CConfigure::Instance().GetWorkDirectory()), ignored);
     }
+    void TearDown() override {
+        if (HasFailure()) std::cerr << log.Text();
+        InstallTest::TearDown();
+    }
     std::uintptr_t Failure() const {
         const auto posted = window.target->All();
         return posted.empty() ? 0 : posted.back().wParam;
