@@ -6,9 +6,7 @@
 
 namespace install {
 
-bool AppIsRunning(IInstallPage& window) {
-    return AppIsRunning(window, platform::ListProcesses());
-}
+bool AppIsRunning(IInstallPage& window) { return AppIsRunning(window, platform::ListProcesses()); }
 
 bool AppIsRunning(IInstallPage& window,
                   const std::optional<std::vector<platform::RunningProcess>>& processes) {

@@ -69,9 +69,7 @@ InstallSeams DefaultSeams() {
     return seams;
 }
 
-StartSeams DefaultStartSeams() {
-    return {FuntionImpl::StartTargetMainExe, OpenUrlWithDesktop};
-}
+StartSeams DefaultStartSeams() { return {FuntionImpl::StartTargetMainExe, OpenUrlWithDesktop}; }
 
 std::uint32_t InstallThreadFunc(const IInstallWindow& window) {
     return InstallThreadFunc(window, DefaultSeams());

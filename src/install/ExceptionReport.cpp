@@ -20,18 +20,21 @@ std::string ExceptionReportBody(ExceptionKind kind, std::int32_t downloaderId,
     const std::string head = "pid=" + std::to_string(downloaderId) + "&type=2&exception_code=";
     const std::string source = std::to_string(loadSource);
     switch (kind) {
-        case ExceptionKind::TooManyRedirects: return head + "Url_Too_Many_Redirects" + other;
+        case ExceptionKind::TooManyRedirects:
+            return head + "Url_Too_Many_Redirects" + other;
         case ExceptionKind::Md5AndSignature:
             return head + "MD5_Hash_Check_Fail_Cfg" + source + other;
-        case ExceptionKind::Md5: return head + "MD5_Check_Fail_Cfg" + source + other;
-        case ExceptionKind::Signature: return head + "Hash_Check_Fail_Cfg" + source + other;
+        case ExceptionKind::Md5:
+            return head + "MD5_Check_Fail_Cfg" + source + other;
+        case ExceptionKind::Signature:
+            return head + "Hash_Check_Fail_Cfg" + source + other;
     }
     return {};
 }
 
 std::string ExceptionReportUrl(bool testEnv) {
-    const std::string host = Endpoints::Instance().Get(
-        testEnv ? endpoint::kUpdateServerTest : endpoint::kProductAlertServer);
+    const std::string host = Endpoints::Instance().Get(testEnv ? endpoint::kUpdateServerTest
+                                                               : endpoint::kProductAlertServer);
     return "https://" + host + "/api/exception/send";
 }
 

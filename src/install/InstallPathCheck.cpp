@@ -75,8 +75,7 @@ std::wstring PathWithoutPendingRename(const std::wstring& path) {
 bool IsCorrectInstallPath(IInstallPage& window, const DiskFacts& disks) {
     CVD_LOG << "check install path correct";
     CConfigure& config = CConfigure::Instance();
-    if (config.GetLoadSource() == 1 && config.GetSubProgramInfoDone() &&
-        !CheckSpace(window, disks))
+    if (config.GetLoadSource() == 1 && config.GetSubProgramInfoDone() && !CheckSpace(window, disks))
         return false;
 
     const std::wstring path = window.GetInstallPath();

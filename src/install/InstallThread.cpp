@@ -1,7 +1,7 @@
 // The install thread: one attempt from the click to the installed product, phase by phase.
-#include "config/CConfigure.h"
 #include <optional>
 
+#include "config/CConfigure.h"
 #include "config/WorkDirectories.h"
 #include "install/AfterInstall.h"
 #include "install/DownloadSummary.h"

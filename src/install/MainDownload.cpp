@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "config/CConfigure.h"
+#include "install/DownloadProgressPoster.h"
 #include "install/ExceptionReport.h"
 #include "install/InstallEvents.h"
 #include "install/PathText.h"
-#include "install/DownloadProgressPoster.h"
 #include "platform/Clock.h"
 #include "sys/Log.h"
 #include "sys/NetworkUtils.h"
@@ -60,7 +60,8 @@ void OneAttempt(InstallAttempt& attempt, DownloadProgressPoster& progress) {
 
 void AnnounceFinish(const InstallAttempt& attempt) {
     CVD_LOG << "main program download finish";
-    const std::string label = DownloadFinishLabel(CConfigure::Instance().UserRetried, attempt.attempt);
+    const std::string label =
+        DownloadFinishLabel(CConfigure::Instance().UserRetried, attempt.attempt);
     Ga4("Download", "4.DownFinsh", label);
     const std::int64_t seconds = (platform::TickCount() - attempt.downloadTick) / 1000;
     Ga4("Other", "MDownloadTime", std::to_string(seconds));

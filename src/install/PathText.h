@@ -1,18 +1,14 @@
-// Wide paths to the file-system library: through UTF-8 as char8_t, never as narrow text that a
-// Windows build would read in the ANSI code page.
+// File steps of the install flow on wide paths (through platform::FsPath).
 #pragma once
 
 #include <filesystem>
 #include <string>
 
-#include "platform/Text.h"
+#include "platform/FsPath.h"
 
 namespace install {
 
-inline std::filesystem::path FsPath(const std::wstring& path) {
-    const std::string utf8 = platform::WideToUtf8(path);
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
+using platform::FsPath;
 
 // Removes the file when it exists; missing files are ignored.
 inline void DeleteFileQuietly(const std::wstring& path) {

@@ -7,9 +7,8 @@ bool PathHasPendingRename(const std::wstring& path) {
 }
 
 bool PathHasPendingRename(const std::wstring& path, const platform::RegistryStore& store) {
-    const auto list =
-        store.ReadString(platform::RegistryRoot::LocalMachine, kSessionManagerKey,
-                         kPendingRenameValue);
+    const auto list = store.ReadString(platform::RegistryRoot::LocalMachine, kSessionManagerKey,
+                                       kPendingRenameValue);
     if (!list) return false;
     const std::wstring needle = path + L"/";
     std::size_t start = 0;

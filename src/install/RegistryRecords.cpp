@@ -17,13 +17,13 @@ std::wstring UninstallKey() {
 }
 
 std::optional<std::wstring> ReadUninstallValue(const std::wstring& name) {
-    return platform::RegistryStore::Machine().ReadString(RegistryRoot::LocalMachine,
-                                                          UninstallKey(), name);
+    return platform::RegistryStore::Machine().ReadString(RegistryRoot::LocalMachine, UninstallKey(),
+                                                         name);
 }
 
 bool WriteUninstallValue(const std::wstring& name, const std::wstring& text) {
     return platform::RegistryStore::Machine().WriteString(RegistryRoot::LocalMachine,
-                                                           UninstallKey(), name, text);
+                                                          UninstallKey(), name, text);
 }
 
 bool CountTooManyRequests() {

@@ -8,7 +8,8 @@
 namespace install {
 
 std::wstring ReplacePackageText(const std::wstring& packagePath) {
-    return L"程序包下载已完成且通过了校验，请手动替换程序包再继续。程序包路径是：\r\n" + packagePath;
+    return L"程序包下载已完成且通过了校验，请手动替换程序包再继续。程序包路径是：\r\n" +
+           packagePath;
 }
 
 void ShowReplacePackageNotice(const std::wstring& packagePath) {

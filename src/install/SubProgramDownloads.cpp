@@ -1,8 +1,8 @@
 #include "install/SubProgramDownloads.h"
 
 #include "config/CConfigure.h"
-#include "install/InstallEvents.h"
 #include "install/DownloadProgressPoster.h"
+#include "install/InstallEvents.h"
 #include "install/ServerNames.h"
 #include "sys/Log.h"
 #include "sys/StringUtils.h"
@@ -34,8 +34,8 @@ TryResult TryDownload(InstallAttempt& attempt, std::size_t index, std::size_t co
         Ga4("Download", "3.DownloadingIsChToolKit", id);
         Funnel("Download", "DownloadingIsChToolKit", {{"SubprogramPID", id}});
         attempt.cdnInfo.clear();
-        const int r = attempt.seams.download(info.download, info.local_path, attempt.cdnInfo,
-                                             false, true, &progress);
+        const int r = attempt.seams.download(info.download, info.local_path, attempt.cdnInfo, false,
+                                             true, &progress);
         if (!attempt.cdnInfo.empty()) Ga4("Other", "CDNInfor", attempt.cdnInfo);
         reportFlowError(r, true);
         if (r == Success) {

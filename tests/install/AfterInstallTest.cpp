@@ -42,8 +42,10 @@ protected:
 
 TEST_F(AfterInstallTest, AnUnattendedRunInstallsStartsNothingAndRestartsOnce) {
     const std::string url = cdn->Https("zorvikvideoconverter_zorvik.exe");
-    ApplyConfig({{"Download_url", url}, {"Software_version", "1.0.0.0"},
-                 {"Process_name", "ZorvikVideoConverter.exe"}, {"admin_flag", "1"}});
+    ApplyConfig({{"Download_url", url},
+                 {"Software_version", "1.0.0.0"},
+                 {"Process_name", "ZorvikVideoConverter.exe"},
+                 {"admin_flag", "1"}});
     CConfigure& config = CConfigure::Instance();
     config.PushDownloadUrl(FuntionImpl::Utf8ToUtf16(url));
     config.SetLoadSource(1);
@@ -81,8 +83,9 @@ TEST_F(AfterInstallTest, AnUnattendedRunInstallsStartsNothingAndRestartsOnce) {
 TEST_F(AfterInstallTest, AFinishPageIsNotOpenedInAnUnattendedRun) {
     CConfigure::Instance().SetFinishJumpUrl(L"https://vendor/thanks");
     std::vector<std::wstring> opened;
-    install::StartSeams seams{[](const std::wstring&, std::int32_t, const std::wstring&) { return 0; },
-                              [&](const std::wstring& url) { opened.push_back(url); }};
+    install::StartSeams seams{
+        [](const std::wstring&, std::int32_t, const std::wstring&) { return 0; },
+        [&](const std::wstring& url) { opened.push_back(url); }};
     install::RunStartApp(window, seams);
     EXPECT_TRUE(opened.empty());
     EXPECT_TRUE(log.Contains(" Open FinshJumpUrl: https://vendor/thanks"));

@@ -1,7 +1,6 @@
-#include "install/AppIsRunning.h"
-
 #include "InstallTestSupport.h"
 #include "config/CConfigure.h"
+#include "install/AppIsRunning.h"
 #include "platform/Paths.h"
 
 namespace {

@@ -1,6 +1,5 @@
-#include "install/DownloadSummary.h"
-
 #include "InstallTestSupport.h"
+#include "install/DownloadSummary.h"
 
 namespace {
 
@@ -9,10 +8,11 @@ using namespace cvdtest;
 class DownloadSummaryTest : public InstallTest {};
 
 TEST_F(DownloadSummaryTest, TimeBandsAreTenSecondsWide) {
-    const std::pair<int, const char*> rows[] = {{0, "0s"},        {1, "[1~10s]"},  {5, "[1~10s]"},
-                                                {10, "[1~10s]"},  {11, "[11~20s]"}, {25, "[21~30s]"},
-                                                {30, "[21~30s]"}, {301, "[301~310s]"}};
-    for (const auto& [seconds, band] : rows) EXPECT_EQ(install::DownloadTimeBand(seconds), band) << seconds;
+    const std::pair<int, const char*> rows[] = {
+        {0, "0s"},        {1, "[1~10s]"},   {5, "[1~10s]"},   {10, "[1~10s]"},
+        {11, "[11~20s]"}, {25, "[21~30s]"}, {30, "[21~30s]"}, {301, "[301~310s]"}};
+    for (const auto& [seconds, band] : rows)
+        EXPECT_EQ(install::DownloadTimeBand(seconds), band) << seconds;
 }
 
 TEST_F(DownloadSummaryTest, SpeedIsMegabytesPerSecondEvenForAnInstantDownload) {

@@ -1,8 +1,7 @@
-#include "install/EnoughFreeSpace.h"
-
 #include <map>
 
 #include "InstallTestSupport.h"
+#include "install/EnoughFreeSpace.h"
 
 namespace {
 
@@ -50,8 +49,9 @@ TEST_F(EnoughFreeSpaceTest, NeedsTwiceOrOnSharedDriveThreeTimesAndEqualIsTooLitt
 TEST_F(EnoughFreeSpaceTest, NothingNeededAsksNoDrive) {
     int queries = 0;
     std::uint64_t free = 0;
-    EXPECT_EQ(install::EnoughFreeSpace(true, 0, free, L"/data/App", L"/work/", Drives(0, 0, &queries)),
-              1);
+    EXPECT_EQ(
+        install::EnoughFreeSpace(true, 0, free, L"/data/App", L"/work/", Drives(0, 0, &queries)),
+        1);
     EXPECT_EQ(queries, 0);
 }
 

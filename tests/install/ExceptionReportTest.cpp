@@ -1,7 +1,6 @@
-#include "install/ExceptionReport.h"
-
 #include "InstallTestSupport.h"
 #include "config/Endpoints.h"
+#include "install/ExceptionReport.h"
 
 namespace {
 
@@ -21,9 +20,9 @@ TEST_F(ExceptionReportTest, BodiesFollowTheirTemplates) {
               "pid=185&type=2&exception_code=MD5_Hash_Check_Fail_Cfg2" + tail);
     EXPECT_EQ(install::ExceptionReportBody(ExceptionKind::Md5, 185, 1, query, "https://cdn/p.exe"),
               "pid=185&type=2&exception_code=MD5_Check_Fail_Cfg1" + tail);
-    EXPECT_EQ(install::ExceptionReportBody(ExceptionKind::Signature, 185, 1, query,
-                                           "https://cdn/p.exe"),
-              "pid=185&type=2&exception_code=Hash_Check_Fail_Cfg1" + tail);
+    EXPECT_EQ(
+        install::ExceptionReportBody(ExceptionKind::Signature, 185, 1, query, "https://cdn/p.exe"),
+        "pid=185&type=2&exception_code=Hash_Check_Fail_Cfg1" + tail);
 }
 
 TEST_F(ExceptionReportTest, TheTestSwitchPicksTheUpdateServer) {

@@ -1,12 +1,12 @@
-#include "install/InstallPathCheck.h"
+#include <unistd.h>
 
 #include <fstream>
 
+#include "Command.h"
 #include "InstallTestSupport.h"
 #include "config/CConfigure.h"
+#include "install/InstallPathCheck.h"
 #include "install/PendingRename.h"
-#include "Command.h"
-#include <unistd.h>
 
 namespace {
 
@@ -84,10 +84,10 @@ TEST_F(InstallPathCheckTest, NoRoomAnywhereReportsTheInstallDrive) {
     EXPECT_EQ(window.boxes, std::vector<int>{11});
     EXPECT_EQ(CConfigure::Instance().GetInstallState(), 2);
     EXPECT_EQ(events.All(),
-              (std::vector<std::string>{"ga4|Other|FlowError|DL008",
-                                        "funnel|ErrorReporting|Error|MainErrorType=DL008",
-                                        "ga4|Other|NoEnoughSpace|install_400",
-                                        "funnel|Download|NoEnoughSpace|InstallNoEnoughSpace=[0~100]MB"}));
+              (std::vector<std::string>{
+                  "ga4|Other|FlowError|DL008", "funnel|ErrorReporting|Error|MainErrorType=DL008",
+                  "ga4|Other|NoEnoughSpace|install_400",
+                  "funnel|Download|NoEnoughSpace|InstallNoEnoughSpace=[0~100]MB"}));
 }
 
 TEST_F(InstallPathCheckTest, SizesNotYetFromTheServerSkipTheSpaceCheck) {
@@ -137,7 +137,8 @@ protected:
             fs::create_directories(mount);
             RunCommand({"truncate", "-s", size, image.string()});
             const auto made = RunCommand({"mkfs.ext4", "-q", "-F", image.string()});
-            const auto mounted = RunCommand({"mount", "-o", "loop", image.string(), mount.string()});
+            const auto mounted =
+                RunCommand({"mount", "-o", "loop", image.string(), mount.string()});
             if (made.status != 0 || mounted.status != 0)
                 GTEST_SKIP() << "no loop mount: " << made.output << mounted.output;
             mounts.push_back(mount);

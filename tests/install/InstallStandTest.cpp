@@ -12,6 +12,7 @@
 #include "content/DownloadInfoQuery.h"
 #include "content/SubProgramInfo.h"
 #include "install/InstallPathCheck.h"
+#include "install/PreInstallChecks.h"
 #include "install/StartApp.h"
 #include "platform/Clock.h"
 #include "platform/Process.h"
@@ -46,7 +47,8 @@ protected:
         // One byte changed after signing: the digest the stand computes still matches.
         fs::copy_file(kPackages / "zorvikvideoconverter_zorvik.exe", env.Root() / "tampered.exe");
         {
-            std::fstream file(env.Root() / "tampered.exe", std::ios::in | std::ios::out | std::ios::binary);
+            std::fstream file(env.Root() / "tampered.exe",
+                              std::ios::in | std::ios::out | std::ios::binary);
             file.seekp(100000);
             file.put('\x5a');
         }
@@ -55,7 +57,8 @@ protected:
         cdn = std::make_unique<CdnStand>(state / "root", env.Root() / "nginx");
         ASSERT_TRUE(cdn->Started());
         vendor = std::make_unique<VendorService>(
-            state, cdn->Https(""), std::vector<std::string>{"--catalogue", (env.Root() / "catalogue.json").string()});
+            state, cdn->Https(""),
+            std::vector<std::string>{"--catalogue", (env.Root() / "catalogue.json").string()});
         ASSERT_TRUE(vendor->Started());
         for (auto key : {endpoint::kUpdateServerInternational, endpoint::kProductAlertServer,
                          endpoint::kContentServerInternational, endpoint::kDataServiceProduction})
@@ -75,29 +78,40 @@ protected:
     }
     void WriteCatalogue() {
         const std::string packages = kPackages.string();
-        std::ofstream(env.Root() / "catalogue.json") << R"({"salt": "vbjqdTC36npw8KF5", "country": "US",
+        std::ofstream(env.Root() / "catalogue.json")
+            << R"({"salt": "vbjqdTC36npw8KF5", "country": "US",
   "products": [
     {"downloader_id": 185, "software_name": "Zorvik Video Converter", "software_version": "1.0.0.0",
      "process_name": "ZorvikVideoConverter.exe",
-     "package": {"path": "download/zorvikvideoconverter_zorvik.exe", "source": ")" + packages + R"(/zorvikvideoconverter_zorvik.exe"}},
+     "package": {"path": "download/zorvikvideoconverter_zorvik.exe", "source": ")" +
+                   packages + R"(/zorvikvideoconverter_zorvik.exe"}},
     {"downloader_id": 186, "software_name": "Zorvik Toolkit", "software_version": "2.0.0.0",
      "process_name": "ZorvikToolkit.exe",
-     "package": {"path": "download/zorviktoolkit_setup.exe", "source": ")" + packages + R"(/zorviktoolkit_setup.exe"}},
+     "package": {"path": "download/zorviktoolkit_setup.exe", "source": ")" +
+                   packages + R"(/zorviktoolkit_setup.exe"}},
     {"downloader_id": 187, "software_name": "Zorvik Video Converter", "software_version": "1.0.0.1",
      "process_name": "ZorvikVideoConverter.exe",
-     "package": {"path": "download/zorvikvideoconverter_tampered.exe", "source": ")" + (env.Root() / "tampered.exe").string() + R"("}}],
+     "package": {"path": "download/zorvikvideoconverter_tampered.exe", "source": ")" +
+                   (env.Root() / "tampered.exe").string() + R"("}}],
   "kits": {"DEMOKIT": [
-    {"pid": 3001, "parent_pid": 2705, "path": "kits/zorvik_tool.exe", "source": ")" + packages + R"(/zorvik_tool_setup.exe",
+    {"pid": 3001, "parent_pid": 2705, "path": "kits/zorvik_tool.exe", "source": ")" +
+                   packages + R"(/zorvik_tool_setup.exe",
      "version": "1.2.0", "launch_name": "zorvik_tool.exe", "install_dir": "ZorvikTool", "country_limit": ""},
-    {"pid": 3002, "parent_pid": 2705, "path": "kits/zorvik_helper.exe", "source": ")" + packages + R"(/zorvik_helper_setup.exe",
+    {"pid": 3002, "parent_pid": 2705, "path": "kits/zorvik_helper.exe", "source": ")" +
+                   packages + R"(/zorvik_helper_setup.exe",
      "version": "0.9.1", "launch_name": "zorvik_helper.exe", "install_dir": "ZorvikHelper", "country_limit": ""}]}})";
     }
     // The product's configuration document before the server has answered.
     void Product(int id, const std::string& url, const std::string& md5 = {}) {
         std::vector<std::pair<std::string, std::string>> entries = {
-            {"Downloader_id", std::to_string(id)}, {"Site_id", "61"}, {"Language_id", "1033"},
-            {"MainPid", "2705"}, {"Department", "0"}, {"Software_name", "Zorvik"},
-            {"Process_name", "ZorvikVideoConverter.exe"}, {"InstallTimeout", "120"},
+            {"Downloader_id", std::to_string(id)},
+            {"Site_id", "61"},
+            {"Language_id", "1033"},
+            {"MainPid", "2705"},
+            {"Department", "0"},
+            {"Software_name", "Zorvik"},
+            {"Process_name", "ZorvikVideoConverter.exe"},
+            {"InstallTimeout", "120"},
             {"Download_url", url}};
         if (!md5.empty()) entries.push_back({"Md5", md5});
         ApplyConfig(entries);
@@ -122,8 +136,9 @@ protected:
     std::string Report() {
         env.Set("CVD_STAND_DIR", state.string());
         platform::ProcessOptions options;
-        options.commandLine = platform::QuoteArgument(FuntionImpl::Utf8ToUtf16(VendorStandDir() + "/vendor-stand")) +
-                              L" report";
+        options.commandLine =
+            platform::QuoteArgument(FuntionImpl::Utf8ToUtf16(VendorStandDir() + "/vendor-stand")) +
+            L" report";
         options.captureOutput = true;
         auto process = platform::Process::Start(options);
         std::string all, chunk;
@@ -136,7 +151,9 @@ protected:
             if (posted.message == WM_INSTALL_FAILED) return posted.wParam;
         return 99999;
     }
-    fs::path Installed(const std::string& relative) { return PathOf(window.installPath) / relative; }
+    fs::path Installed(const std::string& relative) {
+        return PathOf(window.installPath) / relative;
+    }
 
     fs::path state = env.Root() / "stand";
     std::unique_ptr<CdnStand> cdn;
@@ -155,11 +172,10 @@ TEST_F(InstallStandTest, AFirstInstallDownloadsVerifiesInstallsAndStartsTheProdu
     const auto progress = window.target->Progress();
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), 64u);
-    EXPECT_TRUE(events.InOrder({"ga4|Download|3.Downloading...|First",
-                                "ga4|Download|4.DownFinsh|First",
-                                "ga4|Download|Md5CheckStart|",
-                                "ga4|Download|5.ProgramInstall|First",
-                                "ga4|Download|6.ProgramFinsh|First"}))
+    EXPECT_TRUE(
+        events.InOrder({"ga4|Download|3.Downloading...|First", "ga4|Download|4.DownFinsh|First",
+                        "ga4|Download|Md5CheckStart|", "ga4|Download|5.ProgramInstall|First",
+                        "ga4|Download|6.ProgramFinsh|First"}))
         << ::testing::PrintToString(events.All());
     EXPECT_TRUE(events.Matching("ga4|Other|FlowError").empty());
 
@@ -178,9 +194,16 @@ TEST_F(InstallStandTest, AFirstInstallDownloadsVerifiesInstallsAndStartsTheProdu
     const std::wstring exe = Wide(Installed("ZorvikVideoConverter.exe"));
     int pid = 0;
     for (int wait = 0; wait < 100 && pid == 0; ++wait, platform::SleepMs(100))
-        for (const auto& process : platform::ListProcesses().value_or(std::vector<platform::RunningProcess>{}))
+        for (const auto& process :
+             platform::ListProcesses().value_or(std::vector<platform::RunningProcess>{}))
             if (process.exePath == exe) pid = process.pid;
     EXPECT_NE(pid, 0) << "the product is not running";
+
+    // A second install while the product runs is refused before anything is done.
+    window.boxes.clear();
+    EXPECT_EQ(install::BeginInstallTask(window, Seams()), -1);
+    EXPECT_EQ(window.boxes, std::vector<int>{3});
+    EXPECT_TRUE(events.Has("funnel|ErrorReporting|Error|MainErrorType=DL0024"));
     if (pid) EXPECT_EQ(platform::KillProcess(pid), 0);
     server->Kill();
 }
@@ -203,7 +226,8 @@ TEST_F(InstallStandTest, AServerStillUnreachableStartsAFreshDownloadWithoutTheDi
     Endpoints::Instance().Set(endpoint::kUpdateServerInternational, "127.0.0.1:9");
     Product(185, cdn->Https("direct/zorvikvideoconverter_zorvik.exe"), "not-the-digest");
     CConfigure& config = CConfigure::Instance();
-    config.PushDownloadUrl(FuntionImpl::Utf8ToUtf16(cdn->Https("direct/zorvikvideoconverter_zorvik.exe")));
+    config.PushDownloadUrl(
+        FuntionImpl::Utf8ToUtf16(cdn->Https("direct/zorvikvideoconverter_zorvik.exe")));
     config.SetLoadSource(2);
     window.target->onRecheck = [] { CConfigure::Instance().SetInstallState(1); };
     const std::wstring package = config.GetWorkDirectory() + config.GetPackageFileName();
@@ -218,7 +242,8 @@ TEST_F(InstallStandTest, AServerStillUnreachableStartsAFreshDownloadWithoutTheDi
 }
 
 TEST_F(InstallStandTest, AWrongDigestWithAGoodSignatureIsReportedAndInstalled) {
-    Product(185, cdn->Https("direct/zorvikvideoconverter_zorvik.exe"), "0123456789abcdef0123456789abcdef");
+    Product(185, cdn->Https("direct/zorvikvideoconverter_zorvik.exe"),
+            "0123456789abcdef0123456789abcdef");
     CConfigure::Instance().PushDownloadUrl(
         FuntionImpl::Utf8ToUtf16(cdn->Https("direct/zorvikvideoconverter_zorvik.exe")));
     CConfigure::Instance().SetLoadSource(1);
@@ -257,11 +282,12 @@ TEST_F(InstallStandTest, AToolkitInstallsItsTwoSubPrograms) {
     Product(186, "https://h/zorviktoolkit_setup.exe");
     CConfigure::Instance().IsToolkit = true;
     ServerAnswered();
-    content::LoadSubProgramInfo(L"/opt/dl/ZorvikToolkit_2" + std::wstring(19, L'0') + L"DEMOKIT.run");
+    content::LoadSubProgramInfo(L"/opt/dl/ZorvikToolkit_2" + std::wstring(19, L'0') +
+                                L"DEMOKIT.run");
     ASSERT_EQ(CConfigure::Instance().SubProgramCount(), 2u);
     ASSERT_EQ(Run(), install::kInstalled);
-    for (const char* file : {"ZorvikToolkit.exe", "ZorvikTool/zorvik_tool.exe",
-                             "ZorvikHelper/zorvik_helper.exe"})
+    for (const char* file :
+         {"ZorvikToolkit.exe", "ZorvikTool/zorvik_tool.exe", "ZorvikHelper/zorvik_helper.exe"})
         EXPECT_TRUE(fs::exists(Installed(file))) << file;
     // Each download runs its own share of the bar up: 0-32, 32-48, 48-64.
     std::vector<std::uintptr_t> ends;
@@ -328,7 +354,8 @@ TEST_F(InstallFaultTest, AStallingCdnFailsAfterFourAttemptsWithTheLastAttemptsCo
     EXPECT_TRUE(log.Contains("download main program retcode = 10 1"));
     EXPECT_EQ(events.Matching("ga4|Other|DownErrorCode|").size(), 4u);
     EXPECT_EQ(window.target->Messages().back(), WM_INSTALL_FAILED);
-    EXPECT_TRUE(log.Contains("download main program retcode = " + std::to_string(Failure()) + " 4"));
+    EXPECT_TRUE(
+        log.Contains("download main program retcode = " + std::to_string(Failure()) + " 4"));
 }
 
 }  // namespace

@@ -10,7 +10,8 @@
 namespace cvdtest {
 
 FlowEvents::FlowEvents()
-    : previousDownload_(SetDownloadEvents(this)), previousInstall_(install::SetInstallEvents(this)) {}
+    : previousDownload_(SetDownloadEvents(this)),
+      previousInstall_(install::SetInstallEvents(this)) {}
 
 FlowEvents::~FlowEvents() {
     SetDownloadEvents(previousDownload_);
@@ -47,8 +48,8 @@ void FlowEvents::ga4(const std::string& category, const std::string& action,
 
 void FlowEvents::funnel(const std::string& category, const std::string& action,
                         const std::string& key, const std::string& value) {
-    funnel(category, action, key.empty() ? install::Properties{} : install::Properties{{key, value}},
-           false, false);
+    funnel(category, action,
+           key.empty() ? install::Properties{} : install::Properties{{key, value}}, false, false);
 }
 
 void FlowEvents::funnelBucket(const std::string& category, const std::string& action,

@@ -138,12 +138,12 @@ struct ScriptedFlow {
     int md5Result = 1;
     std::function<bool(const std::wstring&)> signatureOk = [](const std::wstring&) { return true; };
     bool mainRunResult = true;
-    std::vector<std::wstring> mainRuns;     // "package|installPath"
-    std::vector<std::wstring> subRuns;      // install paths
+    std::vector<std::wstring> mainRuns;  // "package|installPath"
+    std::vector<std::wstring> subRuns;   // install paths
     std::vector<std::string> exceptionBodies;
     int queries = 0;
     std::function<void()> onQuery;
-    std::deque<long> probeStatuses;         // empty: the helper cannot be created
+    std::deque<long> probeStatuses;  // empty: the helper cannot be created
     int restarts = 0;
     int sleptMs = 0;
 

@@ -17,10 +17,11 @@ class InstallThreadTest : public InstallTest {
 protected:
     void SetUp() override {
         InstallTest::SetUp();
-        ApplyConfig({{"Download_url", "https://cdn/cvd_thread_" + std::to_string(::getpid()) + ".exe"},
-                     {"Software_version", "1.0.0.0"},
-                     {"Md5", "0123"},
-                     {"Filesize", "100"}});
+        ApplyConfig(
+            {{"Download_url", "https://cdn/cvd_thread_" + std::to_string(::getpid()) + ".exe"},
+             {"Software_version", "1.0.0.0"},
+             {"Md5", "0123"},
+             {"Filesize", "100"}});
         CConfigure& config = CConfigure::Instance();
         config.SetLoadSource(1);
         config.SetInstallState(1);
@@ -77,11 +78,11 @@ TEST_F(InstallThreadTest, AFirstInstallDownloadsVerifiesAndRunsThePackage) {
     std::size_t at = 0;
     for (const char* line :
          {" Speed-Test Totally Take ", "start main program download: https://cdn/cvd_thread_",
-          "download main program retcode = 1 1", "main program download finish", "all download finish",
-          " Download Totally Takes about 0s And Send To Server", " start main md5 check",
-          " finish main md5 check ret = 1", " start sub md5 check", " finish sub md5 check",
-          "all before install correct", " Cmd Finished, nWaitSeconds: ", "ClearAllFiles time:",
-          " Install Totally Take "}) {
+          "download main program retcode = 1 1", "main program download finish",
+          "all download finish", " Download Totally Takes about 0s And Send To Server",
+          " start main md5 check", " finish main md5 check ret = 1", " start sub md5 check",
+          " finish sub md5 check", "all before install correct",
+          " Cmd Finished, nWaitSeconds: ", "ClearAllFiles time:", " Install Totally Take "}) {
         at = text.find(line, at);
         ASSERT_NE(at, std::string::npos) << line;
     }
@@ -118,7 +119,8 @@ TEST_F(InstallThreadTest, FailedAttemptsAreRetriedUpToFourTimes) {
         EXPECT_TRUE(flow.mainRuns.empty());
     }
     EXPECT_TRUE(events.Has("ga4|Download|3.Downloading...|Retry"));
-    EXPECT_TRUE(events.Has("funnel|Download|Downloading|DownloadingType=Manually Retry downloading"));
+    EXPECT_TRUE(
+        events.Has("funnel|Download|Downloading|DownloadingType=Manually Retry downloading"));
     EXPECT_TRUE(events.Has("ga4|Download|6.ProgramFinsh|Retry"));
 }
 
@@ -127,8 +129,9 @@ TEST_F(InstallThreadTest, ARedirectLoopIsReportedToTheVendor) {
     CConfigure::Instance().SetQueryUrl("https://u/q?a=1&b=2");
     EXPECT_EQ(Run(), install::kInstalled);
     ASSERT_EQ(flow.exceptionBodies.size(), 1u);
-    EXPECT_TRUE(flow.exceptionBodies[0].starts_with(
-        "pid=0&type=2&exception_code=Url_Too_Many_Redirects&other=https://u/q?a=1%26b=2,https://cdn/"));
+    EXPECT_TRUE(
+        flow.exceptionBodies[0].starts_with("pid=0&type=2&exception_code=Url_Too_Many_Redirects&"
+                                            "other=https://u/q?a=1%26b=2,https://cdn/"));
     EXPECT_TRUE(log.Contains(" Send error report1, response is {\"code\":0}, return 0"));
 }
 
@@ -147,7 +150,8 @@ TEST_F(InstallThreadTest, IntegrityFailuresAreReportedAndOnlyABadSignatureStops)
         flow.md5Result = row.md5;
         flow.signatureOk = [&](const std::wstring&) { return row.sig; };
         window.target = std::make_shared<MessageLog>();
-        EXPECT_EQ(Run(), row.installs ? install::kInstalled : install::kStoppedOrFailed) << row.code;
+        EXPECT_EQ(Run(), row.installs ? install::kInstalled : install::kStoppedOrFailed)
+            << row.code;
         EXPECT_TRUE(events.Has(std::string("ga4|Other|FlowError|") + row.code)) << row.code;
         ASSERT_EQ(flow.exceptionBodies.size(), 1u) << row.code;
         EXPECT_NE(flow.exceptionBodies[0].find(row.exception), std::string::npos) << row.code;
@@ -168,7 +172,8 @@ TEST_F(InstallThreadTest, AnInstallerTimeOutEndsTheAttemptBeforeTheClosingEvents
 }
 
 TEST_F(InstallThreadTest, APackageThatIsNotASetupIsDoneOnceDownloaded) {
-    ApplyConfig({{"Download_url", "https://cdn/cvd_thread_" + std::to_string(::getpid()) + ".apk"}});
+    ApplyConfig(
+        {{"Download_url", "https://cdn/cvd_thread_" + std::to_string(::getpid()) + ".apk"}});
     CConfigure::Instance().SetLoadSource(1);
     EXPECT_EQ(Run(), install::kNotExecutableDone);
     EXPECT_EQ(Messages(), std::vector<std::uint32_t>{WM_INSTALL_NOT_EXE_DONE});
@@ -190,13 +195,15 @@ TEST_F(InstallThreadTest, ConfigurationFromTheDocumentIsFetchedAgainAndTheFolder
     auto download = seams.download;
     seams.download = [&](const std::wstring& url, const std::wstring& path, std::string& cdn,
                          bool report, bool checkMin, IDownloadProgress* progress) {
-        seenBefore = (fs::exists(PathOf(path)) || fs::exists(PathOf(path + L".xml"))) ? "left" : "clean";
+        seenBefore =
+            (fs::exists(PathOf(path)) || fs::exists(PathOf(path + L".xml"))) ? "left" : "clean";
         return download(url, path, cdn, report, checkMin, progress);
     };
     EXPECT_EQ(install::InstallThreadFunc(window, std::move(seams)), install::kInstalled);
     EXPECT_EQ(flow.queries, 1);
     EXPECT_EQ(seenBefore, "clean");
-    EXPECT_EQ(Messages(), (std::vector<std::uint32_t>{WM_INSTALL_RECHECK_PATH, WM_INSTALL_VERIFYING}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::uint32_t>{WM_INSTALL_RECHECK_PATH, WM_INSTALL_VERIFYING}));
     EXPECT_TRUE(events.Matching("ga4|Other|FlowError").empty());
     EXPECT_TRUE(log.Contains("cfg from file , get again"));
     EXPECT_TRUE(log.Contains(" Configure Load From File, clearAppData Before Download! "));
@@ -243,12 +250,11 @@ TEST_F(InstallThreadTest, AToolkitDownloadsEachSubProgramOnItsShareOfTheBar) {
         ASSERT_TRUE(config.GetSubProgram(i, info));
         EXPECT_EQ(info.status, 1);
     }
-    EXPECT_TRUE(events.InOrder({"ga4|Download|3.DownloadingIsChToolKit|3001",
-                                "ga4|Download|4.DownFinshIsChToolKit|3001",
-                                "ga4|Download|3.DownloadingIsChToolKit|3002",
-                                "ga4|Download|4.DownFinshIsChToolKit|3002",
-                                "ga4|Download|Md5CheckStartIsChToolKit|3001",
-                                "ga4|Download|Md5CheckFinshIsChToolKit|3002"}));
+    EXPECT_TRUE(events.InOrder(
+        {"ga4|Download|3.DownloadingIsChToolKit|3001", "ga4|Download|4.DownFinshIsChToolKit|3001",
+         "ga4|Download|3.DownloadingIsChToolKit|3002", "ga4|Download|4.DownFinshIsChToolKit|3002",
+         "ga4|Download|Md5CheckStartIsChToolKit|3001",
+         "ga4|Download|Md5CheckFinshIsChToolKit|3002"}));
 }
 
 TEST_F(InstallThreadTest, ASubProgramThatFailsThreeTimesIsLeftOut) {
@@ -263,7 +269,8 @@ TEST_F(InstallThreadTest, ASubProgramThatFailsThreeTimesIsLeftOut) {
     EXPECT_EQ(info.status, 0);
     EXPECT_EQ(events.Matching("ga4|Other|FlowErrorIsChToolKitErrorCode|DL010").size(), 3u);
     EXPECT_TRUE(events.Matching("ga4|Download|Md5CheckStartIsChToolKit").empty());
-    EXPECT_TRUE(log.Contains(" SubProgram Download Fail retcode: 9, 0(curindex)/1(allindex), 3(retry)/3"));
+    EXPECT_TRUE(
+        log.Contains(" SubProgram Download Fail retcode: 9, 0(curindex)/1(allindex), 3(retry)/3"));
 }
 
 TEST_F(InstallThreadTest, ASubProgramWithABadSignatureIsNotInstalled) {
@@ -272,7 +279,9 @@ TEST_F(InstallThreadTest, ASubProgramWithABadSignatureIsNotInstalled) {
     config.SetSubProgramInfoDone(true);
     AddKit(3001, "10");
     AddKit(3002, "10");
-    flow.signatureOk = [](const std::wstring& path) { return path.find(L"kit3001") == std::wstring::npos; };
+    flow.signatureOk = [](const std::wstring& path) {
+        return path.find(L"kit3001") == std::wstring::npos;
+    };
     EXPECT_EQ(Run(), install::kInstalled);
     SubProgramInfo info;
     config.GetSubProgram(0, info);
@@ -296,8 +305,11 @@ TEST_F(InstallThreadTest, ASubProgramWhoseNamesLeaveTheFolderIsNeverFetched) {
     CConfigure& config = CConfigure::Instance();
     config.IsToolkit = true;
     config.SetSubProgramInfoDone(true);
-    config.AddSubProgram({.pid = 7, .download = L"https://cdn/x.exe", .file_size = L"1",
-                          .launch_name = L"x.exe", .install_dir = L"../../etc",
+    config.AddSubProgram({.pid = 7,
+                          .download = L"https://cdn/x.exe",
+                          .file_size = L"1",
+                          .launch_name = L"x.exe",
+                          .install_dir = L"../../etc",
                           .local_path = Wide(env.Root() / "x.exe")});
     EXPECT_EQ(Run(), install::kInstalled);
     EXPECT_EQ(flow.downloadedUrls.size(), 1u);

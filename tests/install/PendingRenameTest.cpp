@@ -1,7 +1,6 @@
-#include "install/PendingRename.h"
-
 #include "InstallTestSupport.h"
 #include "install/InstallPathCheck.h"
+#include "install/PendingRename.h"
 #include "platform/Paths.h"
 
 namespace {

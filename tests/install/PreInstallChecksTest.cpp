@@ -1,9 +1,8 @@
-#include "install/PreInstallChecks.h"
-
 #include <fstream>
 
 #include "InstallTestSupport.h"
 #include "config/CConfigure.h"
+#include "install/PreInstallChecks.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 
@@ -15,8 +14,9 @@ class PreInstallChecksTest : public InstallTest {
 protected:
     void SetUp() override {
         InstallTest::SetUp();
-        ApplyConfig({{"Download_url", "https://h/cvd_checks_" + std::to_string(::getpid()) + ".apk"},
-                     {"Process_name", "NotRunning.exe"}});
+        ApplyConfig(
+            {{"Download_url", "https://h/cvd_checks_" + std::to_string(::getpid()) + ".apk"},
+             {"Process_name", "NotRunning.exe"}});
         window.installPath = Wide(env.Root() / "apps" / "Product");
     }
     void TearDown() override {
@@ -32,7 +32,8 @@ TEST_F(PreInstallChecksTest, ARunningProductRefusesTheClick) {
     CConfigure::Instance().SetProcess_name(self.substr(self.rfind(L'/') + 1));
     EXPECT_EQ(install::BeginInstallTask(window, flow.Seams()), -1);
     EXPECT_EQ(window.boxes, std::vector<int>{3});
-    EXPECT_EQ(events.All(), std::vector<std::string>{"funnel|ErrorReporting|Error|MainErrorType=DL0024"});
+    EXPECT_EQ(events.All(),
+              std::vector<std::string>{"funnel|ErrorReporting|Error|MainErrorType=DL0024"});
     EXPECT_TRUE(log.Contains("app is running"));
     EXPECT_TRUE(window.calls.empty());
 }

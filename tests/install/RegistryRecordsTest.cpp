@@ -1,9 +1,8 @@
-#include "install/RegistryRecords.h"
-
 #include <fstream>
 
 #include "InstallTestSupport.h"
 #include "config/CConfigure.h"
+#include "install/RegistryRecords.h"
 #include "platform/Registry.h"
 
 namespace {
@@ -22,12 +21,17 @@ TEST_F(RegistryRecordsTest, TheTooManyRequestsCounterCountsFromOne) {
     struct Row {
         std::optional<std::wstring> before;
         std::wstring after;
-    } rows[] = {{std::nullopt, L"1"}, {L"1", L"2"}, {L"9", L"10"}, {L"abc", L"1"},
-                {L"0", L"1"},         {L"-4", L"1"}, {L"2147483647", L"2147483647"}};
+    } rows[] = {{std::nullopt, L"1"},
+                {L"1", L"2"},
+                {L"9", L"10"},
+                {L"abc", L"1"},
+                {L"0", L"1"},
+                {L"-4", L"1"},
+                {L"2147483647", L"2147483647"}};
     for (const Row& row : rows) {
         platform::RegistryStore::Machine().DeleteValue(platform::RegistryRoot::LocalMachine,
-                                                        install::UninstallKey(),
-                                                        install::kTooManyRequestsValue);
+                                                       install::UninstallKey(),
+                                                       install::kTooManyRequestsValue);
         if (row.before) install::WriteUninstallValue(install::kTooManyRequestsValue, *row.before);
         EXPECT_TRUE(install::CountTooManyRequests());
         EXPECT_EQ(install::ReadUninstallValue(install::kTooManyRequestsValue), row.after);

@@ -1,6 +1,5 @@
-#include "install/ServerNames.h"
-
 #include "InstallTestSupport.h"
+#include "install/ServerNames.h"
 
 namespace {
 
@@ -13,10 +12,10 @@ TEST_F(ServerNamesTest, OnlyPlainNamesStayInsideTheirFolder) {
     struct Row {
         std::wstring name;
         bool plain;
-    } rows[] = {{L"Product.exe", true},   {L"zorvik tool.exe", true}, {L"a..b", false},
-                {L"..", false},           {L"../evil", false},        {L"/usr/bin/x", false},
-                {L"sub/x.exe", false},    {L"x\\y", false},           {L"x\0y"s, false},
-                {L"", false},             {L".hidden", true}};
+    } rows[] = {{L"Product.exe", true}, {L"zorvik tool.exe", true}, {L"a..b", false},
+                {L"..", false},         {L"../evil", false},        {L"/usr/bin/x", false},
+                {L"sub/x.exe", false},  {L"x\\y", false},           {L"x\0y"s, false},
+                {L"", false},           {L".hidden", true}};
     for (const Row& row : rows)
         EXPECT_EQ(install::IsPlainServerName(row.name), row.plain) << row.name.size();
 }

@@ -1,7 +1,6 @@
-#include "install/StartApp.h"
-
 #include "InstallTestSupport.h"
 #include "config/CConfigure.h"
+#include "install/StartApp.h"
 
 namespace {
 
@@ -34,8 +33,9 @@ TEST_F(StartAppTest, StartsTheProductFromTheTrimmedFolderAndCloses) {
     install::RunStartApp(window, seams);
     EXPECT_EQ(starts, std::vector<std::wstring>{L"\"/opt/Product/Product\"|0|"});
     EXPECT_EQ(window.calls, (std::vector<std::string>{"product started", "close"}));
-    EXPECT_EQ(events.All(), (std::vector<std::string>{"ga4|Download|9.StartWindow|0",
-                                                      "funnel|Launch|StartWindow|StartWindowTime=[0~3]s"}));
+    EXPECT_EQ(events.All(),
+              (std::vector<std::string>{"ga4|Download|9.StartWindow|0",
+                                        "funnel|Launch|StartWindow|StartWindowTime=[0~3]s"}));
     EXPECT_EQ(events.waited, std::vector<std::string>{"ga4|Download|9.StartWindow|0"});
 }
 
@@ -45,7 +45,8 @@ TEST_F(StartAppTest, ASingleDownloadedSubProgramIsNamedOnTheCommandLine) {
     config.StartSubProgram = 1;
     AddKit(3001, 1);
     install::RunStartApp(window, seams);
-    EXPECT_EQ(starts, std::vector<std::wstring>{L"\"/opt/Product/Product\"|0| /startSubProgramPID 3001"});
+    EXPECT_EQ(starts,
+              std::vector<std::wstring>{L"\"/opt/Product/Product\"|0| /startSubProgramPID 3001"});
     EXPECT_TRUE(events.Has("ga4|Download|9.StartWindowIsChToolKit|3001"));
     EXPECT_TRUE(log.Contains(" and sub exe: /opt/Product/tool"));
 

@@ -1,7 +1,6 @@
-#include "install/UrlChoice.h"
-
 #include "InstallTestSupport.h"
 #include "config/CConfigure.h"
+#include "install/UrlChoice.h"
 
 namespace {
 
@@ -26,8 +25,8 @@ TEST_F(UrlChoiceTest, A64BitLinkAnswering404FallsBackToTheNextCandidate) {
     auto attempt = Attempt();
     ASSERT_TRUE(install::ChoosePackageUrl(attempt));
     EXPECT_EQ(attempt.packageUrl, L"https://h/product.exe");
-    EXPECT_EQ(events.All(),
-              (std::vector<std::string>{"ga4|Download|64PC32Link|", "funnel|Download|64PC32Link|"}));
+    EXPECT_EQ(events.All(), (std::vector<std::string>{"ga4|Download|64PC32Link|",
+                                                      "funnel|Download|64PC32Link|"}));
     EXPECT_TRUE(log.Contains(" Curl check 64Bit link, http code is 404, curl code is 0"));
     EXPECT_TRUE(log.Contains(" UrlUsed change to: https://h/product.exe"));
 }
@@ -45,9 +44,26 @@ TEST_F(UrlChoiceTest, ProbesKeepTheUrlUnlessItIsMissing) {
         {"64-bit link found", 1, 10, true, L"https://h/p_64.exe", {200}, L"https://h/p_64.exe"},
         {"no answer", 1, 10, true, L"https://h/p_64.exe", {0}, L"https://h/p_64.exe"},
         {"helper not created", 1, 10, true, L"https://h/p_64.exe", {}, L"https://h/p_64.exe"},
-        {"32-bit system never probes", 1, 10, false, L"https://h/p_64.exe", {404}, L"https://h/p_64.exe"},
-        {"win 7/8 build missing", 2, 6.1f, true, L"https://h/p_zvwin.exe", {404}, L"https://h/p.exe"},
-        {"version 10 never probes win 7/8", 2, 10, true, L"https://h/p_zvwin.exe", {404},
+        {"32-bit system never probes",
+         1,
+         10,
+         false,
+         L"https://h/p_64.exe",
+         {404},
+         L"https://h/p_64.exe"},
+        {"win 7/8 build missing",
+         2,
+         6.1f,
+         true,
+         L"https://h/p_zvwin.exe",
+         {404},
+         L"https://h/p.exe"},
+        {"version 10 never probes win 7/8",
+         2,
+         10,
+         true,
+         L"https://h/p_zvwin.exe",
+         {404},
          L"https://h/p_zvwin.exe"},
     };
     for (const Row& row : rows) {
@@ -69,8 +85,9 @@ TEST_F(UrlChoiceTest, NoUsableUrlFailsWithItsCode) {
     auto attempt = Attempt();
     EXPECT_FALSE(install::ChoosePackageUrl(attempt));
     EXPECT_EQ(CConfigure::Instance().GetLoadSource(), 2);
-    EXPECT_EQ(events.All(), (std::vector<std::string>{"ga4|Other|FlowError|DL023",
-                                                      "funnel|ErrorReporting|Error|MainErrorType=DL023"}));
+    EXPECT_EQ(events.All(),
+              (std::vector<std::string>{"ga4|Other|FlowError|DL023",
+                                        "funnel|ErrorReporting|Error|MainErrorType=DL023"}));
     ASSERT_EQ(window.target->All().size(), 1u);
     EXPECT_EQ(window.target->All()[0].message, WM_INSTALL_FAILED);
     EXPECT_EQ(window.target->All()[0].wParam, static_cast<std::uintptr_t>(NoPackageUrl));

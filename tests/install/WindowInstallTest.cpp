@@ -8,8 +8,8 @@
 #include "InstallTestSupport.h"
 #include "PackageTestSupport.h"
 #include "PrivateDisplay.h"
-#include "UiPages.h"
 #include "SkinSource.h"
+#include "UiPages.h"
 #include "config/CConfigure.h"
 #include "config/Endpoints.h"
 #include "download/DownloadEvents.h"
@@ -25,10 +25,8 @@
 #include "telemetry/SingleUserLog.h"
 #include "toolkit/ResourceManager.h"
 #include "toolkit/Shell.h"
-#include "ui/SkinPackage.h"
 #include "ui/InstallUIMainWnd.h"
-
-
+#include "ui/SkinPackage.h"
 
 namespace {
 
@@ -60,13 +58,15 @@ private:
 
 std::string StandReport(const fs::path& state) {
     platform::ProcessOptions options;
-    options.commandLine = platform::QuoteArgument(FuntionImpl::Utf8ToUtf16(VendorStandDir() + "/vendor-stand")) +
-                          L" report";
+    options.commandLine =
+        platform::QuoteArgument(FuntionImpl::Utf8ToUtf16(VendorStandDir() + "/vendor-stand")) +
+        L" report";
     options.captureOutput = true;
     setenv("CVD_STAND_DIR", state.c_str(), 1);
     auto process = platform::Process::Start(options);
     std::string all, chunk;
-    while (process && process->ReadOutput(chunk, 4096, 20000) == platform::Process::Read::Data) all += chunk;
+    while (process && process->ReadOutput(chunk, 4096, 20000) == platform::Process::Read::Data)
+        all += chunk;
     return all;
 }
 
@@ -87,17 +87,20 @@ TEST(WindowInstallTest, ClickingInstallThenUseNowInstallsAndStartsTheProduct) {
     std::ofstream(env.Root() / "catalogue.json") << R"({"salt": "vbjqdTC36npw8KF5", "country": "US",
   "products": [{"downloader_id": 185, "software_name": "Zorvik Video Converter", "software_version": "1.0.0.0",
      "process_name": "ZorvikVideoConverter.exe",
-     "package": {"path": "download/zorvikvideoconverter_zorvik.exe", "source": ")" CVD_PACKAGE_DIR R"(/zorvikvideoconverter_zorvik.exe"}}]})";
+     "package": {"path": "download/zorvikvideoconverter_zorvik.exe", "source": ")" CVD_PACKAGE_DIR
+                                                    R"(/zorvikvideoconverter_zorvik.exe"}}]})";
     CdnStand cdn(state / "root", env.Root() / "nginx");
     ASSERT_TRUE(cdn.Started());
-    VendorService vendor(state, cdn.Https(""), {"--catalogue", (env.Root() / "catalogue.json").string()});
+    VendorService vendor(state, cdn.Https(""),
+                         {"--catalogue", (env.Root() / "catalogue.json").string()});
     ASSERT_TRUE(vendor.Started());
 
     CConfigure& config = CConfigure::Instance();
     config.ResetForTesting();
     Endpoints::Instance().Clear();
-    for (auto key : {endpoint::kUpdateServerInternational, endpoint::kProductAlertServer,
-                     endpoint::kGa4Collection, endpoint::kCollectorProduction, endpoint::kCollectorTest})
+    for (auto key :
+         {endpoint::kUpdateServerInternational, endpoint::kProductAlertServer,
+          endpoint::kGa4Collection, endpoint::kCollectorProduction, endpoint::kCollectorTest})
         Endpoints::Instance().Set(key, vendor.Host());
     config.Init();  // the skin's configuration document: product 185 of the stand
     config.Downloader_id = 185;
@@ -127,7 +130,8 @@ TEST(WindowInstallTest, ClickingInstallThenUseNowInstallsAndStartsTheProduct) {
     int pid = 0;
     for (int wait = 0; wait < 100 && pid == 0; ++wait) {
         uipages::SettleUntil([] { return false; }, 100);
-        for (const auto& process : platform::ListProcesses().value_or(std::vector<platform::RunningProcess>{}))
+        for (const auto& process :
+             platform::ListProcesses().value_or(std::vector<platform::RunningProcess>{}))
             if (process.exePath == Wide(exe)) pid = process.pid;
     }
     EXPECT_NE(pid, 0) << "the product is not running";
@@ -137,16 +141,17 @@ TEST(WindowInstallTest, ClickingInstallThenUseNowInstallsAndStartsTheProduct) {
     CSingleUserLog::Instance().WaitThreadForExit();
     const std::string text = log.Text();
     std::size_t at = 0;
-    for (const char* line : {"start main program download: ", "main program download finish",
-                             " start main md5 check", "all before install correct",
-                             " [Start Install CmdLine]: ", " Cmd Finished, nWaitSeconds: ", "run start app"}) {
+    for (const char* line :
+         {"start main program download: ", "main program download finish", " start main md5 check",
+          "all before install correct",
+          " [Start Install CmdLine]: ", " Cmd Finished, nWaitSeconds: ", "run start app"}) {
         at = text.find(line, at);
         EXPECT_NE(at, std::string::npos) << line;
     }
     const std::string report = StandReport(state);
     at = 0;
-    for (const char* event : {"3.Downloading...", "4.DownFinsh", "Md5CheckStart", "5.ProgramInstall",
-                              "6.ProgramFinsh", "9.StartWindow"}) {
+    for (const char* event : {"3.Downloading...", "4.DownFinsh", "Md5CheckStart",
+                              "5.ProgramInstall", "6.ProgramFinsh", "9.StartWindow"}) {
         at = report.find(event, at);
         EXPECT_NE(at, std::string::npos) << event << "\n" << report;
     }
