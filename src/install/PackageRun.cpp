@@ -19,8 +19,8 @@ namespace install {
 namespace {
 
 constexpr std::array<const wchar_t*, 20> kLanguageCodes = {
-    L"en", L"ja", L"zhcn", L"es", L"de", L"fr", L"ru", L"pt", L"ar", L"it",
-    L"zhtw", L"ko", L"nl", L"id", L"tr", L"hi", L"th", L"my", L"se", L"cz"};
+    L"en",   L"ja", L"zhcn", L"es", L"de", L"fr", L"ru", L"pt", L"ar", L"it",
+    L"zhtw", L"ko", L"nl",   L"id", L"tr", L"hi", L"th", L"my", L"se", L"cz"};
 
 std::wstring FileNameOf(const std::wstring& path) {
     const std::size_t cut = path.find_last_of(L"/\\");
@@ -79,17 +79,21 @@ bool RunOneSubProgram(const SubProgramInfo& info, const std::wstring& installPat
     IDownloadEvents& events = DownloadEvents();
     events.ga4("Download", "5.ProgramInstallIsChToolKit", id);
     events.funnel("Install", "ProgramInstallIsChToolKit", "ProgramInstallIsChToolKitPID", id);
-    const std::wstring line = SubProgramCommandLine(installPath, info.install_dir, info.local_path,
-                                                    CurrentLanguageCode(), logFolder,
-                                                    OwnTrackValue());
+    const std::wstring line =
+        SubProgramCommandLine(installPath, info.install_dir, info.local_path, CurrentLanguageCode(),
+                              logFolder, OwnTrackValue());
     CVD_LOG << " [Download File Path]: " << Narrow(info.local_path);
     CVD_LOG << " [Start Install CmdLine]: " << Narrow(line);
     auto process = StartInstaller(info.local_path, line);
     std::int32_t count = 0;
     switch (WaitInSteps(process.get(), kSubProgramWaitSteps, count)) {
-        case Waited::Exiting: return false;
-        case Waited::OutOfTime: CVD_LOG << " sub program insatll timed out: 240"; break;
-        case Waited::Ended: break;
+        case Waited::Exiting:
+            return false;
+        case Waited::OutOfTime:
+            CVD_LOG << " sub program insatll timed out: 240";
+            break;
+        case Waited::Ended:
+            break;
     }
     CVD_LOG << " Install finish: " << count;
     events.ga4("Download", "6.ProgramFinshIsChToolKit", id);
@@ -113,9 +117,8 @@ std::wstring TrackValue(const std::wstring& ownModulePath) {
 }
 
 std::wstring MainPackageCommandLine(const std::wstring& installPath, const std::wstring& langCode,
-                                    const std::wstring& logFolder,
-                                    const std::wstring& softwareName, const std::wstring& stamp,
-                                    const std::wstring& track) {
+                                    const std::wstring& logFolder, const std::wstring& softwareName,
+                                    const std::wstring& stamp, const std::wstring& track) {
     return L" /VERYSILENT /SP- /NORESTART /DIR=\"" + installPath + L"\\\" /LANG=" + langCode +
            L" /LOG=\"" + logFolder + L"Setup_" + softwareName + L"_" + stamp + L".log\"" +
            L" /sptrack " + track;
@@ -149,13 +152,15 @@ bool RunMainPackage(const std::wstring& packagePath, const std::wstring& install
     Post(window, WM_INSTALL_RUNNING);
     std::int32_t count = 0;
     switch (WaitInSteps(process.get(), config.InstallTimeout, count)) {
-        case Waited::Exiting: return false;
+        case Waited::Exiting:
+            return false;
         case Waited::OutOfTime:
             content::ReportErrorCode("DL016");
             CVD_LOG << " Cmd nWaitSeconds timed out: " << config.InstallTimeout;
             Post(window, WM_INSTALL_TIMEOUT);
             return false;
-        case Waited::Ended: break;
+        case Waited::Ended:
+            break;
     }
     const std::uint32_t seconds = content::SecondsSince(installTick);
     events.ga4("Other", "MInstallTime", std::to_string(seconds));

@@ -22,12 +22,12 @@ std::wstring InstallerLanguageCode(std::int32_t languageIndex, bool jpCode);
 // The installer's own file name in quotes when it holds a '_', else "null".
 std::wstring TrackValue(const std::wstring& ownModulePath);
 
-// " /VERYSILENT /SP- /NORESTART /DIR="<install>\" /LANG=<code> /LOG="<logs>Setup_<name>_<stamp>.log"
-// /sptrack <track>"; `stamp` is the local time as YYYYMMDDhhmmss.
+// " /VERYSILENT /SP- /NORESTART /DIR="<install>\" /LANG=<code>
+// /LOG="<logs>Setup_<name>_<stamp>.log" /sptrack <track>"; `stamp` is the local time as
+// YYYYMMDDhhmmss.
 std::wstring MainPackageCommandLine(const std::wstring& installPath, const std::wstring& langCode,
-                                    const std::wstring& logFolder,
-                                    const std::wstring& softwareName, const std::wstring& stamp,
-                                    const std::wstring& track);
+                                    const std::wstring& logFolder, const std::wstring& softwareName,
+                                    const std::wstring& stamp, const std::wstring& track);
 
 // The same switches for a sub-program: its folder is <install>\<installDir>, without a
 // separator before the closing quote, and its log is named after its local file.

@@ -29,7 +29,7 @@ using BioPtr = std::unique_ptr<BIO, Deleter<BIO, BIO_free_all>>;
 using CmsPtr = std::unique_ptr<CMS_ContentInfo, Deleter<CMS_ContentInfo, CMS_ContentInfo_free>>;
 using StorePtr = std::unique_ptr<X509_STORE, Deleter<X509_STORE, X509_STORE_free>>;
 using X509Ptr = std::unique_ptr<X509, Deleter<X509, X509_free>>;
-void FreeCertStack(STACK_OF(X509)* certs) { sk_X509_pop_free(certs, X509_free); }
+void FreeCertStack(STACK_OF(X509) * certs) { sk_X509_pop_free(certs, X509_free); }
 using CertStackPtr = std::unique_ptr<STACK_OF(X509), Deleter<STACK_OF(X509), FreeCertStack>>;
 
 // A read-only BIO over the first `limit` bytes of an open stream: the detached content the
@@ -55,9 +55,12 @@ int LimitedRead(BIO* bio, char* out, int size) {
 long LimitedCtrl(BIO* bio, int cmd, long, void*) {
     auto* stream = static_cast<LimitedStream*>(BIO_get_data(bio));
     switch (cmd) {
-        case BIO_CTRL_EOF: return stream->left == 0 ? 1 : 0;
-        case BIO_CTRL_FLUSH: return 1;
-        default: return 0;
+        case BIO_CTRL_EOF:
+            return stream->left == 0 ? 1 : 0;
+        case BIO_CTRL_FLUSH:
+            return 1;
+        default:
+            return 0;
     }
 }
 
@@ -118,7 +121,8 @@ bool ChainDenied(const std::vector<X509Ptr>& denied, CMS_ContentInfo* cms, X509_
     bool listed = AnyListed(denied, signers);
     for (int i = 0; !listed && signers && i < sk_X509_num(signers); ++i) {
         X509_STORE_CTX* context = X509_STORE_CTX_new();
-        if (context && X509_STORE_CTX_init(context, store, sk_X509_value(signers, i), carried.get()) &&
+        if (context &&
+            X509_STORE_CTX_init(context, store, sk_X509_value(signers, i), carried.get()) &&
             X509_verify_cert(context) == 1)
             listed = AnyListed(denied, X509_STORE_CTX_get0_chain(context));
         X509_STORE_CTX_free(context);
@@ -173,7 +177,8 @@ Outcome Check(const std::wstring& path, const TrustStore& trust) {
     LimitedStream content{&in, block->signedLength};
     BioPtr bio = LimitedBio(content);
     if (!bio) return {kSignatureSetupFailed};
-    const int verified = CMS_verify(cms.get(), nullptr, store.get(), bio.get(), nullptr, CMS_BINARY);
+    const int verified =
+        CMS_verify(cms.get(), nullptr, store.get(), bio.get(), nullptr, CMS_BINARY);
     ERR_clear_error();
     if (content.failed) return {kSignatureReadFailed};
     if (verified != 1) return {kTrustSubjectNotTrusted};
@@ -195,9 +200,10 @@ std::string OutcomeText(const Outcome& outcome, const std::string& path) {
             return Format("The file \"%s\" is signed and the signature was verified.", path);
         case kTrustNoSignature:
             return outcome.unreadable
-                       ? Format("An unknown error occurred trying to verify the signature of the "
-                                "\"%s\" file.",
-                                path)
+                       ? Format(
+                             "An unknown error occurred trying to verify the signature of the "
+                             "\"%s\" file.",
+                             path)
                        : Format("The file \"%s\" is not signed.", path);
         case kTrustExplicitDistrust:
             return "The signature is present, but specifically disallowed.";

@@ -13,8 +13,7 @@ std::optional<SignatureBlock> FindSignatureBlock(std::istream& in, std::uint64_t
     if (std::memcmp(trailer + 8, kSignatureMagic, sizeof kSignatureMagic) != 0) return std::nullopt;
     std::uint64_t length = 0;
     for (int i = 7; i >= 0; --i) length = length << 8 | trailer[i];
-    if (length == 0 || length > kMaxSignatureSize ||
-        length > fileSize - kSignatureTrailerSize)
+    if (length == 0 || length > kMaxSignatureSize || length > fileSize - kSignatureTrailerSize)
         return std::nullopt;
     return SignatureBlock{fileSize - kSignatureTrailerSize - length, length};
 }

@@ -78,7 +78,7 @@ TrustStore TrustStoreFromSkin(const std::vector<std::uint8_t>& skinZip) {
         const std::string name = Normalised(stat.name ? stat.name : "");
         if (!name.starts_with("trust/") || stat.size > kMaxCertificateFile) continue;
         std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(zip_fopen_index(archive, i, 0),
-                                                                 &zip_fclose);
+                                                                &zip_fclose);
         if (!file) continue;
         std::string pem(stat.size, '\0');
         if (zip_fread(file.get(), pem.data(), pem.size()) != static_cast<zip_int64_t>(pem.size()))

@@ -11,6 +11,7 @@
 #include "download/CDownLoadImpl.h"
 #include "net/CLibcurlTool.h"
 #include "platform/Process.h"
+#include "sys/PackageSignature.h"
 #include "sys/TextConvert.h"
 
 namespace {
@@ -22,6 +23,8 @@ class VendorStandTest : public WorkFolderTest {
 protected:
     void SetUp() override {
         WorkFolderTest::SetUp();
+        // The stand serves the signed demo packages of this build.
+        env.Set("CVD_BUILD_DIR", CVD_BINARY_DIR);
         fs::create_directories(state / "root");
         cdn = std::make_unique<CdnStand>(state / "root", env.Root() / "nginx");
         ASSERT_TRUE(cdn->Started());
@@ -70,7 +73,9 @@ TEST_F(VendorStandTest, AnswersEveryQueryOfAnInstallerRunAndServesItsFiles) {
     CConfigure& config = CConfigure::Instance();
     ASSERT_EQ(content::getDownloadInfoServer(false), 1);
     EXPECT_EQ(config.GetSoftware_name(), L"Zorvik Video Converter");
-    EXPECT_EQ(config.GetFilesize(), 12582912);
+    const fs::path built =
+        fs::path(CVD_BINARY_DIR) / "packages" / "zorvikvideoconverter_zorvik.exe";
+    EXPECT_EQ(config.GetFilesize(), static_cast<std::int64_t>(fs::file_size(built)));
     const std::wstring mirror = config.CurrentDownloadUrl();
     EXPECT_TRUE(mirror.ends_with(L"/download/zorvikvideoconverter_zorvik_mirror.exe"));
 
@@ -79,6 +84,8 @@ TEST_F(VendorStandTest, AnswersEveryQueryOfAnInstallerRunAndServesItsFiles) {
     ASSERT_EQ(CDownLoadImpl().SuperDownloadFile(mirror, package, cdnText, false, true), Success);
     EXPECT_EQ(CDownLoadImpl::FileMd5(FuntionImpl::Utf16ToUtf8(package)),
               FuntionImpl::Utf16ToUtf8(config.GetMd5_extra()));
+    const auto trust = FuntionImpl::TrustStoreOfInstaller(FuntionImpl::Utf8ToUtf16(CVD_INSTALLER));
+    EXPECT_TRUE(FuntionImpl::VerifyEmbeddedSignatureResult(package, trust).Verified());
 
     EXPECT_TRUE(content::IsSupportCurCountry(false));
     EXPECT_EQ(config.GetCountryCode(), L"US");
@@ -101,6 +108,7 @@ TEST_F(VendorStandTest, AnswersEveryQueryOfAnInstallerRunAndServesItsFiles) {
               Success);
     EXPECT_EQ(FuntionImpl::Utf8ToUtf16(CDownLoadImpl::FileMd5(FuntionImpl::Utf16ToUtf8(tool.local_path))),
               tool.file_md5);
+    EXPECT_TRUE(FuntionImpl::VerifyEmbeddedSignatureResult(tool.local_path, trust).Verified());
 
     const std::string report = Report();
     for (const char* seen : {"download-info 1", "geolocation 1", "privacy 1", "banners 1", "kits 1",

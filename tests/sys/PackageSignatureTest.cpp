@@ -60,7 +60,8 @@ struct Case {
 
 TEST_F(PackageSignatureTest, OnlyAnIntactPackageOfTheTrustedPublisherVerifies) {
     auto signedBy = [](const fs::path& key, const fs::path& cert) {
-        return [key, cert](const fs::path& file) { ASSERT_TRUE(cvdtest::SignFile(key, cert, file)); };
+        return
+            [key, cert](const fs::path& file) { ASSERT_TRUE(cvdtest::SignFile(key, cert, file)); };
     };
     auto trusted = signedBy(keys.Key(), keys.Cert());
     auto trustedThen = [trusted](std::function<void(const fs::path&)> damage) {
@@ -114,8 +115,10 @@ TEST_F(PackageSignatureTest, EachOutcomeHasItsSentence) {
     EXPECT_EQ(Check(withdrawn).text, "The signature is present, but specifically disallowed.");
 
     const fs::path missing = env->Root() / "missing.exe";
-    EXPECT_EQ(Check(missing).text, "An unknown error occurred trying to verify the signature of "
-                                   "the \"" + missing.string() + "\" file.");
+    EXPECT_EQ(Check(missing).text,
+              "An unknown error occurred trying to verify the signature of "
+              "the \"" +
+                  missing.string() + "\" file.");
 }
 
 TEST_F(PackageSignatureTest, TrustComesFromTheFolderOnly) {

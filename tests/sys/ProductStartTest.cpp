@@ -59,6 +59,21 @@ TEST_F(ProductStartTest, AsTheDesktopShellStartsDetachedAndDropsTheArguments) {
     EXPECT_TRUE(errors.empty());
 }
 
+TEST_F(ProductStartTest, AsRootForADesktopUserStartsAsThatUser) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root";
+    env.Set("SUDO_UID", "65534");  // nobody
+    env.Set("PKEXEC_UID", std::nullopt);
+    for (fs::path folder = product.parent_path(); folder != env.Root().parent_path();
+         folder = folder.parent_path())
+        fs::permissions(folder, fs::perms::all);  // the user must reach and write its folder
+    env.WriteFile("prod dir/product.sh",
+                  "#!/bin/sh\nid -u > \"$0.out.tmp\"\nmv \"$0.out.tmp\" \"$0.out\"\n");
+    fs::permissions(product, fs::perms::all);
+    ASSERT_EQ(FuntionImpl::StartTargetMainExe(Quoted(product), 0, L""), 0);
+    EXPECT_EQ(Report(), "65534\n");
+    EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(ProductStartTest, AMissingProductFailsWithTheSystemError) {
     const fs::path missing = env.Root() / "gone" / "product";
     EXPECT_EQ(FuntionImpl::StartTargetMainExe(Quoted(missing), 0, L""), -1);

@@ -34,7 +34,8 @@ bool AddFolder(zip_t* archive, const fs::path& folder, std::string& error) {
             if (source) zip_source_free(source);
             return error = name + ": " + zip_strerror(archive), false;
         }
-        const bool executable = (it->status().permissions() & fs::perms::owner_exec) != fs::perms::none;
+        const bool executable =
+            (it->status().permissions() & fs::perms::owner_exec) != fs::perms::none;
         const zip_uint32_t mode = S_IFREG | (executable ? 0755 : 0644);
         zip_file_set_external_attributes(archive, index, 0, ZIP_OPSYS_UNIX, mode << 16);
     }

@@ -35,7 +35,7 @@ fs::path SafeRelativePath(std::string name) {
     if (name.empty() || name.front() == '/' || name.find(':') != std::string::npos) return {};
     fs::path relative;
     for (const auto& part : fs::path(name)) {
-        if (part == ".." ) return {};
+        if (part == "..") return {};
         if (part.empty() || part == ".") continue;
         relative /= part;
     }
@@ -45,7 +45,8 @@ fs::path SafeRelativePath(std::string name) {
 bool IsSymlink(zip_t* archive, zip_uint64_t index) {
     zip_uint8_t system = 0;
     zip_uint32_t attributes = 0;
-    if (zip_file_get_external_attributes(archive, index, 0, &system, &attributes) != 0) return false;
+    if (zip_file_get_external_attributes(archive, index, 0, &system, &attributes) != 0)
+        return false;
     return system == ZIP_OPSYS_UNIX && S_ISLNK(attributes >> 16);
 }
 
@@ -137,8 +138,8 @@ InstallReport InstallPayload(const std::string& setupFile, std::uint64_t offset,
                              std::uint64_t length, const std::string& targetFolder) {
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* source = zip_source_file_create(setupFile.c_str(), offset,
-                                                  static_cast<zip_int64_t>(length), &error);
+    zip_source_t* source =
+        zip_source_file_create(setupFile.c_str(), offset, static_cast<zip_int64_t>(length), &error);
     std::unique_ptr<zip_t, ZipClose> archive(
         source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr);
     if (!archive) {
@@ -152,7 +153,8 @@ InstallReport InstallPayload(const std::string& setupFile, std::uint64_t offset,
     const fs::path target = fs::absolute(fs::path(targetFolder));
     std::error_code ec;
     fs::create_directories(target.parent_path(), ec);
-    if (ec) return WriteFailed("cannot create " + target.parent_path().string() + ": " + ec.message());
+    if (ec)
+        return WriteFailed("cannot create " + target.parent_path().string() + ": " + ec.message());
     const fs::path staging = SiblingName(target, "setup");
     if (!fs::create_directory(staging, ec))
         return WriteFailed("cannot create " + staging.string() + ": " + ec.message());

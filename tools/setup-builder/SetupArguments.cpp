@@ -1,7 +1,8 @@
 #include "SetupArguments.h"
 
-#include <algorithm>
 #include <strings.h>
+
+#include <algorithm>
 
 namespace setup {
 namespace {

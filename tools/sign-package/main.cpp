@@ -9,8 +9,8 @@
 #include <string>
 
 #include "PackageSigner.h"
-#include "sys/Log.h"
 #include "platform/Text.h"
+#include "sys/Log.h"
 #include "sys/PackageSignature.h"
 #include "sys/TrustStore.h"
 
@@ -35,8 +35,9 @@ int Sign(char** argv) {
 
 int Verify(const std::string& file, const std::string& trustDir) {
     const FuntionImpl::TrustStore trust =
-        trustDir.empty() ? FuntionImpl::TrustStoreOfInstaller(platform::Utf8ToWide(CVD_INSTALLER_PATH))
-                         : FuntionImpl::TrustStoreFromFolder(platform::Utf8ToWide(trustDir));
+        trustDir.empty()
+            ? FuntionImpl::TrustStoreOfInstaller(platform::Utf8ToWide(CVD_INSTALLER_PATH))
+            : FuntionImpl::TrustStoreFromFolder(platform::Utf8ToWide(trustDir));
     if (trust.trustedPem.empty())
         std::fprintf(stderr, "sign-package: no trusted certificate in %s\n",
                      trustDir.empty() ? CVD_INSTALLER_PATH : trustDir.c_str());

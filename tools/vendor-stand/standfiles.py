@@ -2,6 +2,9 @@
 (a copy of "source" when the entry names one, else fixed pseudo-random bytes of "size"), and
 banner pictures (PNG, drawn from "color"). Their sizes and MD5 digests are filled into the
 catalogue the service answers with, so answers always match the files.
+
+A "source" is relative to the catalogue; "{build}" in it stands for the build tree that made the
+signed demo packages: $CVD_BUILD_DIR, else the repository's build/ (the default preset).
 """
 import hashlib
 import json
@@ -41,13 +44,32 @@ def md5_of(path):
     return digest.hexdigest()
 
 
+class MissingSource(Exception):
+    pass
+
+
+def build_dir():
+    here = os.path.dirname(os.path.abspath(__file__))
+    return os.environ.get("CVD_BUILD_DIR") or os.path.join(here, "..", "..", "build")
+
+
+def source_path(item, base):
+    source = os.path.join(base, item["source"].replace("{build}", build_dir()))
+    if not os.path.isfile(source):
+        raise MissingSource(
+            f"{item['source']}: {os.path.normpath(source)} is missing; build the demo packages "
+            "first (cmake --build build --target demo-packages) or point CVD_BUILD_DIR at the "
+            "build tree that has them")
+    return source
+
+
 def make_file(item, root, base, banner):
     path = os.path.join(root, item["path"])
     if os.path.relpath(path, root).startswith(".."):
         raise ValueError("catalogue path leaves the document root: " + item["path"])
     os.makedirs(os.path.dirname(path), exist_ok=True)
     if "source" in item:
-        shutil.copyfile(os.path.join(base, item["source"]), path)
+        shutil.copyfile(source_path(item, base), path)
     elif banner:
         with open(path, "wb") as out:
             out.write(png(item.get("width", 720), item.get("height", 300), item["color"]))

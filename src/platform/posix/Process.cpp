@@ -215,8 +215,8 @@ int SpawnAsUser(std::vector<char*>& argv, const ProcessOptions& options, const s
         const int devNull = ::open("/dev/null", O_RDONLY);
         if (devNull >= 0) ::dup2(devNull, 0);
         if (outputFd >= 0) ::dup2(outputFd, 1), ::dup2(outputFd, 2);
-        if (::setgroups(user.groups.size(), user.groups.data()) != 0 ||
-            ::setgid(user.gid) != 0 || ::setuid(user.uid) != 0)
+        if (::setgroups(user.groups.size(), user.groups.data()) != 0 || ::setgid(user.gid) != 0 ||
+            ::setuid(user.uid) != 0)
             FailChild(report[1]);
         if (!folder.empty() && ::chdir(folder.c_str()) != 0) FailChild(report[1]);
         ::execvpe(argv[0], argv.data(), envp.data());

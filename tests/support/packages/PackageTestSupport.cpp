@@ -26,8 +26,8 @@ bool SignFile(const fs::path& key, const fs::path& cert, const fs::path& file) {
 }
 
 bool BuildSetup(const fs::path& payloadFolder, const fs::path& output) {
-    return RunCommand({CVD_SETUP_BUILDER, CVD_SETUP_PROGRAM, payloadFolder.string(),
-                       output.string()})
+    return RunCommand(
+               {CVD_SETUP_BUILDER, CVD_SETUP_PROGRAM, payloadFolder.string(), output.string()})
                .status == 0;
 }
 

@@ -20,7 +20,8 @@ struct PublisherKeys {
 PublisherKeys MakePublisherKeys(const std::filesystem::path& folder);
 
 // A trust folder as the skin carries it: the CA at the top, the withdrawn certificate in deny/.
-std::filesystem::path MakeTrustFolder(const PublisherKeys& keys, const std::filesystem::path& folder);
+std::filesystem::path MakeTrustFolder(const PublisherKeys& keys,
+                                      const std::filesystem::path& folder);
 
 bool SignFile(const std::filesystem::path& key, const std::filesystem::path& cert,
               const std::filesystem::path& file);

@@ -1,0 +1,236 @@
+// Running the downloaded installers: the exact command lines, real setups built by setup-builder
+// installing into the folder, and installers that never end.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+#include "DownloadTestSupport.h"
+#include "PackageTestSupport.h"
+#include "TempEnv.h"
+#include "config/CConfigure.h"
+#include "install/PackageRun.h"
+#include "platform/Clock.h"
+#include "platform/FsPath.h"
+#include "platform/ProcessList.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using cvdtest::ReadFile;
+
+class MessageLog final : public IMessageTarget {
+public:
+    void PostCustomMessage(std::uint32_t message, std::uintptr_t, std::intptr_t) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        messages_.push_back(message);
+    }
+    std::vector<std::uint32_t> Messages() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return messages_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::uint32_t> messages_;
+};
+
+// The window as the install thread sees it; records what is posted to it.
+class RecordingWindow final : public install::IInstallWindow {
+public:
+    std::wstring GetInstallPath() const override { return {}; }
+    std::wstring GetDefaultPath() const override { return {}; }
+    std::shared_ptr<IMessageTarget> GetMessageTarget() const override { return log_; }
+    std::vector<std::uint32_t> Messages() const { return log_->Messages(); }
+
+private:
+    std::shared_ptr<MessageLog> log_ = std::make_shared<MessageLog>();
+};
+
+TEST(InstallCommandLineTest, LanguageCodes) {
+    struct Row {
+        int index;
+        bool jp;
+        const wchar_t* code;
+    };
+    for (const Row& row : {Row{0, false, L"en"}, Row{1, false, L"ja"}, Row{1, true, L"jp"},
+                           Row{2, true, L"zhcn"}, Row{10, false, L"zhtw"}, Row{18, false, L"se"},
+                           Row{19, false, L"cz"}, Row{20, false, L""}, Row{-1, false, L""}})
+        EXPECT_EQ(install::InstallerLanguageCode(row.index, row.jp), row.code) << row.index;
+}
+
+TEST(InstallCommandLineTest, JapaneseCodeForProducts117To125Except121) {
+    CConfigure& config = CConfigure::Instance();
+    for (const auto& [id, code] : std::vector<std::pair<int, const wchar_t*>>{
+             {116, L"ja"}, {117, L"jp"}, {120, L"jp"}, {121, L"ja"}, {125, L"jp"}, {126, L"ja"}}) {
+        config.Downloader_id = id;
+        EXPECT_EQ(install::InstallerLanguageCode(1, config.IsJpCodeDownloader()), code) << id;
+    }
+    config.ResetForTesting();
+}
+
+TEST(InstallCommandLineTest, MainPackageLineCharacterForCharacter) {
+    EXPECT_EQ(
+        install::MainPackageCommandLine(L"D:\\Apps\\Product", L"en", L"C:\\Logs\\",
+                                        L"Zorvik Video Converter", L"20261210143005", L"null"),
+        L" /VERYSILENT /SP- /NORESTART /DIR=\"D:\\Apps\\Product\\\" /LANG=en"
+        L" /LOG=\"C:\\Logs\\Setup_Zorvik Video Converter_20261210143005.log\" /sptrack null");
+    EXPECT_EQ(install::TrackValue(L"/opt/dl/ZorvikVideoConverter_2000000000000000000DEMO.run"),
+              L"\"ZorvikVideoConverter_2000000000000000000DEMO.run\"");
+    EXPECT_EQ(install::TrackValue(L"/opt/dl/cvdownloader"), L"null");
+}
+
+TEST(InstallCommandLineTest, SubProgramLineHasNoSeparatorBeforeTheQuote) {
+    EXPECT_EQ(
+        install::SubProgramCommandLine(L"/home/u/Apps/Zorvik", L"ZorvikTool",
+                                       L"/work/zorvik_tool_1.2.0.exe", L"de", L"/logs/", L"null"),
+        L" /VERYSILENT /SP- /NORESTART /DIR=\"/home/u/Apps/Zorvik\\ZorvikTool\" /LANG=de"
+        L" /LOG=\"/logs/zorvik_tool_1.2.0.exe.install.log\" /sptrack null");
+}
+
+class PackageRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CConfigure& config = CConfigure::Instance();
+        config.ResetForTesting();
+        config.SetSoftware_name(L"Zorvik Video Converter");
+        config.SetDownload_url(L"https://cdn.example/zorvikvideoconverter_zorvik.exe");
+        config.InstallTimeout = 1;
+        env.WriteFile("payload/ZorvikVideoConverter.exe", "#!/bin/sh\n");
+    }
+    void TearDown() override {
+        if (leftoverPid > 0) platform::KillProcess(leftoverPid);
+        CConfigure::Instance().ResetForTesting();
+    }
+    fs::path BuildPackage(const std::string& name) {
+        const fs::path package = env.Root() / "work" / name;
+        fs::create_directories(package.parent_path());
+        EXPECT_TRUE(cvdtest::BuildSetup(env.Root() / "payload", package));
+        return package;
+    }
+    // An installer that never ends; its process id lands in `pidFile`.
+    fs::path EndlessPackage() {
+        const fs::path package =
+            env.WriteFile("work/endless.exe",
+                          "#!/bin/sh\necho $$ > \"" + pidFile.string() + "\"\nexec sleep 600\n");
+        fs::permissions(package, fs::perms::owner_all);
+        return package;
+    }
+    int EndlessPid() {
+        for (int i = 0; i < 500 && ReadFile(pidFile).empty(); ++i) platform::SleepMs(10);
+        return leftoverPid = std::atoi(ReadFile(pidFile).c_str());
+    }
+    static bool Running(int pid) {
+        const auto list = platform::ListProcesses();
+        return list && std::any_of(list->begin(), list->end(),
+                                   [pid](const auto& p) { return p.pid == pid; });
+    }
+    std::wstring Wide(const fs::path& path) const { return platform::WidePath(path); }
+
+    cvdtest::TempEnv env;
+    cvdtest::RecordingEvents events;
+    cvdtest::LogCapture log{env.Root() / "install.log"};
+    RecordingWindow window;
+    fs::path installPath = env.Root() / "apps" / "Zorvik Video Converter";
+    fs::path pidFile = env.Root() / "endless.pid";
+    int leftoverPid = 0;
+};
+
+TEST_F(PackageRunTest, ASetupStartedWithTheLineInstallsIntoTheFolderAndLogsWhereTold) {
+    const fs::path package = BuildPackage("zorvikvideoconverter_zorvik.exe");
+    ASSERT_TRUE(install::RunMainPackage(Wide(package), Wide(installPath), window));
+    EXPECT_TRUE(fs::exists(installPath / "ZorvikVideoConverter.exe"));
+    EXPECT_EQ(window.Messages(), (std::vector<std::uint32_t>{WM_INSTALL_RUNNING}));
+
+    const fs::path logFolder = platform::FsPath(CConfigure::Instance().GetLogDirectory());
+    int setupLogs = 0;
+    for (const auto& entry : fs::directory_iterator(logFolder))
+        if (entry.path().filename().string().starts_with("Setup_Zorvik Video Converter_") &&
+            ReadFile(entry.path()).find("Installed 1 files into " + installPath.string()) !=
+                std::string::npos)
+            ++setupLogs;
+    EXPECT_EQ(setupLogs, 1);
+
+    EXPECT_EQ(events.Matching("ga4|Download|5.ProgramInstall|First").size(), 1u);
+    EXPECT_EQ(events.Matching("funnel|Install|ProgramInstall|ProgramInstallType|First").size(), 1u);
+    EXPECT_EQ(events.Matching("ga4|Other|MInstallTime|").size(), 1u);
+    EXPECT_EQ(events.Matching("funnel|InstallationSuccessful|ProgramInstallSuccess|MInstallTime|[")
+                  .size(),
+              1u);
+    EXPECT_TRUE(log.Contains(" [Start Install CmdLine]:  /VERYSILENT /SP- /NORESTART /DIR=\"" +
+                             installPath.string() + "\\\" /LANG=en"));
+    EXPECT_TRUE(log.Contains(" install Finished, nWaitSeconds: "));
+}
+
+TEST_F(PackageRunTest, AnInstallerThatNeverEndsTimesOutAndIsLeftRunning) {
+    CConfigure::Instance().UserRetried = true;
+    ASSERT_FALSE(install::RunMainPackage(Wide(EndlessPackage()), Wide(installPath), window));
+    EXPECT_EQ(window.Messages(),
+              (std::vector<std::uint32_t>{WM_INSTALL_RUNNING, WM_INSTALL_TIMEOUT}));
+    EXPECT_EQ(events.Matching("ga4|Other|FlowError|DL016").size(), 1u);
+    EXPECT_EQ(events.Matching("funnel|ErrorReporting|Error|MainErrorType|DL016").size(), 1u);
+    EXPECT_EQ(events.Matching("ga4|Download|5.ProgramInstall|Retry").size(), 1u);
+    EXPECT_TRUE(log.Contains(" Cmd nWaitSeconds timed out: 1"));
+    EXPECT_TRUE(Running(EndlessPid()));
+}
+
+TEST_F(PackageRunTest, APackageThatCannotStartTimesOutWithoutWaiting) {
+    CConfigure::Instance().InstallTimeout = 600;
+    ASSERT_FALSE(
+        install::RunMainPackage(Wide(env.Root() / "missing.exe"), Wide(installPath), window));
+    EXPECT_EQ(window.Messages(),
+              (std::vector<std::uint32_t>{WM_INSTALL_RUNNING, WM_INSTALL_TIMEOUT}));
+    EXPECT_EQ(events.Matching("ga4|Other|FlowError|DL016").size(), 1u);
+}
+
+TEST_F(PackageRunTest, ExitingMidWaitEndsTheRun) {
+    CConfigure::Instance().InstallTimeout = 600;
+    const fs::path package = EndlessPackage();
+    std::thread exiting([this] {
+        EndlessPid();
+        CConfigure::Instance().SetIsExiting(true);
+    });
+    const bool finished = install::RunMainPackage(Wide(package), Wide(installPath), window);
+    exiting.join();
+    EXPECT_FALSE(finished);
+    EXPECT_TRUE(log.Contains("force break thread !!!"));
+    EXPECT_EQ(window.Messages(), (std::vector<std::uint32_t>{WM_INSTALL_RUNNING}));
+    EXPECT_TRUE(events.Matching("ga4|Other|FlowError").empty());
+}
+
+TEST_F(PackageRunTest, DownloadedSubProgramsInstallIntoTheirFoldersInOrder) {
+    CConfigure& config = CConfigure::Instance();
+    const fs::path tool = BuildPackage("zorvik_tool_1.2.0.exe");
+    SubProgramInfo downloaded;
+    downloaded.pid = 3001;
+    downloaded.status = 1;
+    downloaded.install_dir = L"ZorvikTool";
+    downloaded.local_path = Wide(tool);
+    SubProgramInfo skipped = downloaded;
+    skipped.pid = 3002;
+    skipped.status = 0;
+    skipped.install_dir = L"ZorvikHelper";
+    config.AddSubProgram(downloaded);
+    config.AddSubProgram(skipped);
+
+    ASSERT_TRUE(install::RunSubPrograms(Wide(installPath), window));
+    EXPECT_TRUE(fs::exists(installPath / "ZorvikTool" / "ZorvikVideoConverter.exe"));
+    EXPECT_FALSE(fs::exists(installPath / "ZorvikHelper"));
+    EXPECT_TRUE(fs::exists(platform::FsPath(config.GetLogDirectory()) /
+                           "zorvik_tool_1.2.0.exe.install.log"));
+    EXPECT_EQ(events.Matching("ga4|Download|5.ProgramInstallIsChToolKit|").size(), 1u);
+    EXPECT_EQ(events.Matching("ga4|Download|6.ProgramFinshIsChToolKit|3001").size(), 1u);
+    EXPECT_EQ(events
+                  .Matching("funnel|InstallationSuccessful|ProgramInstallSuccessChToolKit|"
+                            "ProgramInstallSuccessChToolKitPID|3001")
+                  .size(),
+              1u);
+    EXPECT_TRUE(window.Messages().empty());
+
+    config.SetIsExiting(true);
+    EXPECT_FALSE(install::RunSubPrograms(Wide(installPath), window));
+    EXPECT_EQ(events.Matching("ga4|Download|5.ProgramInstallIsChToolKit|").size(), 1u);
+}
+
+}  // namespace
