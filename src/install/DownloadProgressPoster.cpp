@@ -34,8 +34,7 @@ void DownloadProgressPoster::onDownloadProgress(std::int64_t downloaded, std::in
                                                 std::int32_t) {
     CConfigure& config = CConfigure::Instance();
     const std::int32_t current = config.GetCurrentSubProgram();
-    const ProgressSpan span =
-        ProgressSpanOf(config.IsToolkit, current, config.SubProgramCount());
+    const ProgressSpan span = ProgressSpanOf(config.IsToolkit, current, config.SubProgramCount());
     const bool mainPackage = !config.IsToolkit || current == -1;
     if (mainPackage && !config.PackageSizeReported) {
         config.PackageSizeReported = true;
@@ -44,9 +43,9 @@ void DownloadProgressPoster::onDownloadProgress(std::int64_t downloaded, std::in
         CSingleUserLog::Instance().AddUserLog("Other", "PackageSize", size);
     }
     if (window_)
-        window_->PostCustomMessage(WM_INSTALL_PROGRESS,
-                                   static_cast<std::uintptr_t>(ProgressPercentOf(downloaded, total, span)),
-                                   0);
+        window_->PostCustomMessage(
+            WM_INSTALL_PROGRESS,
+            static_cast<std::uintptr_t>(ProgressPercentOf(downloaded, total, span)), 0);
 }
 
 }  // namespace install

@@ -53,8 +53,8 @@ void CAlientWnd::InitWindow() {
         const std::int32_t result = starter ? starter(data.quotedExe, data.admin, data.args) : -1;
         if (result != 0) {
             CSingleUserLog::Instance().AddUserLog("Other", "FlowError", "DL019", false);
-            CSingleUserLog::Instance().AddUserLog_funnel("ErrorReporting", "Error",
-                                                         "MainErrorType", "DL019");
+            CSingleUserLog::Instance().AddUserLog_funnel("ErrorReporting", "Error", "MainErrorType",
+                                                         "DL019");
             // The window stays open until this box is answered: the close comes after it.
             toolkit::InvokeOnUiThread([&] {
                 // On the UI thread the window cannot vanish while we look: own the box only

@@ -23,9 +23,8 @@ public:
 
     // What StartTargetMainExe takes: the quoted executable, the rights flag and the arguments.
     // 0 = started.
-    using ProductStarter = std::function<std::int32_t(const std::wstring& quotedExe,
-                                                      std::int32_t admin,
-                                                      const std::wstring& args)>;
+    using ProductStarter = std::function<std::int32_t(
+        const std::wstring& quotedExe, std::int32_t admin, const std::wstring& args)>;
     struct StartData {
         std::wstring quotedExe;
         std::wstring args;

@@ -39,6 +39,7 @@ using FuntionImpl::Utf8ToUtf16;
 namespace {
 
 constexpr int kFullHeight = 571;
+constexpr unsigned kShortestTimerMs = 10;
 constexpr int kFoldedBy = 200;
 constexpr const wchar_t* kFolderName = L"Zorvik";
 constexpr const wchar_t* kMachineKey = L"SOFTWARE\\Corvantis\\Downloader2.5.0";
@@ -128,9 +129,9 @@ void InstallUIMainWnd::InitWindow() {
 void InstallUIMainWnd::StartContentThreads() {
     if (!startContentThreads_) return;
     CConfigure& config = CConfigure::Instance();
-    for (auto body : {+[] { content::AsyncGetCbsInfoThreadFunc(); },
-                      +[] { content::GetSubProgramInfoThreadFunc(); },
-                      +[] { content::GetCbsPrivacy(); }})
+    for (auto body :
+         {+[] { content::AsyncGetCbsInfoThreadFunc(); },
+          +[] { content::GetSubProgramInfoThreadFunc(); }, +[] { content::GetCbsPrivacy(); }})
         if (auto thread = platform::Thread::Start(body)) config.AddWorkerThread(thread);
 }
 
@@ -417,7 +418,8 @@ void InstallUIMainWnd::OnInstallClick() {
     CVD_LOG << "BeginInstallTask  final Language is: " << languageName
             << " final install path: " << Utf16ToUtf8(typed);
     const std::wstring final = FinalInstallPath(typed, config.GetSoftware_name());
-    CVD_LOG << "click curinstallpath:" << Utf16ToUtf8(final) << "  last path:" << Utf16ToUtf8(typed);
+    CVD_LOG << "click curinstallpath:" << Utf16ToUtf8(final)
+            << "  last path:" << Utf16ToUtf8(typed);
     SetInstallPath(final);
 
     if (!startTimeSent_) {
@@ -491,13 +493,16 @@ void InstallUIMainWnd::OnAdviceLink() {
         const std::size_t dot = name.rfind(L'.');
         // A name without an extension carries its tag to the end.
         const std::size_t end = dot == std::wstring::npos || dot < underscore ? name.size() : dot;
-        url += L"?rnclid=" + name.substr(underscore + 1, end - underscore - 1) + L"&package=" + name;
+        url +=
+            L"?rnclid=" + name.substr(underscore + 1, end - underscore - 1) + L"&package=" + name;
     }
     OpenLink(" Open Advice Url: ", url);
 }
 
 int InstallUIMainWnd::OpenBrowerDialog() {
-    const std::optional<std::string> chosen = toolkit::ChooseFolder("");
+    toolkit::Control* browse = FindControl("browser_btn");
+    const std::optional<std::string> chosen =
+        toolkit::ChooseFolder(browse ? browse->GetText() : std::string());
     if (!chosen) return -1;
     const std::wstring path = BrowsedFolder(Utf8ToUtf16(*chosen));
     CVD_LOG << "Browse choose folder path: " << Utf16ToUtf8(path);
@@ -534,10 +539,20 @@ void InstallUIMainWnd::BeginBannerPlay() {
 
 std::string InstallUIMainWnd::GetSlideFontFace() {
     switch (CConfigure::Instance().GetLanguageIndex()) {
-    case 1: return "Meiryo UI";
-    case 11: return "batang";
-    case 3: case 4: case 5: case 6: case 7: case 8: case 9: return "Times New Roman";
-    default: return "Microsoft YaHei";
+        case 1:
+            return "Meiryo UI";
+        case 11:
+            return "batang";
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 7:
+        case 8:
+        case 9:
+            return "Times New Roman";
+        default:
+            return "Microsoft YaHei";
     }
 }
 
@@ -625,21 +640,21 @@ void InstallUIMainWnd::OnFailed(std::intptr_t code) {
     KillTimer(kWaitTextTimer);
     PingUrlAndReport();
     switch (code) {
-    case 9:  // NetworkDown
-        ShowMessageBox(MSG_INTERNET_FAIL, true);
-        break;
-    case 10:  // NoProgressTimeout
-        ShowMessageBox(MSG_INTERNET_TIMEOUT, true);
-        break;
-    case 11:  // TooManyRequestFailures
-        if (tasks_) tasks_->CountTooManyRequests();
-        ShowMessageBox(MSG_INTERNET_TIMEOUT, true);
-        break;
-    case 0:  // the folder was refused; that refusal showed its own box
-        break;
-    default:
-        ShowMessageBox(MSG_URL_FAIL, true);
-        break;
+        case 9:  // NetworkDown
+            ShowMessageBox(MSG_INTERNET_FAIL, true);
+            break;
+        case 10:  // NoProgressTimeout
+            ShowMessageBox(MSG_INTERNET_TIMEOUT, true);
+            break;
+        case 11:  // TooManyRequestFailures
+            if (tasks_) tasks_->CountTooManyRequests();
+            ShowMessageBox(MSG_INTERNET_TIMEOUT, true);
+            break;
+        case 0:  // the folder was refused; that refusal showed its own box
+            break;
+        default:
+            ShowMessageBox(MSG_URL_FAIL, true);
+            break;
     }
     UserLog().AddUserLog("Download", "8.DownFail", RetryLabel());
     UserLog().AddUserLog_funnel("DownFail", "DownFailReason", "DownFailError", "error_page_2");
@@ -665,7 +680,9 @@ unsigned InstallUIMainWnd::PacingInterval(std::int64_t packageSize) {
 void InstallUIMainWnd::OnRunning(std::intptr_t) {
     KillTimer(kVerifyTimer);
     SetInstallProgress(70);
-    SetTimer(kInstallTimer, PacingInterval(CConfigure::Instance().GetPackageSize()));
+    // A small package paces at the shortest timer period, not with a timer that never sleeps.
+    SetTimer(kInstallTimer,
+             std::max(PacingInterval(CConfigure::Instance().GetPackageSize()), kShortestTimerMs));
 }
 
 void InstallUIMainWnd::OnTimeout(std::intptr_t) {

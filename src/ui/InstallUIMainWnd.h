@@ -112,8 +112,8 @@ protected:
     void OnClick(toolkit::NotifyMsg& msg) override;
     void OnSelectChange(toolkit::NotifyMsg& msg) override;
     void OnItemSelect(toolkit::NotifyMsg& msg) override;
-    std::intptr_t HandleCustomMessage(unsigned message, std::intptr_t wParam,
-                                      std::intptr_t lParam, bool& handled) override;
+    std::intptr_t HandleCustomMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam,
+                                      bool& handled) override;
     bool OnTimer(int id) override;
     bool OnClose() override;
     bool OnEnterKey() override;

@@ -20,11 +20,11 @@ constexpr std::array<const char*, kLanguageCount> kFiles = {
 };
 
 constexpr std::array<const char*, kLanguageCount> kLicences = {
-    "license_english",   "license_japanese",   "license_chinese",    "license_spanish",
-    "license_german",    "license_french",     "license_russian",    "license_portuguese",
-    "license_arabic",    "license_italiano",   "license_chinesetrad", "license_korean",
-    "license_nederlands", "license_indonesian", "license_turkish",    "license_hindi",
-    "license_thai",      "license_malay",      "license_swedish",    "license_czech",
+    "license_english",    "license_japanese",   "license_chinese",     "license_spanish",
+    "license_german",     "license_french",     "license_russian",     "license_portuguese",
+    "license_arabic",     "license_italiano",   "license_chinesetrad", "license_korean",
+    "license_nederlands", "license_indonesian", "license_turkish",     "license_hindi",
+    "license_thai",       "license_malay",      "license_swedish",     "license_czech",
 };
 
 constexpr int kArabic = 8;
@@ -73,10 +73,16 @@ bool IsRightToLeft(int index) { return index == kArabic; }
 
 int BottomInset(int index) {
     switch (index) {
-    case 0: case 1: case 2: case 8: case 10: case 11: case 18:
-        return 16;
-    default:
-        return 8;
+        case 0:
+        case 1:
+        case 2:
+        case 8:
+        case 10:
+        case 11:
+        case 18:
+            return 16;
+        default:
+            return 8;
     }
 }
 

@@ -14,7 +14,8 @@ public:
     explicit PortMessageTarget(std::weak_ptr<toolkit::MessagePort> port) : port_(std::move(port)) {}
     void PostCustomMessage(std::uint32_t message, std::uintptr_t wParam,
                            std::intptr_t lParam) override {
-        if (auto port = port_.lock()) port->Post(message, static_cast<std::intptr_t>(wParam), lParam);
+        if (auto port = port_.lock())
+            port->Post(message, static_cast<std::intptr_t>(wParam), lParam);
     }
 
 private:

@@ -25,16 +25,16 @@ PrivateDisplay::PrivateDisplay() {
         const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
         if (std::filesystem::exists(lock) || std::filesystem::exists(socket)) continue;
         const std::string display = ":" + std::to_string(n);
-        const char* argv[] = {"Xvfb", display.c_str(), "-screen", "0", "1280x1024x24",
-                              "-nolisten", "tcp", nullptr};
+        const char* argv[] = {"Xvfb",         display.c_str(), "-screen", "0",
+                              "1280x1024x24", "-nolisten",     "tcp",     nullptr};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
         pid_t pid = 0;
-        const int rc = posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv),
-                                    environ);
+        const int rc =
+            posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
         posix_spawn_file_actions_destroy(&actions);
         if (rc != 0) return;
         for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i) {

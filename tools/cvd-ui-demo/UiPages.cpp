@@ -18,9 +18,9 @@ namespace uipages {
 
 std::optional<Page> ParsePage(const std::string& text) {
     static const std::pair<const char*, PageKind> plain[] = {
-        {"settings", PageKind::Settings},     {"licence", PageKind::Licence},
-        {"verifying", PageKind::Verifying},   {"installing", PageKind::Installing},
-        {"success", PageKind::Success},       {"failure", PageKind::Failure},
+        {"settings", PageKind::Settings},   {"licence", PageKind::Licence},
+        {"verifying", PageKind::Verifying}, {"installing", PageKind::Installing},
+        {"success", PageKind::Success},     {"failure", PageKind::Failure},
     };
     for (const auto& [name, kind] : plain)
         if (text == name) return Page{kind, 0};
@@ -66,7 +66,8 @@ void Post(InstallUIMainWnd& window, std::uint32_t message, std::uintptr_t wParam
 // The failure box is modal; answer it from the loop it runs, as a user pressing its button.
 void ConfirmNextBox() {
     g_timeout_add(
-        50, +[](gpointer) -> gboolean {
+        50,
+        +[](gpointer) -> gboolean {
             MessageBoxWnd* box = MessageBoxWnd::Topmost();
             if (!box) return G_SOURCE_CONTINUE;
             box->Press("btn_yes");
@@ -78,7 +79,8 @@ void ConfirmNextBox() {
 void Download(InstallUIMainWnd& window, int percent) {
     window.ClickControl("install_btn");
     Settle();
-    for (int p = 0; p <= percent; p += 8) Post(window, WM_INSTALL_PROGRESS, static_cast<std::uintptr_t>(p));
+    for (int p = 0; p <= percent; p += 8)
+        Post(window, WM_INSTALL_PROGRESS, static_cast<std::uintptr_t>(p));
     Post(window, WM_INSTALL_PROGRESS, static_cast<std::uintptr_t>(percent));
 }
 
@@ -87,44 +89,47 @@ void Download(InstallUIMainWnd& window, int percent) {
 void DriveTo(InstallUIMainWnd& window, const Page& page) {
     CConfigure& config = CConfigure::Instance();
     switch (page.kind) {
-    case PageKind::Settings:
-    case PageKind::Box:
-        break;
-    case PageKind::Licence:
-        if (auto* setting = window.FindControl("install_setting"))
-            if (auto* option = setting->As<toolkit::OptionUI>("Option")) option->Selected(true, true);
-        if (auto* tab = window.FindControl("set_layout"))
-            if (auto* layout = tab->As<toolkit::TabLayoutUI>("TabLayout")) layout->SelectItem(0);
-        break;
-    case PageKind::Running:
-        Download(window, page.value);
-        break;
-    case PageKind::Verifying:
-        Download(window, 64);
-        Post(window, WM_INSTALL_VERIFYING);
-        break;
-    case PageKind::Installing:
-        Download(window, 64);
-        Post(window, WM_INSTALL_VERIFYING);
-        // A 200 MiB package: the installation stage advances one percent every 1168 ms.
-        config.SetPackageSize(200ll * 1048576);
-        config.SetInstallStage(1);
-        Post(window, WM_INSTALL_RUNNING);
-        break;
-    case PageKind::Success:
-        Download(window, 64);
-        Post(window, WM_INSTALL_VERIFYING);
-        // The product's installer has ended: the pacing timer runs up to 100 and posts success.
-        config.SetPackageSize(0);
-        config.SetInstallStage(2);
-        Post(window, WM_INSTALL_RUNNING);
-        SettleUntil([&] { return window.ResultState() == InstallUIMainWnd::kResultShown; }, 15000);
-        break;
-    case PageKind::Failure:
-        Download(window, 23);
-        ConfirmNextBox();
-        Post(window, WM_INSTALL_FAILED, 10);
-        break;
+        case PageKind::Settings:
+        case PageKind::Box:
+            break;
+        case PageKind::Licence:
+            if (auto* setting = window.FindControl("install_setting"))
+                if (auto* option = setting->As<toolkit::OptionUI>("Option"))
+                    option->Selected(true, true);
+            if (auto* tab = window.FindControl("set_layout"))
+                if (auto* layout = tab->As<toolkit::TabLayoutUI>("TabLayout"))
+                    layout->SelectItem(0);
+            break;
+        case PageKind::Running:
+            Download(window, page.value);
+            break;
+        case PageKind::Verifying:
+            Download(window, 64);
+            Post(window, WM_INSTALL_VERIFYING);
+            break;
+        case PageKind::Installing:
+            Download(window, 64);
+            Post(window, WM_INSTALL_VERIFYING);
+            // A 200 MiB package: the installation stage advances one percent every 1168 ms.
+            config.SetPackageSize(200ll * 1048576);
+            config.SetInstallStage(1);
+            Post(window, WM_INSTALL_RUNNING);
+            break;
+        case PageKind::Success:
+            Download(window, 64);
+            Post(window, WM_INSTALL_VERIFYING);
+            // The product's installer has ended: the pacing timer runs up to 100 and posts success.
+            config.SetPackageSize(0);
+            config.SetInstallStage(2);
+            Post(window, WM_INSTALL_RUNNING);
+            SettleUntil([&] { return window.ResultState() == InstallUIMainWnd::kResultShown; },
+                        15000);
+            break;
+        case PageKind::Failure:
+            Download(window, 23);
+            ConfirmNextBox();
+            Post(window, WM_INSTALL_FAILED, 10);
+            break;
     }
     Settle();
 }

@@ -207,20 +207,20 @@ gboolean GtkWindowHost::OnKey(GtkWidget*, GdkEventKey* e, gpointer p) {
     auto* self = static_cast<GtkWindowHost*>(p);
     // The native entry keeps its own keys while the user types a folder, except Enter/Escape.
     switch (e->keyval) {
-    case GDK_KEY_Return:
-    case GDK_KEY_KP_Enter:
-        return self->owner_.OnEnterKey();
-    case GDK_KEY_Escape:
-        return self->owner_.OnEscapeKey();
-    case GDK_KEY_F4:
-        // Without a window manager nobody turns Alt+F4 into a close request; do it here.
-        if (e->state & GDK_MOD1_MASK) {
-            self->owner_.Close(0);
-            return TRUE;
-        }
-        return FALSE;
-    default:
-        return FALSE;
+        case GDK_KEY_Return:
+        case GDK_KEY_KP_Enter:
+            return self->owner_.OnEnterKey();
+        case GDK_KEY_Escape:
+            return self->owner_.OnEscapeKey();
+        case GDK_KEY_F4:
+            // Without a window manager nobody turns Alt+F4 into a close request; do it here.
+            if (e->state & GDK_MOD1_MASK) {
+                self->owner_.Close(0);
+                return TRUE;
+            }
+            return FALSE;
+        default:
+            return FALSE;
     }
 }
 
