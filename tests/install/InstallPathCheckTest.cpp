@@ -21,12 +21,18 @@ protected:
         fs::create_directories(small);
         fs::create_directories(big);
         CConfigure& config = CConfigure::Instance();
-        ApplyConfig({{"Download_url", "https://h/product_setup.exe"}});
+        ApplyConfig(
+            {{"Download_url", "https://h/cvd_pathcheck_" + std::to_string(::getpid()) + ".exe"}});
         config.SetLoadSource(1);
         config.SetSubProgramInfoDone(true);
         config.SetFilesize(100);
         config.AddSubProgram({.file_size = L"50abc"});
         window.installPath = Wide(small / "Product");
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(PathOf(CConfigure::Instance().GetWorkDirectory()), ignored);
+        InstallTest::TearDown();
     }
     install::DiskFacts Disks() {
         install::DiskFacts disks;
