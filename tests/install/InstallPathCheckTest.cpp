@@ -1,0 +1,189 @@
+#include <unistd.h>
+
+#include <fstream>
+
+#include "Command.h"
+#include "InstallTestSupport.h"
+#include "config/CConfigure.h"
+#include "install/InstallPathCheck.h"
+#include "install/PendingRename.h"
+
+namespace {
+
+using namespace cvdtest;
+namespace fs = std::filesystem;
+
+// Two file systems described over two real folders: "small" holds the work directory.
+class InstallPathCheckTest : public InstallTest {
+protected:
+    void SetUp() override {
+        InstallTest::SetUp();
+        fs::create_directories(small);
+        fs::create_directories(big);
+        CConfigure& config = CConfigure::Instance();
+        ApplyConfig(
+            {{"Download_url", "https://h/cvd_pathcheck_" + std::to_string(::getpid()) + ".exe"}});
+        config.SetLoadSource(1);
+        config.SetSubProgramInfoDone(true);
+        config.SetFilesize(100);
+        config.AddSubProgram({.file_size = L"50abc"});
+        window.installPath = Wide(small / "Product");
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(PathOf(CConfigure::Instance().GetWorkDirectory()), ignored);
+        InstallTest::TearDown();
+    }
+    install::DiskFacts Disks() {
+        install::DiskFacts disks;
+        const std::wstring smallRoot = Wide(small) + L"/", bigRoot = Wide(big) + L"/";
+        disks.driveRoot = [=](const std::wstring& path) {
+            return path.starts_with(bigRoot) ? bigRoot : smallRoot;
+        };
+        disks.freeBytes = [=, this](const std::wstring& root) -> std::optional<std::uint64_t> {
+            return root == bigRoot ? bigFree : smallFree;
+        };
+        disks.volumes = [=] {
+            return std::vector<platform::Volume>{{smallRoot, true, false}, {bigRoot, true, false}};
+        };
+        return disks;
+    }
+
+    fs::path small = env.Root() / "small";
+    fs::path big = env.Root() / "big";
+    std::uint64_t smallFree = 1000;
+    std::uint64_t bigFree = 1000;
+};
+
+TEST_F(InstallPathCheckTest, RequiredSpaceAddsTheSubProgramsLeadingDigits) {
+    EXPECT_EQ(install::RequiredSpace(), 150);
+}
+
+TEST_F(InstallPathCheckTest, ACheckThatPassesCreatesTheFolder) {
+    EXPECT_TRUE(install::IsCorrectInstallPath(window, Disks()));
+    EXPECT_TRUE(fs::is_directory(small / "Product"));
+    EXPECT_TRUE(window.boxes.empty());
+}
+
+TEST_F(InstallPathCheckTest, AShortWorkDriveRefusesWithTheSpaceBox) {
+    smallFree = 150;
+    EXPECT_FALSE(install::IsCorrectInstallPath(window, Disks()));
+    EXPECT_EQ(window.boxes, std::vector<int>{11});
+    EXPECT_EQ(CConfigure::Instance().GetInstallState(), 2);
+    EXPECT_EQ(CConfigure::Instance().GetSpaceNeeded(), 150);
+    EXPECT_EQ(CConfigure::Instance().GetSpaceFree(), 150);
+}
+
+TEST_F(InstallPathCheckTest, AShortInstallDriveMovesSilentlyToARoomierOne) {
+    smallFree = 400;  // enough for the package, not three times
+    EXPECT_TRUE(install::IsCorrectInstallPath(window, Disks()));
+    EXPECT_EQ(window.installPath, Wide(big / "Product"));
+    EXPECT_TRUE(fs::is_directory(big / "Product"));
+    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_TRUE(events.All().empty());
+}
+
+TEST_F(InstallPathCheckTest, NoRoomAnywhereReportsTheInstallDrive) {
+    smallFree = 400;  // the roomier of the two: the path stays
+    bigFree = 300;
+    EXPECT_FALSE(install::IsCorrectInstallPath(window, Disks()));
+    EXPECT_EQ(window.boxes, std::vector<int>{11});
+    EXPECT_EQ(CConfigure::Instance().GetInstallState(), 2);
+    EXPECT_EQ(events.All(),
+              (std::vector<std::string>{
+                  "ga4|Other|FlowError|DL008", "funnel|ErrorReporting|Error|MainErrorType=DL008",
+                  "ga4|Other|NoEnoughSpace|install_400",
+                  "funnel|Download|NoEnoughSpace|InstallNoEnoughSpace=[0~100]MB"}));
+}
+
+TEST_F(InstallPathCheckTest, SizesNotYetFromTheServerSkipTheSpaceCheck) {
+    CConfigure::Instance().SetLoadSource(2);
+    smallFree = 1;
+    EXPECT_TRUE(install::IsCorrectInstallPath(window, Disks()));
+}
+
+TEST_F(InstallPathCheckTest, AFolderThatCannotBeCreatedIsRefused) {
+    std::ofstream(small / "file") << "x";
+    window.installPath = Wide(small / "file" / "Product");
+    EXPECT_FALSE(install::IsCorrectInstallPath(window, Disks()));
+    EXPECT_EQ(window.boxes, std::vector<int>{4});
+    EXPECT_EQ(CConfigure::Instance().GetInstallState(), 2);
+    EXPECT_TRUE(events.Has("ga4|Other|FlowError|DL009"));
+    EXPECT_TRUE(log.Contains("create install path fail"));
+}
+
+TEST_F(InstallPathCheckTest, PendingRebootOperationsGiveTheFolderANumber) {
+    platform::RegistryStore::Machine().WriteString(
+        platform::RegistryRoot::LocalMachine, install::kSessionManagerKey,
+        install::kPendingRenameValue, window.installPath + L"/old.so");
+    const std::wstring original = window.installPath;
+    EXPECT_TRUE(install::IsCorrectInstallPath(window, Disks()));
+    EXPECT_EQ(window.installPath, original + L" 1");
+    EXPECT_FALSE(fs::exists(PathOf(window.installPath)));
+    EXPECT_EQ(events.All(), (std::vector<std::string>{"ga4|Other|ProcessNeedRestartSign|",
+                                                      "funnel|Download|ProcessNeedRestartSign|"}));
+}
+
+}  // namespace
+
+namespace {
+
+using namespace cvdtest;
+namespace fs = std::filesystem;
+
+// Two real file systems of 16 MiB and 64 MiB, loop-mounted inside the test's home (root only).
+class SmallFileSystemsTest : public InstallTest {
+protected:
+    void SetUp() override {
+        InstallTest::SetUp();
+        if (::geteuid() != 0) GTEST_SKIP() << "loop mounts need root";
+        for (auto [name, size] : {std::pair{"small", "16M"}, std::pair{"big", "64M"}}) {
+            const fs::path image = env.Root() / (std::string(name) + ".img");
+            const fs::path mount = env.Root() / name;
+            fs::create_directories(mount);
+            RunCommand({"truncate", "-s", size, image.string()});
+            const auto made = RunCommand({"mkfs.ext4", "-q", "-F", image.string()});
+            const auto mounted =
+                RunCommand({"mount", "-o", "loop", image.string(), mount.string()});
+            if (made.status != 0 || mounted.status != 0)
+                GTEST_SKIP() << "no loop mount: " << made.output << mounted.output;
+            mounts.push_back(mount);
+        }
+    }
+    void TearDown() override {
+        for (const fs::path& mount : mounts) RunCommand({"umount", mount.string()});
+        InstallTest::TearDown();
+    }
+    std::vector<fs::path> mounts;
+};
+
+TEST_F(SmallFileSystemsTest, AFullFileSystemMovesTheFolderToTheRoomierOne) {
+    CConfigure& config = CConfigure::Instance();
+    ApplyConfig({{"Download_url", "https://h/cvd_fs_" + std::to_string(::getpid()) + ".exe"}});
+    config.SetLoadSource(1);
+    config.SetSubProgramInfoDone(true);
+    config.SetFilesize(8 * 1048576);  // twice that is more than the small one holds
+    window.installPath = Wide(mounts[0] / "Apps" / "Zorvik");
+    install::DiskFacts disks;
+    // Only the two test file systems are candidates, so the machine's own disks stay untouched;
+    // they stand in for fixed disks (a loop-mounted image is otherwise never a candidate).
+    disks.volumes = [this] {
+        std::vector<platform::Volume> ours;
+        for (platform::Volume volume : platform::ListVolumes())
+            for (const fs::path& mount : mounts)
+                if (volume.root == Wide(mount) + L"/") {
+                    volume.fixed = true;
+                    ours.push_back(volume);
+                }
+        return ours;
+    };
+    ASSERT_EQ(disks.volumes().size(), 2u);
+    EXPECT_TRUE(install::IsCorrectInstallPath(window, disks)) << log.Text();
+    EXPECT_EQ(window.installPath, Wide(mounts[1] / "Apps" / "Zorvik"));
+    EXPECT_TRUE(fs::is_directory(mounts[1] / "Apps" / "Zorvik"));
+    EXPECT_TRUE(window.boxes.empty());
+    std::error_code ignored;
+    fs::remove_all(PathOf(config.GetWorkDirectory()), ignored);
+}
+
+}  // namespace

@@ -1,0 +1,59 @@
+// The integrity check: digest and signature of the package and of the sub-programs.
+#include "InstallThreadFixture.h"
+
+namespace {
+
+using namespace cvdtest;
+
+class VerificationTest : public InstallThreadTest {};
+
+TEST_F(VerificationTest, IntegrityFailuresAreReportedAndOnlyABadSignatureStops) {
+    struct Row {
+        int md5;
+        bool sig;
+        const char* code;
+        const char* exception;
+        bool installs;
+    } rows[] = {{0, true, "DL013", "MD5_Check_Fail_Cfg1", true},
+                {1, false, "DL014", "Hash_Check_Fail_Cfg1", false},
+                {0, false, "DL015", "MD5_Hash_Check_Fail_Cfg1", false}};
+    for (const Row& row : rows) {
+        flow = ScriptedFlow{};
+        flow.md5Result = row.md5;
+        flow.signatureOk = [&](const std::wstring&) { return row.sig; };
+        window.target = std::make_shared<MessageLog>();
+        EXPECT_EQ(Run(), row.installs ? install::kInstalled : install::kStoppedOrFailed)
+            << row.code;
+        EXPECT_TRUE(events.Has(std::string("ga4|Other|FlowError|") + row.code)) << row.code;
+        ASSERT_EQ(flow.exceptionBodies.size(), 1u) << row.code;
+        EXPECT_NE(flow.exceptionBodies[0].find(row.exception), std::string::npos) << row.code;
+        EXPECT_EQ(flow.mainRuns.size(), row.installs ? 1u : 0u) << row.code;
+        if (!row.installs)
+            EXPECT_EQ(Messages(), (std::vector<std::uint32_t>{WM_INSTALL_VERIFYING,
+                                                              WM_INSTALL_SIGNATURE_FAIL}));
+    }
+    EXPECT_TRUE(log.Contains("signature fail"));
+}
+
+TEST_F(VerificationTest, ASubProgramWithABadSignatureIsNotInstalled) {
+    CConfigure& config = CConfigure::Instance();
+    config.IsToolkit = true;
+    config.SetSubProgramInfoDone(true);
+    AddKit(3001, "10");
+    AddKit(3002, "10");
+    flow.signatureOk = [](const std::wstring& path) {
+        return path.find(L"kit3001") == std::wstring::npos;
+    };
+    EXPECT_EQ(Run(), install::kInstalled);
+    SubProgramInfo info;
+    config.GetSubProgram(0, info);
+    EXPECT_EQ(info.status, 0);
+    config.GetSubProgram(1, info);
+    EXPECT_EQ(info.status, 1);
+    EXPECT_TRUE(fs::status(PathOf(info.local_path)).permissions() != fs::perms::none &&
+                (fs::status(PathOf(info.local_path)).permissions() & fs::perms::owner_exec) !=
+                    fs::perms::none);
+    EXPECT_TRUE(log.Contains(" sub program signature fail, not installed: 3001"));
+}
+
+}  // namespace
