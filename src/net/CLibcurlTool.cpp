@@ -92,6 +92,8 @@ CURLcode CLibcurlTool::httpDownloadContent(const std::string& url, std::int64_t 
     CVD_LOG << " Request Range: (" << worker.taskId << ", " << (end - start) << ") " << range;
     CURLcode rc = CURLE_OK;
     if (!prepare(rc)) return rc;
+    worker.taken = -1;
+    worker.answer = {};
     curl_easy_setopt(m_pCurl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, SegmentHeaders());

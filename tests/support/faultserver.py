@@ -12,6 +12,10 @@ Paths (every HEAD answers with the size of version 1 and Accept-Ranges):
   /surplus/<size>         a range sends its bytes and 100 bytes more
   /changed/<size>         ranges come from version 2, one byte longer (Content-Range total
                           differs from the probe)
+  /norange/<size>         Range is ignored: 200 with the whole file, sent at about 3 MiB/s
+  /shifted/<size>         a 206 whose Content-Range (and body) start 100 bytes after the request
+  /stalllast/<size>       a range sends all its bytes but the last, then nothing
+  /heal                   from now on every mode above serves ranges correctly
   /loop/<n>               302 to /loop/<n+1>, for ever
   /status/<code>/<size>   every GET answers <code> with a short body
 """
@@ -27,6 +31,7 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 _cache = {}
 _lock = threading.Lock()
+_healed = threading.Event()
 
 
 def content(size, version=1):
@@ -72,11 +77,20 @@ class Handler(BaseHTTPRequestHandler):
             return self.redirect(parts)
         if mode == "status":
             return self.status(int(parts[1]))
+        if mode == "heal":
+            _healed.set()
+            return self.status(200)
+        if _healed.is_set() and mode in ("norange", "shifted", "stalllast", "stall"):
+            mode = "ok"
         size = int(parts[-1])
+        if mode == "norange":
+            return self.whole_file_slowly(content(size))
         version = 2 if mode == "changed" else 1
         total = size + 1 if mode == "changed" else size
         data = content(total, version)
         start, end = parse_range(self.headers.get("Range"), total)
+        if mode == "shifted":
+            start = min(start + 100, end)
         body = data[start:end + 1]
         extra = data[end + 1:end + 101].ljust(100, b"x") if mode == "surplus" else b""
         self.send_response(206)
@@ -87,6 +101,10 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.write(body[:65536])
             self.wfile.flush()
             time.sleep(120)
+        elif mode == "stalllast":
+            self.wfile.write(body[:-1])
+            self.wfile.flush()
+            time.sleep(120)
         elif mode == "reset":
             self.wfile.write(body[:len(body) // 2])
             self.wfile.flush()
@@ -95,6 +113,15 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
         else:
             self.wfile.write(body + extra)
+
+    def whole_file_slowly(self, data):
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(data)))
+        self.end_headers()
+        for at in range(0, len(data), 65536):
+            self.wfile.write(data[at:at + 65536])
+            self.wfile.flush()
+            time.sleep(0.02)
 
     def do_POST(self):
         length = int(self.headers.get("Content-Length") or 0)
