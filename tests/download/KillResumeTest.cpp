@@ -16,6 +16,7 @@
 #include "DownloadTestSupport.h"
 #include "download/CDownLoadImpl.h"
 #include "download/TaskFile.h"
+#include "net/CLibcurlTool.h"
 
 extern char** environ;
 
@@ -109,6 +110,33 @@ TEST(KillAndResume, EveryKilledDownloadResumesToTheRightDigest) {
     }
     std::printf("largest amount fetched again after a kill: %lld bytes\n",
                 static_cast<long long>(worstLoss));
+}
+
+// Killed while a server ignores Range (answering every range with the file's first bytes), then
+// resumed once it honours ranges: the task file must not have recorded any of those bytes.
+TEST(KillAndResume, AnswersThatIgnoreRangeAreNeverRecordedAcrossAKill) {
+    cvdtest::TempEnv env;
+    cvdtest::FaultServer server;
+    ASSERT_TRUE(server.Started());
+    const std::string package = (env.Root() / "pkg.bin").string();
+    const std::string url = server.Url("norange/10000000");
+    const pid_t first = StartFetch({url, package});
+    ASSERT_GT(first, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    kill(first, SIGKILL);
+    waitpid(first, nullptr, 0);
+    for (const TaskRecord& t : TaskFile::Load(package + ".xml").Tasks)
+        EXPECT_EQ(t.DownloadedPos, t.StartPos) << t.TaskId;
+
+    CLibcurlTool tool;
+    std::string body;
+    ASSERT_EQ(tool.httpGet(server.Url("heal"), body, true), CURLE_OK);
+    ASSERT_EQ(tool.httpGet(server.Url("ok/10000000"), body, true), CURLE_OK);
+    const auto expected = env.WriteFile("expected.bin", body);
+    const std::string md5 = CDownLoadImpl::FileMd5(expected.string());
+    const pid_t second = StartFetch({url, package, "--md5", md5});
+    ASSERT_GT(second, 0);
+    EXPECT_EQ(WaitFetch(second, 60000), 0);
 }
 
 }  // namespace
