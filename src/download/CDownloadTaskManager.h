@@ -19,6 +19,11 @@ class CLibcurlTool;
 
 class CDownloadTaskManager : public CTaskManager {
 public:
+    // Remote sizes above this are refused before any range is created, as are sizes larger than
+    // the volume that would hold the package: 64 GiB is far above any real package, keeps the
+    // range count at 16384 at most and every offset sum far from overflowing.
+    static constexpr std::int64_t kMaxContentLength = std::int64_t{64} << 30;
+
     CDownloadTaskManager(std::string url, std::string packagePath, std::string taskFilePath);
 
     // Remote size (0 when unknown); cached after the first answer that gave one or gave up.
@@ -38,6 +43,7 @@ public:
 
     std::int64_t sumDownloaded() const;
     std::int32_t sumRequestTimes() const;
+    // Saturates instead of overflowing.
     std::int64_t addDownloadTime(std::int32_t milliseconds);
 
     const std::string& url() const { return m_url; }
@@ -45,6 +51,13 @@ public:
     std::int64_t DownloadTime = 0;
 
 private:
+    // Up to five probes; the size and CDN of the first that gave a size.
+    EnumErrorCode probeRemoteSize(const std::string& tag, std::int64_t& size, std::string& cdn);
+    // The ranges of a file of `size` bytes, refused when no disk could hold it.
+    EnumErrorCode createTasks(std::int64_t size, const std::string& cdn);
+    bool sizeAcceptable(std::int64_t size) const;
+    void cutPackageTo(std::int64_t size) const;
+    bool sizeKnown() const { return m_probeSize > 0; }
     std::string probeHeaders(CLibcurlTool& tool, CURLcode& error);
     std::int64_t finishProbe(std::int64_t size, const std::string& cdn);
     void reportCdn(const std::string& headers, std::string& cdn);

@@ -15,6 +15,8 @@ Paths (every HEAD answers with the size of version 1 and Accept-Ranges):
   /norange/<size>         Range is ignored: 200 with the whole file, sent at about 3 MiB/s
   /shifted/<size>         a 206 whose Content-Range (and body) start 100 bytes after the request
   /stalllast/<size>       a range sends all its bytes but the last, then nothing
+  /flakyhead/<n>/<size>   the first n HEAD requests of this path answer 503 without any size
+                          header; ranges served correctly
   /heal                   from now on every mode above serves ranges correctly
   /loop/<n>               302 to /loop/<n+1>, for ever
   /status/<code>/<size>   every GET answers <code> with a short body
@@ -32,6 +34,7 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 _cache = {}
 _lock = threading.Lock()
 _healed = threading.Event()
+_heads = {}
 
 
 def content(size, version=1):
@@ -64,6 +67,16 @@ class Handler(BaseHTTPRequestHandler):
         parts = self.parts()
         if parts and parts[0] == "loop":
             return self.redirect(parts)
+        if parts and parts[0] == "flakyhead":
+            with _lock:
+                _heads[self.path] = _heads.get(self.path, 0) + 1
+                failing = _heads[self.path] <= int(parts[1])
+            if failing:
+                self.send_response(503)
+                self.send_header("Connection", "close")
+                self.end_headers()
+                self.close_connection = True
+                return
         size = int(parts[-1])
         self.send_response(200)
         self.send_header("Content-Length", str(size))
