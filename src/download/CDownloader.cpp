@@ -129,7 +129,11 @@ void CDownloader::saveFlushed() {
     if (m_tasks.allTasks().empty()) return;
     TaskFileContent snapshot;
     m_threads.withPackageFileFlushed([&] { snapshot = m_tasks.snapshotTasks(); });
-    m_tasks.saveTaskFile(snapshot);
+    {
+        std::lock_guard<std::mutex> lock(m_saveLock);
+        if (m_abandoned) return;
+        m_tasks.saveTaskFile(snapshot);
+    }
     m_savedDownloaded = m_tasks.sumDownloaded();
     m_savedTick = platform::TickCount();
 }
@@ -164,6 +168,11 @@ std::string CDownloader::getCdnSummary() const {
     if (!list.empty()) result = "T(" + probe + ");C(" + list + ")";
     if (probe.empty()) return "TotalIsEmpty";
     return result;
+}
+
+void CDownloader::abandon() {
+    std::lock_guard<std::mutex> lock(m_saveLock);
+    m_abandoned = true;
 }
 
 void CDownloader::resetDownloader() {

@@ -9,7 +9,9 @@
 #include "config/CConfigure.h"
 #include "download/CDownLoadImpl.h"
 #include "download/TaskFile.h"
+#include "net/CLibcurlTool.h"
 #include "platform/Clock.h"
+#include "platform/NamedMutex.h"
 #include "sys/TextConvert.h"
 
 namespace {
@@ -60,8 +62,9 @@ protected:
     void TearDown() override { CConfigure::Instance().ResetForTesting(); }
 
     int Download(const std::string& url, bool checkMinSize = false,
-                 CDownLoadImpl::NetworkCheck network = {}) {
-        CDownLoadImpl impl(&progress, std::move(network));
+                 CDownLoadImpl::NetworkCheck network = {},
+                 std::uint32_t driverWaitMs = CDownLoadImpl::kDriverWaitMs) {
+        CDownLoadImpl impl(&progress, std::move(network), driverWaitMs);
         cdnInfo = "unset";
         return impl.SuperDownloadFile(Utf8ToUtf16(url), Utf8ToUtf16(package), cdnInfo, true,
                                       checkMinSize);
@@ -134,6 +137,32 @@ TEST_F(Facade, ExitingProgramStopsWithSixteen) {
     EXPECT_EQ(Download(server.Url("stall/10000000")), ForcedExit);
     exiting.join();
     EXPECT_EQ(cdnInfo, "TotalIsEmpty");
+}
+
+// Workers blocked for good (here on the package file's lock, held elsewhere) keep the driver from
+// ending. The facade must return after its bounded wait, and the threads it leaves behind must
+// still find their ranges and file when they wake.
+TEST_F(Facade, DriverThatNeverEndsIsAbandonedWithEverythingItUses) {
+    cvdtest::LogCapture log(env.Root() / "log.txt");
+    platform::NamedMutex fileLock(L"mutex_for_downloadthread");
+    ASSERT_TRUE(fileLock.Lock(0));
+    std::thread exiting([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        CConfigure::Instance().SetIsExiting(true);
+    });
+    const std::string url = server.Url("ok/10000000");
+    EXPECT_EQ(Download(url, false, {}, 1000), ForcedExit);
+    exiting.join();
+    EXPECT_EQ(cdnInfo, "TotalIsEmpty");
+    EXPECT_TRUE(log.Contains(" download driver did not stop within 1000 ms, abandoned"));
+    CConfigure::Instance().SetIsExiting(false);
+    fileLock.Unlock();  // the abandoned threads go on
+
+    EXPECT_EQ(Download(url), Success);
+    CLibcurlTool tool;
+    std::string served;
+    ASSERT_EQ(tool.httpGet(url, served, true), CURLE_OK);
+    EXPECT_EQ(cvdtest::ReadFile(package), served);
 }
 
 TEST_F(Facade, SmallFileFailsTheMinimumSizeOnlyWhenAsked) {
