@@ -107,6 +107,7 @@ std::int64_t CDownloadTaskManager::getContentLength(CURLcode& error, std::string
         }
         const auto size = ProbeAnswer::Size(headers);
         if (!size) return 0;
+        m_probeRanges = ProbeAnswer::AcceptsRanges(headers);
         CVD_LOG << " Get Contentlength = " << *size;
         return finishProbe(*size, cdn);
     }
@@ -154,28 +155,47 @@ void CDownloadTaskManager::cutPackageTo(std::int64_t size) const {
             << (error ? " failed: " + error.message() : std::string());
 }
 
-EnumErrorCode CDownloadTaskManager::createTasks(std::int64_t size, const std::string& cdn) {
+EnumErrorCode CDownloadTaskManager::createTasks(std::int64_t size, const std::string& cdn,
+                                               bool singleStream, const std::string& url) {
     if (!sizeAcceptable(size)) {
         CVD_LOG << " [Error]: remote size " << size << " refused, above "
                 << kMaxContentLength << " or the volume";
         return ContentLengthFailed;
     }
     ContentLength = size;
-    TasksCount = static_cast<std::int32_t>(std::max<std::int64_t>(size / kSegmentSize, 1));
+    SingleStream = singleStream;
+    TasksCount = singleStream
+                     ? 1
+                     : static_cast<std::int32_t>(std::max<std::int64_t>(size / kSegmentSize, 1));
     for (std::int32_t k = 1; k <= TasksCount; ++k) {
         auto task = std::make_unique<CTask>();
         task->StartPos = (k - 1) * kSegmentSize;
         task->DownloadedPos = task->StartPos;
         task->EndPos = k == TasksCount ? size : k * kSegmentSize - 1;
-        task->RemotePath = m_url;
+        task->RemotePath = url;
         task->LocalPath = m_packagePath;
         task->TaskId = k;
         task->ContentLength = size;
         task->ProbeCdn = cdn;
+        task->WholeFile = singleStream;
         addTask(std::move(task));
     }
     cutPackageTo(size);
     return Success;
+}
+
+bool CDownloadTaskManager::rangesIgnored() const {
+    for (const auto& t : allTasks())
+        if (t->RangeIgnored.load()) return true;
+    return false;
+}
+
+void CDownloadTaskManager::switchToSingleStream() {
+    CVD_LOG << " the server answered a range with the whole file: single-stream download";
+    const std::string url = allTasks().empty() ? m_url : allTasks().front()->RemotePath;
+    const std::string cdn = allTasks().empty() ? m_probeCdn : allTasks().front()->ProbeCdn;
+    clearTasks();
+    createTasks(ContentLength, cdn, true, url);
 }
 
 EnumErrorCode CDownloadTaskManager::generateDownloadTask(const std::string& tag) {
@@ -183,7 +203,13 @@ EnumErrorCode CDownloadTaskManager::generateDownloadTask(const std::string& tag)
     std::string cdn;
     const EnumErrorCode probed = probeRemoteSize(tag, size, cdn);
     if (probed != Success) return probed;
-    return createTasks(size, cdn);
+    return createFreshTasks(size, cdn);
+}
+
+EnumErrorCode CDownloadTaskManager::createFreshTasks(std::int64_t size, const std::string& cdn) {
+    if (!m_probeRanges)
+        CVD_LOG << " the server shows no range support: single-stream download";
+    return createTasks(size, cdn, !m_probeRanges, m_url);
 }
 
 EnumErrorCode CDownloadTaskManager::loadDownloadTask(const std::string& tag) {
@@ -213,7 +239,7 @@ EnumErrorCode CDownloadTaskManager::loadDownloadTask(const std::string& tag) {
     }
     CVD_LOG << " taskinfo file error";
     deleteTaskFiles();
-    return probed ? createTasks(probed->first, probed->second) : generateDownloadTask(tag);
+    return probed ? createFreshTasks(probed->first, probed->second) : generateDownloadTask(tag);
 }
 
 TaskFileContent CDownloadTaskManager::snapshotTasks() const {
@@ -221,6 +247,7 @@ TaskFileContent CDownloadTaskManager::snapshotTasks() const {
     content.TasksCount = TasksCount;
     content.ContentLength = ContentLength;
     content.DownloadTime = DownloadTime;
+    content.SingleStream = SingleStream;
     for (const auto& t : allTasks()) {
         content.Tasks.push_back(TaskRecord{t->StartPos, t->EndPos, t->DownloadedPos.load(),
                                            t->RemotePath, t->LocalPath, t->TaskStatus.load(),
@@ -243,8 +270,10 @@ bool CDownloadTaskManager::readTaskFile() {
     TasksCount = content.TasksCount;
     ContentLength = content.ContentLength;
     DownloadTime = std::max<std::int64_t>(content.DownloadTime, 0);
+    SingleStream = content.SingleStream;
     for (const TaskRecord& record : content.Tasks) {
         auto task = TaskFromRecord(record);
+        task->WholeFile = SingleStream;
         if (task->ContentLength == 0 && ContentLength != 0) task->ContentLength = ContentLength;
         addTask(std::move(task));
     }
@@ -283,7 +312,8 @@ std::string CDownloadTaskManager::layoutProblem() const {
         return "ContentLength " + std::to_string(ContentLength);
     const auto& tasks = allTasks();
     if (tasks.empty()) return "no Task";
-    const std::int64_t generated = std::max<std::int64_t>(ContentLength / kSegmentSize, 1);
+    const std::int64_t generated =
+        SingleStream ? 1 : std::max<std::int64_t>(ContentLength / kSegmentSize, 1);
     if (TasksCount != static_cast<std::int64_t>(tasks.size()) || TasksCount != generated)
         return "TasksCount " + std::to_string(TasksCount);
     std::int64_t expected = 0;
@@ -319,6 +349,7 @@ int CDownloadTaskManager::deleteTaskFiles() {
     std::filesystem::remove(m_taskFilePath, ignored);
     ContentLength = 0;
     DownloadTime = 0;
+    SingleStream = false;
     return 1;
 }
 

@@ -46,15 +46,25 @@ public:
     // Saturates instead of overflowing.
     std::int64_t addDownloadTime(std::int32_t milliseconds);
 
+    // A range request of this download was answered with the whole file.
+    bool rangesIgnored() const;
+    // Replaces the ranges by one whole-file range (the bytes counted so far are given up).
+    void switchToSingleStream();
+
     const std::string& url() const { return m_url; }
     std::int64_t ContentLength = 0;
     std::int64_t DownloadTime = 0;
+    // One whole-file range for a server without ranges.
+    bool SingleStream = false;
 
 private:
     // Up to five probes; the size and CDN of the first that gave a size.
     EnumErrorCode probeRemoteSize(const std::string& tag, std::int64_t& size, std::string& cdn);
     // The ranges of a file of `size` bytes, refused when no disk could hold it.
-    EnumErrorCode createTasks(std::int64_t size, const std::string& cdn);
+    EnumErrorCode createTasks(std::int64_t size, const std::string& cdn, bool singleStream,
+                              const std::string& url);
+    // Ranges as the probe showed the server: 4 MiB ranges, or one whole-file range.
+    EnumErrorCode createFreshTasks(std::int64_t size, const std::string& cdn);
     bool sizeAcceptable(std::int64_t size) const;
     void cutPackageTo(std::int64_t size) const;
     bool sizeKnown() const { return m_probeSize > 0; }
@@ -68,5 +78,6 @@ private:
     std::string m_url;
     std::string m_packagePath;
     std::int64_t m_probeSize = -1;
+    bool m_probeRanges = true;
     std::string m_probeCdn;
 };

@@ -110,6 +110,15 @@ void CDownloader::runPass(int& saves) {
     m_threads.recycleThreads();
     m_tasks.requeueFailedTasks();
     updateProgress();
+    if (m_tasks.rangesIgnored()) {
+        // No range is handed out until the ranges at work came back; then one stream replaces
+        // them all.
+        if (m_threads.hasBusyThreads()) {
+            m_threads.waitForTaskDone(kPassWaitMs);
+            return;
+        }
+        m_tasks.switchToSingleStream();
+    }
     while (m_tasks.hasReadyTasks() && m_threads.hasFreeThreads())
         m_threads.giveTaskToAThreadTodo(m_tasks.getTask());
     m_threads.waitForTaskDone(kPassWaitMs);

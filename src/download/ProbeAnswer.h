@@ -20,6 +20,8 @@ std::optional<std::string> Location(std::string_view headers);
 // The total after the "/" of Content-Range, else the Content-Length value; nullopt when neither
 // header is present (0 when present without digits).
 std::optional<std::int64_t> Size(std::string_view headers);
+// An "Accept-Ranges" header naming bytes.
+bool AcceptsRanges(std::string_view headers);
 
 }  // namespace ProbeAnswer
 

@@ -5,6 +5,8 @@
 //       <TasksCount>2</TasksCount>
 //       <ContentLength>10000000</ContentLength>
 //       <DownloadTime>1234</DownloadTime>              accumulated milliseconds
+//       <SingleStream>1</SingleStream>                 only for a server without ranges: one
+//                                                      range, the whole file
 //       <Task>                                          one per range, in range order
 //           <StartPos/> <EndPos/> <DownloadedPos/>      int64 offsets
 //           <RemotePath/> <LocalPath/>                  URL and package path
@@ -35,6 +37,7 @@ struct TaskFileContent {
     std::int32_t TasksCount = 0;
     std::int64_t ContentLength = 0;
     std::int64_t DownloadTime = 0;
+    bool SingleStream = false;
     std::vector<TaskRecord> Tasks;
 };
 

@@ -98,7 +98,15 @@ CURLcode CLibcurlTool::httpDownloadContent(const std::string& url, std::int64_t 
     curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, SegmentHeaders());
     curl_easy_setopt(m_pCurl, CURLOPT_RANGE, range.c_str());
-    SetRedirectsAndTimeouts(m_pCurl, 20L, 3L);
+    if (worker.wholeFile) {
+        // The whole file cannot be bound by the 20 s of a range; a link that stays silent that
+        // long still ends the transfer.
+        SetRedirectsAndTimeouts(m_pCurl, 0L, 3L);
+        curl_easy_setopt(m_pCurl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(m_pCurl, CURLOPT_LOW_SPEED_TIME, 20L);
+    } else {
+        SetRedirectsAndTimeouts(m_pCurl, 20L, 3L);
+    }
     curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &CLibcurlTool::downloadFunc);
     curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &worker);
     curl_easy_setopt(m_pCurl, CURLOPT_HEADERFUNCTION, &CLibcurlTool::HeaderCallback);

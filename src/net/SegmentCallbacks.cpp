@@ -204,6 +204,13 @@ bool AcceptStatus(SegmentTarget& t, std::string_view line, long status) {
         CVD_LOG << " HeaderCallback error3: " << line;
         return false;
     }
+    if (status == 200 && t.wholeFile) {
+        t.answer.rangeConfirmed = true;
+        t.taken = 0;
+        t.downloadedPos->store(0);
+        return true;
+    }
+    if (status == 200 && t.rangeIgnored) t.rangeIgnored->store(true);
     if (status >= 200 && status < 300 && status != 206) {
         CVD_LOG << " HeaderCallback error5: range not honoured: " << line;
         return false;
@@ -255,6 +262,13 @@ std::size_t CLibcurlTool::HeaderCallback(char* line, std::size_t size, std::size
         TakeCfRay(t, text);
     } else if (HeaderText::FindHeader(text, "CF-Cache-Status:") == 0) {
         TakeCacheStatus(t, text);
+    } else if (t.answer.status == 200 && HeaderText::FindHeader(text, "Content-Length:") == 0) {
+        // The whole file in a 200 answer: its length is the guard against a changed file.
+        const long long length = HeaderText::ParseDecimal(text.substr(15));
+        if (length != t.contentLength) {
+            CVD_LOG << " HeaderCallback error1: " << t.contentLength << " != " << text;
+            return 0;
+        }
     } else if (HeaderText::FindHeader(text, "Content-Range") == 0) {
         if (!ContentRangeMatches(t, text)) return 0;
         t.answer.rangeConfirmed = t.answer.status == 206;

@@ -46,6 +46,10 @@ struct SegmentTarget {
     platform::NamedMutex* fileMutex = nullptr;
     std::mutex* processLock = nullptr;
     const std::atomic<bool>* stop = nullptr;
+    // The range is the whole file: a 200 answer is its body from offset 0 (the recorded position
+    // drops to 0 when one begins). Otherwise a 200 sets `rangeIgnored`, when given.
+    bool wholeFile = false;
+    std::atomic<bool>* rangeIgnored = nullptr;
 
     struct PendingWrite {
         std::vector<char> bytes;  // belong at file offset `at` onwards

@@ -165,6 +165,21 @@ TEST_F(Facade, DriverThatNeverEndsIsAbandonedWithEverythingItUses) {
     EXPECT_EQ(cvdtest::ReadFile(package), served);
 }
 
+// The probe shows ranges but the ranges come back whole: the download goes on as one stream.
+TEST_F(Facade, ServerIgnoringRangesIsFetchedAsOneStream) {
+    cvdtest::LogCapture log(env.Root() / "log.txt");
+    EXPECT_EQ(Download(server.Url("norange/9000000")), Success);
+    EXPECT_TRUE(log.Contains(" the server answered a range with the whole file: single-stream"));
+    CLibcurlTool tool;
+    std::string served;
+    ASSERT_EQ(tool.httpGet(server.Url("ok/9000000"), served, true), CURLE_OK);
+    EXPECT_EQ(cvdtest::ReadFile(package), served);
+    const TaskFileContent saved = TaskFile::Load(package + ".xml");
+    EXPECT_TRUE(saved.SingleStream);
+    ASSERT_EQ(saved.Tasks.size(), 1u);
+    EXPECT_EQ(saved.Tasks[0].EndPos, 9000000);
+}
+
 TEST_F(Facade, SmallFileFailsTheMinimumSizeOnlyWhenAsked) {
     EXPECT_EQ(Download(server.Url("ok/100000"), true), FileTooSmall);
     EXPECT_EQ(cdnInfo, "TotalIsEmpty");  // the fault server sends no CDN headers

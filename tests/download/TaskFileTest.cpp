@@ -236,6 +236,24 @@ TEST_F(TaskFileLoad, FreshRangesCutALongerPackageToTheRemoteSize) {
     EXPECT_EQ(std::filesystem::file_size(package), 10000000u);
 }
 
+// One whole-file range is the layout of a single-stream download only.
+TEST_F(TaskFileLoad, OneWholeFileRangeIsTrustedOnlyForASingleStream) {
+    for (const bool single : {true, false}) {
+        SCOPED_TRACE(single);
+        RecordingEvents events;
+        TaskFileContent content;
+        content.TasksCount = 1;
+        content.ContentLength = 10000000;
+        content.SingleStream = single;
+        content.Tasks = {{0, 10000000, 6000000, Url(), "pkg", 2, 1, 0}};
+        ASSERT_TRUE(TaskFile::Save(taskFile, content));
+        CDownloadTaskManager tasks(Url(), package, taskFile);
+        tasks.readTaskFile();
+        EXPECT_EQ(tasks.checkTaskFile(), single ? 1 : 3);
+        EXPECT_EQ(tasks.SingleStream, single);
+    }
+}
+
 TEST(TaskFileFormat, RoundTripsEveryFieldButRequestTimes) {
     const TaskFileContent saved = TwoRanges("https://h/p?a=1&b=2");
     const std::string text = TaskFile::Format(saved);

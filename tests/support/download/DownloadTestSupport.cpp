@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "config/CConfigure.h"
+#include "download/TaskFile.h"
 #include "sys/Log.h"
 
 namespace cvdtest {
@@ -98,6 +99,26 @@ void WriteRandomFile(const std::filesystem::path& path, std::int64_t size, unsig
         out.write(reinterpret_cast<const char*>(block.data()), n);
         size -= n;
     }
+}
+
+::testing::AssertionResult RecordedBytesAreServedOnes(const std::string& taskFile,
+                                                      const std::string& package,
+                                                      const std::string& served) {
+    const TaskFileContent saved = TaskFile::Load(taskFile);
+    const std::string bytes = ReadFile(package);
+    for (const TaskRecord& t : saved.Tasks) {
+        const std::int64_t end = t.DownloadedPos == t.EndPos
+                                     ? std::min<std::int64_t>(t.EndPos + 1, saved.ContentLength)
+                                     : t.DownloadedPos;
+        if (t.StartPos < 0 || end > static_cast<std::int64_t>(bytes.size()) ||
+            end > static_cast<std::int64_t>(served.size()))
+            return ::testing::AssertionFailure() << "range " << t.TaskId << " records " << end;
+        for (std::int64_t at = t.StartPos; at < end; ++at)
+            if (bytes[at] != served[at])
+                return ::testing::AssertionFailure()
+                       << "range " << t.TaskId << " records byte " << at << ", which is wrong";
+    }
+    return ::testing::AssertionSuccess();
 }
 
 bool SameBytes(const std::filesystem::path& a, const std::filesystem::path& b) {

@@ -91,5 +91,9 @@ protected:
 // A file of `size` pseudo-random bytes.
 void WriteRandomFile(const std::filesystem::path& path, std::int64_t size, unsigned seed = 1);
 bool SameBytes(const std::filesystem::path& a, const std::filesystem::path& b);
+// Every byte the task file records as downloaded is in the package and equals `served` there.
+::testing::AssertionResult RecordedBytesAreServedOnes(const std::string& taskFile,
+                                                      const std::string& package,
+                                                      const std::string& served);
 
 }  // namespace cvdtest
