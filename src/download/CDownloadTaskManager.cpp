@@ -36,6 +36,22 @@ void SendPackageSize(std::int64_t size) {
                                   size / 1048576, 100, "MB");
 }
 
+// Text from the task file that goes into a request header: no line breaks or controls.
+std::string SafeHeaderValue(const std::string& text) {
+    if (text.size() > 256) return {};
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return {};
+    return text;
+}
+
+// Both name their version the same way and the names differ.
+bool OtherVersion(const ProbeAnswer::Validators& saved, const ProbeAnswer::Validators& now) {
+    if (!saved.etag.empty() && !now.etag.empty()) return saved.etag != now.etag;
+    if (!saved.lastModified.empty() && !now.lastModified.empty())
+        return saved.lastModified != now.lastModified;
+    return false;
+}
+
 std::unique_ptr<CTask> TaskFromRecord(const TaskRecord& r) {
     auto task = std::make_unique<CTask>();
     task->StartPos = r.StartPos;
@@ -108,6 +124,7 @@ std::int64_t CDownloadTaskManager::getContentLength(CURLcode& error, std::string
         const auto size = ProbeAnswer::Size(headers);
         if (!size) return 0;
         m_probeRanges = ProbeAnswer::AcceptsRanges(headers);
+        m_probeVersion = ProbeAnswer::ValidatorsOf(headers);
         CVD_LOG << " Get Contentlength = " << *size;
         return finishProbe(*size, cdn);
     }
@@ -164,6 +181,7 @@ EnumErrorCode CDownloadTaskManager::createTasks(std::int64_t size, const std::st
     }
     ContentLength = size;
     SingleStream = singleStream;
+    Version = m_probeVersion;
     TasksCount = singleStream
                      ? 1
                      : static_cast<std::int32_t>(std::max<std::int64_t>(size / kSegmentSize, 1));
@@ -178,6 +196,7 @@ EnumErrorCode CDownloadTaskManager::createTasks(std::int64_t size, const std::st
         task->ContentLength = size;
         task->ProbeCdn = cdn;
         task->WholeFile = singleStream;
+        task->IfRange = Version.ifRange();
         addTask(std::move(task));
     }
     cutPackageTo(size);
@@ -248,6 +267,8 @@ TaskFileContent CDownloadTaskManager::snapshotTasks() const {
     content.ContentLength = ContentLength;
     content.DownloadTime = DownloadTime;
     content.SingleStream = SingleStream;
+    content.ETag = Version.etag;
+    content.LastModified = Version.lastModified;
     for (const auto& t : allTasks()) {
         content.Tasks.push_back(TaskRecord{t->StartPos, t->EndPos, t->DownloadedPos.load(),
                                            t->RemotePath, t->LocalPath, t->TaskStatus.load(),
@@ -271,9 +292,11 @@ bool CDownloadTaskManager::readTaskFile() {
     ContentLength = content.ContentLength;
     DownloadTime = std::max<std::int64_t>(content.DownloadTime, 0);
     SingleStream = content.SingleStream;
+    Version = {SafeHeaderValue(content.ETag), SafeHeaderValue(content.LastModified)};
     for (const TaskRecord& record : content.Tasks) {
         auto task = TaskFromRecord(record);
         task->WholeFile = SingleStream;
+        task->IfRange = Version.ifRange();
         if (task->ContentLength == 0 && ContentLength != 0) task->ContentLength = ContentLength;
         addTask(std::move(task));
     }
@@ -290,6 +313,12 @@ int CDownloadTaskManager::checkTaskFile() {
     std::string cdn;
     const std::int64_t remote = getContentLength(error, cdn);
     if (remote > 0 && remote != ContentLength) {
+        sendTaskFileError("DL025");
+        return 2;
+    }
+    if (remote > 0 && OtherVersion(Version, m_probeVersion)) {
+        CVD_LOG << " task file of another version: " << Version.ifRange() << " != "
+                << m_probeVersion.ifRange();
         sendTaskFileError("DL025");
         return 2;
     }
@@ -350,7 +379,28 @@ int CDownloadTaskManager::deleteTaskFiles() {
     ContentLength = 0;
     DownloadTime = 0;
     SingleStream = false;
+    Version = {};
     return 1;
+}
+
+bool CDownloadTaskManager::fileChanged() const {
+    for (const auto& t : allTasks())
+        if (t->FileChanged.load()) return true;
+    return false;
+}
+
+bool CDownloadTaskManager::restartChangedFile() {
+    CVD_LOG << " taskinfo file error";
+    sendTaskFileError("DL025");
+    const std::int64_t previous = ContentLength;
+    clearTasks();
+    // The open package stream keeps writing into the same file, so it is emptied, not removed.
+    std::error_code ignored;
+    std::filesystem::resize_file(m_packagePath, 0, ignored);
+    m_probeSize = -1;
+    if (generateDownloadTask("") == Success) return true;
+    ContentLength = previous;  // nothing to fetch, and the download reads as incomplete
+    return false;
 }
 
 std::int64_t CDownloadTaskManager::sumDownloaded() const {

@@ -13,6 +13,7 @@
 
 #include "download/CTaskManager.h"
 #include "download/EnumErrorCode.h"
+#include "download/ProbeAnswer.h"
 #include "download/TaskFile.h"
 
 class CLibcurlTool;
@@ -50,12 +51,19 @@ public:
     bool rangesIgnored() const;
     // Replaces the ranges by one whole-file range (the bytes counted so far are given up).
     void switchToSingleStream();
+    // A range answer showed another version of the file than the ranges were made for.
+    bool fileChanged() const;
+    // Discards the partial download (DL025) and makes fresh ranges from a new probe; false, with
+    // no range left to fetch, when the probe fails.
+    bool restartChangedFile();
 
     const std::string& url() const { return m_url; }
     std::int64_t ContentLength = 0;
     std::int64_t DownloadTime = 0;
     // One whole-file range for a server without ranges.
     bool SingleStream = false;
+    // The version of the file the ranges belong to (task file elements ETag, LastModified).
+    ProbeAnswer::Validators Version;
 
 private:
     // Up to five probes; the size and CDN of the first that gave a size.
@@ -79,5 +87,6 @@ private:
     std::string m_packagePath;
     std::int64_t m_probeSize = -1;
     bool m_probeRanges = true;
+    ProbeAnswer::Validators m_probeVersion;
     std::string m_probeCdn;
 };

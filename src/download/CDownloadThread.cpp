@@ -30,6 +30,8 @@ int CDownloadThread::taskBusiness() {
     target.stop = m_stop;
     target.wholeFile = t.WholeFile;
     target.rangeIgnored = &t.RangeIgnored;
+    target.ifRange = t.IfRange;
+    target.fileChanged = &t.FileChanged;
     const CURLcode rc = m_curl.httpDownloadContent(t.RemotePath, t.DownloadedPos.load(), t.EndPos,
                                                    t.ContentLength, target);
     CVD_LOG << "ret code:" << rc << ", taskid=" << t.TaskId.load()

@@ -110,7 +110,18 @@ void CDownloader::runPass(int& saves) {
     m_threads.recycleThreads();
     m_tasks.requeueFailedTasks();
     updateProgress();
-    if (m_tasks.rangesIgnored()) {
+    // Starts over once; a server naming a new version in every answer is treated as one
+    // without ranges.
+    if (m_tasks.fileChanged() && !m_restartedForChange) {
+        if (m_threads.hasBusyThreads()) {
+            m_threads.waitForTaskDone(kPassWaitMs);
+            return;
+        }
+        m_restartedForChange = true;
+        m_tasks.restartChangedFile();
+        return;
+    }
+    if (m_tasks.rangesIgnored() || m_tasks.fileChanged()) {
         // No range is handed out until the ranges at work came back; then one stream replaces
         // them all.
         if (m_threads.hasBusyThreads()) {

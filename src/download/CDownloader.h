@@ -76,4 +76,5 @@ private:
     std::uint32_t m_savedTick = 0;
     std::mutex m_saveLock;
     bool m_abandoned = false;
+    bool m_restartedForChange = false;
 };

@@ -36,4 +36,8 @@ struct CTask {
     // Set by the worker when a range request of a ranged download was answered with the whole
     // file: the server ignores ranges.
     std::atomic<bool> RangeIgnored{false};
+    // The If-Range value of the range requests (the file's version when the ranges were made),
+    // and what the worker sets when an answer showed another version.
+    std::string IfRange;
+    std::atomic<bool> FileChanged{false};
 };

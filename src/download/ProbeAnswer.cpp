@@ -61,6 +61,14 @@ bool AcceptsRanges(std::string_view headers) {
     return value.find("bytes") != std::string::npos;
 }
 
+Validators ValidatorsOf(std::string_view headers) {
+    Validators v;
+    v.etag = HeaderText::HeaderValue(headers, "ETag:");
+    if (v.etag.size() < 2 || v.etag.front() != '"') v.etag.clear();  // weak or malformed
+    v.lastModified = HeaderText::HeaderValue(headers, "Last-Modified:");
+    return v;
+}
+
 }  // namespace ProbeAnswer
 
 #include <curl/curl.h>

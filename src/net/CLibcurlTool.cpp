@@ -30,6 +30,20 @@ curl_slist* SegmentHeaders() {
     return headers;
 }
 
+// The segment headers plus If-Range, for one request.
+struct SegmentHeaderList {
+    explicit SegmentHeaderList(const std::string& ifRange) {
+        if (ifRange.empty()) return;
+        own = curl_slist_append(nullptr, kUserAgentHeader);
+        if (own) own = curl_slist_append(own, ("If-Range: " + ifRange).c_str());
+    }
+    ~SegmentHeaderList() { curl_slist_free_all(own); }
+    SegmentHeaderList(const SegmentHeaderList&) = delete;
+    SegmentHeaderList& operator=(const SegmentHeaderList&) = delete;
+    curl_slist* get() const { return own ? own : SegmentHeaders(); }
+    curl_slist* own = nullptr;
+};
+
 void SetRedirectsAndTimeouts(CURL* curl, long timeout, long connectTimeout) {
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
@@ -96,7 +110,8 @@ CURLcode CLibcurlTool::httpDownloadContent(const std::string& url, std::int64_t 
     worker.answer = {};
     curl_easy_setopt(m_pCurl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, SegmentHeaders());
+    const SegmentHeaderList headers(worker.ifRange);
+    curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(m_pCurl, CURLOPT_RANGE, range.c_str());
     if (worker.wholeFile) {
         // The whole file cannot be bound by the 20 s of a range; a link that stays silent that

@@ -80,6 +80,16 @@ std::size_t FindHeader(std::string_view text, std::string_view name) {
     return std::string_view::npos;
 }
 
+std::string HeaderValue(std::string_view text, std::string_view name) {
+    const std::size_t at = FindHeader(text, name);
+    if (at == std::string_view::npos) return {};
+    const std::string value = ValueUntilLineEnd(text, at + name.size());
+    const std::size_t first = value.find_first_not_of(" \t");
+    const std::size_t last = value.find_last_not_of(" \t\r\n");
+    if (first == std::string::npos || value.size() > 256) return {};
+    return value.substr(first, last - first + 1);
+}
+
 std::string ValueUntilLineEnd(std::string_view text, std::size_t from) {
     if (from >= text.size()) return {};
     const std::size_t end = text.find("\r\n", from);

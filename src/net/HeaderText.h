@@ -13,6 +13,10 @@ namespace HeaderText {
 // Offset of the first header line of `text` that starts with `name` (case-insensitive), or npos.
 std::size_t FindHeader(std::string_view text, std::string_view name);
 
+// The value of the first header line named `name` (with its colon), without the blanks around
+// it; empty when absent or longer than 256 characters.
+std::string HeaderValue(std::string_view text, std::string_view name);
+
 // `text` from `from` up to the next "\r\n" (or its end); empty when `from` is past the end.
 std::string ValueUntilLineEnd(std::string_view text, std::size_t from);
 

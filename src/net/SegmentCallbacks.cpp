@@ -199,7 +199,7 @@ long StatusOf(std::string_view line) {
 // written into the package as if it were the range, nor the whole file from a server that
 // ignored the range.
 bool AcceptStatus(SegmentTarget& t, std::string_view line, long status) {
-    t.answer = {status, false};
+    t.answer = {status, false, {}};
     if (status >= 400) {
         CVD_LOG << " HeaderCallback error3: " << line;
         return false;
@@ -210,12 +210,32 @@ bool AcceptStatus(SegmentTarget& t, std::string_view line, long status) {
         t.downloadedPos->store(0);
         return true;
     }
-    if (status == 200 && t.rangeIgnored) t.rangeIgnored->store(true);
+    // A 200 to a range request is judged once its validators have been read.
+    if (status == 200) return true;
     if (status >= 200 && status < 300 && status != 206) {
         CVD_LOG << " HeaderCallback error5: range not honoured: " << line;
         return false;
     }
     return true;
+}
+
+// The lines of a 200 that answered a range request: whole file instead of the range. It is never
+// written; its validator tells a changed file (If-Range did its work) from a server that ignores
+// ranges. The transfer ends with the headers.
+bool WholeFileInstead(SegmentTarget& t, std::string_view line) {
+    const bool etag = !t.ifRange.empty() && t.ifRange.front() == '"';
+    const std::string value = HeaderText::HeaderValue(line, etag ? "ETag:" : "Last-Modified:");
+    if (!value.empty()) t.answer.validator = value;
+    if (line != "\r\n" && line != "\n") return true;
+    if (!t.ifRange.empty() && !t.answer.validator.empty() && t.answer.validator != t.ifRange) {
+        CVD_LOG << " HeaderCallback error6: the file changed: " << t.answer.validator
+                << " != " << t.ifRange;
+        if (t.fileChanged) t.fileChanged->store(true);
+    } else {
+        CVD_LOG << " HeaderCallback error5: range not honoured";
+        if (t.rangeIgnored) t.rangeIgnored->store(true);
+    }
+    return false;
 }
 
 }  // namespace
@@ -258,6 +278,7 @@ std::size_t CLibcurlTool::HeaderCallback(char* line, std::size_t size, std::size
     if (!line || t.contentLength == 0) return n;
     const std::string_view text(line, n);
     if (const long status = StatusOf(text)) return AcceptStatus(t, text, status) ? n : 0;
+    if (t.answer.status == 200 && !t.wholeFile) return WholeFileInstead(t, text) ? n : 0;
     if (HeaderText::FindHeader(text, "CF-RAY:") == 0) {
         TakeCfRay(t, text);
     } else if (HeaderText::FindHeader(text, "CF-Cache-Status:") == 0) {

@@ -50,6 +50,10 @@ struct SegmentTarget {
     // drops to 0 when one begins). Otherwise a 200 sets `rangeIgnored`, when given.
     bool wholeFile = false;
     std::atomic<bool>* rangeIgnored = nullptr;
+    // Sent as If-Range when not empty (a strong ETag, else a Last-Modified date). A 200 answer
+    // naming another version sets `fileChanged`; one naming this version means ranges are ignored.
+    std::string ifRange;
+    std::atomic<bool>* fileChanged = nullptr;
 
     struct PendingWrite {
         std::vector<char> bytes;  // belong at file offset `at` onwards
@@ -65,6 +69,7 @@ struct SegmentTarget {
     struct Answer {
         long status = 0;
         bool rangeConfirmed = false;
+        std::string validator;  // of a 200 answer to a range request: its ETag or date
     };
     Answer answer;
 

@@ -106,4 +106,35 @@ TEST_F(RealServers, KilledDownloadResumesOnEveryRangeServer) {
     }
 }
 
+// Replaced on the server by a file of the same size between two runs: the resumed package must
+// end as the new file, not a mix of both.
+TEST_F(RealServers, FileReplacedBySameSizeBetweenRunsEndsAsTheNewFile) {
+    for (const char* kind : {"nginx", "apache"}) {
+        SCOPED_TRACE(kind);
+        const Stand stand = Start(kind, 8192);
+        ASSERT_TRUE(stand.started());
+        const std::string name = std::string(kind) + "-replaced.bin";
+        const auto served = www / name;
+        constexpr std::int64_t kSize = 64 * 1048576 + 5;
+        cvdtest::WriteRandomFile(served, kSize, 21);
+        std::filesystem::remove(package);
+        std::filesystem::remove(package + ".xml");
+        const pid_t first = cvdtest::StartFetch({stand.url(name), package});
+        ASSERT_GT(first, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        kill(first, SIGKILL);
+        waitpid(first, nullptr, 0);
+        ASSERT_TRUE(std::filesystem::exists(package + ".xml"));
+
+        const auto before = std::filesystem::last_write_time(served);
+        cvdtest::WriteRandomFile(served, kSize, 22);
+        // Another version even within the same second: ETag and date come from the time.
+        std::filesystem::last_write_time(served, before + std::chrono::hours(1));
+        const std::string md5 = CDownLoadImpl::FileMd5(served.string());
+        const pid_t second = cvdtest::StartFetch({stand.url(name), package, "--md5", md5});
+        ASSERT_GT(second, 0);
+        EXPECT_EQ(cvdtest::WaitFetch(second, 120000), 0);
+    }
+}
+
 }  // namespace

@@ -30,7 +30,7 @@ public:
         target.segmentCdn = &segmentCdn;
         target.file = &file_;
         target.fileMutex = &mutex_;
-        target.answer = {206, true};  // as after a matching Content-Range
+        target.answer = {206, true, {}};  // as after a matching Content-Range
     }
 
     std::size_t Write(std::size_t n) {
@@ -122,6 +122,38 @@ TEST(SegmentWriteCallback, BodyWithoutAMatchingRangeAnswerIsRefused) {
     }
     EXPECT_EQ(segment.Header("Content-Range: bytes 0-99/1000\r\n"), 32u);
     EXPECT_EQ(segment.Write(10), 10u);
+}
+
+// A 200 to a range request is never written; its validator tells a file that changed since the
+// ranges were made from a server that ignores ranges.
+TEST(SegmentHeaderCallback, WholeFileAnswerIsJudgedByItsVersion) {
+    struct Case {
+        std::string ifRange;
+        std::string validatorLine;
+        bool changed;
+    };
+    const std::vector<Case> cases = {
+        {"\"v1\"", "ETag: \"v2\"\r\n", true},
+        {"\"v1\"", "ETag: \"v1\"\r\n", false},
+        {"Tue, 01 Dec 2026 10:00:00 GMT", "Last-Modified: Wed, 02 Dec 2026 10:00:00 GMT\r\n", true},
+        {"", "ETag: \"v2\"\r\n", false},
+        {"\"v1\"", "X-Other: 1\r\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ifRange + " / " + c.validatorLine);
+        TempEnv env;
+        Segment segment(env, 0, 99, 1000);
+        std::atomic<bool> changed{false}, ignored{false};
+        segment.target.ifRange = c.ifRange;
+        segment.target.fileChanged = &changed;
+        segment.target.rangeIgnored = &ignored;
+        EXPECT_EQ(segment.Header("HTTP/1.1 200 OK\r\n"), 17u);
+        EXPECT_EQ(segment.Header(c.validatorLine), c.validatorLine.size());
+        EXPECT_EQ(segment.Header("\r\n"), 0u);  // the transfer ends with the headers
+        EXPECT_EQ(changed.load(), c.changed);
+        EXPECT_EQ(ignored.load(), !c.changed);
+        EXPECT_EQ(segment.Write(10), 0u);
+    }
 }
 
 TEST(SegmentWriteCallback, ShortWriteIsLogged) {
@@ -233,7 +265,7 @@ TEST(SegmentHeaderCallback, ContentRangeGuard) {
         {"HTTP/1.1 500 Internal Server Error\r\n", 1000, false, " HeaderCallback error3: "},
         {"HTTP/2 404 \r\n", 1000, false, " HeaderCallback error3: "},
         {"HTTP/1.1 206 Partial Content\r\n", 1000, true, nullptr},
-        {"HTTP/1.1 200 OK\r\n", 1000, false, " HeaderCallback error5: "},
+        {"HTTP/1.1 200 OK\r\n", 1000, true, nullptr},  // judged at the end of its headers
         {"HTTP/1.1 302 Found\r\n", 1000, true, nullptr},
         {"Content-Range: bytes 5-99/1000\r\n", 1000, false,
          " HeaderCallback error4: 0 != Content-Range: bytes 5-99/1000"},
