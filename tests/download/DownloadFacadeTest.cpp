@@ -180,6 +180,20 @@ TEST_F(Facade, ServerIgnoringRangesIsFetchedAsOneStream) {
     EXPECT_EQ(saved.Tasks[0].EndPos, 9000000);
 }
 
+// The file is replaced by one of the same size between the probe and the ranges: If-Range makes
+// the server send the new file whole, and the download starts over instead of mixing versions.
+TEST_F(Facade, FileReplacedDuringTheRunStartsOver) {
+    cvdtest::LogCapture log(env.Root() / "log.txt");
+    EXPECT_EQ(Download(server.Url("replaced/9000000")), Success);
+    EXPECT_TRUE(log.Contains(" HeaderCallback error6: the file changed: \"v2\" != \"v1\""));
+    EXPECT_EQ(events.Matching("funnel|ErrorReporting|Error|MainErrorType|DL025").size(), 1u);
+    CLibcurlTool tool;
+    std::string replaced;  // a GET without If-Range gets the new version whole
+    ASSERT_EQ(tool.httpGet(server.Url("replaced/9000000"), replaced, true), CURLE_OK);
+    EXPECT_EQ(cvdtest::ReadFile(package), replaced);
+    EXPECT_EQ(TaskFile::Load(package + ".xml").ETag, "\"v2\"");
+}
+
 TEST_F(Facade, SmallFileFailsTheMinimumSizeOnlyWhenAsked) {
     EXPECT_EQ(Download(server.Url("ok/100000"), true), FileTooSmall);
     EXPECT_EQ(cdnInfo, "TotalIsEmpty");  // the fault server sends no CDN headers

@@ -17,6 +17,9 @@ Paths (every HEAD answers with the size of version 1 and Accept-Ranges):
   /stalllast/<size>       a range sends all its bytes but the last, then nothing
   /flakyhead/<n>/<size>   the first n HEAD requests of this path answer 503 without any size
                           header; ranges served correctly
+  /replaced/<size>        replaced by version 2 (same size) right after the first HEAD: HEAD
+                          names ETag "v1" once, then "v2"; a GET whose If-Range is not "v2"
+                          gets the whole of version 2 with 200, else its range of version 2
   /heal                   from now on every mode above serves ranges correctly
   /loop/<n>               302 to /loop/<n+1>, for ever
   /status/<code>/<size>   every GET answers <code> with a short body
@@ -79,6 +82,10 @@ class Handler(BaseHTTPRequestHandler):
                 return
         size = int(parts[-1])
         self.send_response(200)
+        if parts[0] == "replaced":
+            with _lock:
+                _heads[self.path] = _heads.get(self.path, 0) + 1
+                self.send_header("ETag", '"v1"' if _heads[self.path] == 1 else '"v2"')
         self.send_header("Content-Length", str(size))
         self.send_header("Accept-Ranges", "bytes")
         self.end_headers()
@@ -98,7 +105,13 @@ class Handler(BaseHTTPRequestHandler):
         size = int(parts[-1])
         if mode == "norange":
             return self.whole_file_slowly(content(size))
-        version = 2 if mode == "changed" else 1
+        if mode == "replaced":
+            if self.headers.get("If-Range") != '"v2"':
+                return self.whole_file(content(size, 2), '"v2"')
+            version_two = True
+        else:
+            version_two = False
+        version = 2 if mode == "changed" or version_two else 1
         total = size + 1 if mode == "changed" else size
         data = content(total, version)
         start, end = parse_range(self.headers.get("Range"), total)
@@ -126,6 +139,13 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
         else:
             self.wfile.write(body + extra)
+
+    def whole_file(self, data, etag):
+        self.send_response(200)
+        self.send_header("ETag", etag)
+        self.send_header("Content-Length", str(len(data)))
+        self.end_headers()
+        self.wfile.write(data)
 
     def whole_file_slowly(self, data):
         self.send_response(200)
