@@ -139,8 +139,8 @@ private:
             result = stopWith(cdnInfo, NoProgressTimeout);
             return true;
         }
-        if (p.RequestFailures > 3 * d_.tasksCount()) {
-            CVD_LOG << " ---cdn fail:" << p.RequestFailures << " > 3 * " << d_.tasksCount();
+        if (p.RequestFailures > 3 * p.Ranges) {
+            CVD_LOG << " ---cdn fail:" << p.RequestFailures << " > 3 * " << p.Ranges;
             result = stopWith(cdnInfo, TooManyRequestFailures);
             return true;
         }

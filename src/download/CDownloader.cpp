@@ -171,6 +171,7 @@ void CDownloader::updateProgress() {
         next.DownloadTime > 0 ? next.Downloaded * 1000 / next.DownloadTime : 0;
     next.AverageSpeedText = FuntionImpl::FormatByteSize(static_cast<std::uint64_t>(average)) + "/S";
     next.RequestFailures = m_tasks.sumRequestTimes();
+    next.Ranges = m_tasks.TasksCount;
     next.Tick = now;
     std::lock_guard<std::mutex> lock(m_progressLock);
     m_progress = next;
