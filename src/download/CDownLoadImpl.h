@@ -26,9 +26,10 @@ public:
     using NetworkCheck = std::function<bool()>;
 
     // `driverWaitMs` bounds the wait for a stopping driver; see SuperDownloadFile.
-    explicit CDownLoadImpl(IDownloadProgress* owner = nullptr,
-                           NetworkCheck networkAlive = [] { return platform::IsNetworkAlive(); },
-                           std::uint32_t driverWaitMs = kDriverWaitMs);
+    explicit CDownLoadImpl(
+        IDownloadProgress* owner = nullptr,
+        NetworkCheck networkAlive = [] { return platform::IsNetworkAlive(); },
+        std::uint32_t driverWaitMs = kDriverWaitMs);
 
     // A driver that has not ended within the driver wait after its stop is abandoned: it and
     // everything its threads use (ranges, workers, the open package file) stay allocated for the

@@ -173,10 +173,10 @@ void CDownloadTaskManager::cutPackageTo(std::int64_t size) const {
 }
 
 EnumErrorCode CDownloadTaskManager::createTasks(std::int64_t size, const std::string& cdn,
-                                               bool singleStream, const std::string& url) {
+                                                bool singleStream, const std::string& url) {
     if (!sizeAcceptable(size)) {
-        CVD_LOG << " [Error]: remote size " << size << " refused, above "
-                << kMaxContentLength << " or the volume";
+        CVD_LOG << " [Error]: remote size " << size << " refused, above " << kMaxContentLength
+                << " or the volume";
         return ContentLengthFailed;
     }
     ContentLength = size;
@@ -226,8 +226,7 @@ EnumErrorCode CDownloadTaskManager::generateDownloadTask(const std::string& tag)
 }
 
 EnumErrorCode CDownloadTaskManager::createFreshTasks(std::int64_t size, const std::string& cdn) {
-    if (!m_probeRanges)
-        CVD_LOG << " the server shows no range support: single-stream download";
+    if (!m_probeRanges) CVD_LOG << " the server shows no range support: single-stream download";
     return createTasks(size, cdn, !m_probeRanges, m_url);
 }
 
@@ -317,8 +316,8 @@ int CDownloadTaskManager::checkTaskFile() {
         return 2;
     }
     if (remote > 0 && OtherVersion(Version, m_probeVersion)) {
-        CVD_LOG << " task file of another version: " << Version.ifRange() << " != "
-                << m_probeVersion.ifRange();
+        CVD_LOG << " task file of another version: " << Version.ifRange()
+                << " != " << m_probeVersion.ifRange();
         sendTaskFileError("DL025");
         return 2;
     }

@@ -6,10 +6,10 @@
 // tasks' atomics are shared with the workers.
 #pragma once
 
+#include <curl/curl.h>
+
 #include <cstdint>
 #include <string>
-
-#include <curl/curl.h>
 
 #include "download/CTaskManager.h"
 #include "download/EnumErrorCode.h"

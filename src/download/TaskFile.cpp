@@ -69,9 +69,12 @@ TaskFileContent Read(const XMLDocument& doc) {
         if (name == "TasksCount") content.TasksCount = IntOf(e);
         else if (name == "ContentLength") content.ContentLength = Int64Of(e);
         else if (name == "DownloadTime") content.DownloadTime = Int64Of(e);
-        else if (name == "SingleStream") content.SingleStream = IntOf(e) == 1;
-        else if (name == "ETag") content.ETag = TextOf(e);
-        else if (name == "LastModified") content.LastModified = TextOf(e);
+        else if (name == "SingleStream")
+            content.SingleStream = IntOf(e) == 1;
+        else if (name == "ETag")
+            content.ETag = TextOf(e);
+        else if (name == "LastModified")
+            content.LastModified = TextOf(e);
         else if (name == "Task") content.Tasks.push_back(ReadTask(e));
     }
     return content;

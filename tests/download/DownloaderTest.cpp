@@ -4,8 +4,8 @@
 
 #include "DownloadTestSupport.h"
 #include "download/CDownloader.h"
-#include "net/CLibcurlTool.h"
 #include "download/TaskFile.h"
+#include "net/CLibcurlTool.h"
 #include "platform/Clock.h"
 #include "sys/StringUtils.h"
 
@@ -43,7 +43,8 @@ protected:
         ASSERT_TRUE(downloader.waitDriver(60000));
         EXPECT_TRUE(downloader.getProgress().Percent >= 100.0);
     }
-    void StopWhen(CDownloader& downloader, const std::function<bool(const DownloadProgress&)>& due) {
+    void StopWhen(CDownloader& downloader,
+                  const std::function<bool(const DownloadProgress&)>& due) {
         for (int i = 0; i < 3000 && !due(downloader.getProgress()); ++i) platform::SleepMs(10);
         downloader.stopDownload();
         ASSERT_TRUE(downloader.waitDriver(30000));
@@ -131,9 +132,8 @@ TEST_F(Driver, AnswersThatIgnoreRangeAreNeverRecordedAcrossAStop) {
         downloader.startDownload();
         const std::uint32_t started = platform::TickCount();
         // Long enough for a whole-file answer to be well under way.
-        StopWhen(downloader, [&](const DownloadProgress&) {
-            return platform::TickCount() - started >= 1500;
-        });
+        StopWhen(downloader,
+                 [&](const DownloadProgress&) { return platform::TickCount() - started >= 1500; });
     }
     EXPECT_TRUE(cvdtest::RecordedBytesAreServedOnes(taskFile, package, Served("ok/10000000")));
     Heal();

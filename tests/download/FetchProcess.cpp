@@ -32,7 +32,8 @@ pid_t StartFetch(const std::vector<std::string>& args) {
 int WaitFetch(pid_t pid, int timeoutMs) {
     for (int waited = 0; waited < timeoutMs; waited += 20) {
         int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     kill(pid, SIGKILL);

@@ -1,7 +1,6 @@
 // cvd-fetch killed with SIGKILL at a random moment and started again must complete with the
 // right digest, fetching again no more than the task file did not yet record.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>

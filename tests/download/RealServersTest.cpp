@@ -1,7 +1,6 @@
 // The engine against stock web servers started on loopback: nginx and Apache httpd (ranges) and
 // Python's http.server (no ranges: the single-stream fallback).
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -34,9 +33,8 @@ protected:
         std::filesystem::create_directories(www);
         // Apache's workers do not run as the test's user when it is root.
         namespace fs = std::filesystem;
-        const auto readable = fs::perms::owner_all | fs::perms::group_read |
-                              fs::perms::group_exec | fs::perms::others_read |
-                              fs::perms::others_exec;
+        const auto readable = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec;
         fs::permissions(env.Root(), readable);
         fs::permissions(www, readable);
     }
@@ -48,8 +46,7 @@ protected:
             return {[nginx] { return nginx->Started(); },
                     [nginx](const std::string& p) { return nginx->Http(p); }, nginx};
         }
-        auto server =
-            std::make_shared<cvdtest::WebServer>(kind, www, env.Root() / kind, rateKib);
+        auto server = std::make_shared<cvdtest::WebServer>(kind, www, env.Root() / kind, rateKib);
         return {[server] { return server->Started(); },
                 [server](const std::string& p) { return server->Url(p); }, server};
     }

@@ -238,8 +238,8 @@ TEST(SegmentTransfer, AnswersThatDoNotMatchTheRangeWriteNothing) {
         Segment segment(env, 4096, 8191, 100000);
         segment.target.answer = {};
         CLibcurlTool tool;
-        const CURLcode rc = tool.httpDownloadContent(
-            server.Url(std::string(mode) + "/100000"), 4096, 8191, 100000, segment.target);
+        const CURLcode rc = tool.httpDownloadContent(server.Url(std::string(mode) + "/100000"),
+                                                     4096, 8191, 100000, segment.target);
         EXPECT_EQ(rc, CURLE_WRITE_ERROR);
         EXPECT_EQ(segment.Pos(), 4096);
         EXPECT_EQ(segment.FileSize(), 0u);
@@ -330,9 +330,9 @@ TEST(HeaderText, ContentRangeNeedsItsWholeShape) {
     EXPECT_EQ(range->first, 4194304);
     EXPECT_EQ(range->last, 8388607);
     EXPECT_EQ(range->total, 10000000);
-    for (const char* bad : {"", "bytes 0-99", "bytes 99-0/1000", "bytes 0-1000/1000",
-                            "items 0-9/10", "bytes 0-9/99999999999999999999", "bytes -1-9/10",
-                            "bytes0-9/10"}) {
+    for (const char* bad :
+         {"", "bytes 0-99", "bytes 99-0/1000", "bytes 0-1000/1000", "items 0-9/10",
+          "bytes 0-9/99999999999999999999", "bytes -1-9/10", "bytes0-9/10"}) {
         EXPECT_FALSE(HeaderText::ParseContentRange(bad)) << bad;
     }
 }

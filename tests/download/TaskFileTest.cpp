@@ -209,7 +209,8 @@ TEST_F(TaskFileLoad, ExtremeNumbersAreRejectedWithoutOverflow) {
 
 TEST_F(TaskFileLoad, DownloadTimeNeverOverflows) {
     TaskFileContent content = TwoRanges(Url());
-    for (const std::int64_t saved : {std::numeric_limits<std::int64_t>::max() - 10, std::int64_t{-5}}) {
+    for (const std::int64_t saved :
+         {std::numeric_limits<std::int64_t>::max() - 10, std::int64_t{-5}}) {
         content.DownloadTime = saved;
         ASSERT_TRUE(TaskFile::Save(taskFile, content));
         CDownloadTaskManager tasks(Url(), package, taskFile);

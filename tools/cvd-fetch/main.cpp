@@ -139,8 +139,10 @@ int main(int argc, char** argv) {
         std::printf("average speed: %.1f MiB/s (%.1f MiB in %.2f s)\n",
                     mib / std::max(seconds, 1e-3), mib, seconds);
     else
-        std::printf("no average speed: the download failed after %.2f s; %.1f MiB kept for "
-                    "resuming\n", seconds, mib);
+        std::printf(
+            "no average speed: the download failed after %.2f s; %.1f MiB kept for "
+            "resuming\n",
+            seconds, mib);
     int status = result == Success ? 0 : result;
     if (status == 0 && !options.md5.empty()) status = CheckDigest(options);
     curl_global_cleanup();

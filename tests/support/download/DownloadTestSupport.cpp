@@ -83,8 +83,10 @@ namespace {
 std::vector<std::string> WebServerCommand(const std::string& kind,
                                           const std::filesystem::path& root,
                                           const std::filesystem::path& prefix, int rateKib) {
-    std::vector<std::string> argv = {"python3", SupportDir() + "/webserver.py", "--kind", kind,
-                                     "--root", root.string(), "--prefix", prefix.string()};
+    std::vector<std::string> argv = {"python3",  SupportDir() + "/webserver.py",
+                                     "--kind",   kind,
+                                     "--root",   root.string(),
+                                     "--prefix", prefix.string()};
     if (rateKib > 0) argv.insert(argv.end(), {"--rate-kib", std::to_string(rateKib)});
     return argv;
 }
