@@ -9,7 +9,7 @@ packages=(
   libzip-dev zip unzip libssl-dev uuid-dev
   libcairo2-dev libpango1.0-dev libgtk-3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  nginx openssl curl xvfb xdotool imagemagick aria2 iputils-ping python3 python3-cairo
+  nginx apache2 openssl curl xvfb xdotool imagemagick aria2 iputils-ping python3 python3-cairo
   fonts-noto-core fonts-noto-cjk fonts-liberation2 fonts-dejavu fontconfig
 )
 

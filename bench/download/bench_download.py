@@ -4,12 +4,16 @@ nginx test stand (HTTPS on loopback), in one run, (a) unthrottled and (b) with a
 limit of 20 MB/s. aria2c uses the same connection count as cvd-fetch's workers, -k 4M and an
 equal -s. Prints wall time, CPU time (user + system) and peak memory (max RSS) per tool and the
 ratios to aria2c, the voluntary context switches (how often the tool slept and woke), and checks
-every downloaded file's MD5.
+every downloaded file's MD5. Then the same file from Apache httpd (HTTP, unthrottled) and from a
+server without ranges (Python's http.server: cvd-fetch's single-stream fallback against curl),
+and the MD5 check's throughput (cvd_md5_bench on the page-cached file) against
+`openssl speed md5`.
 
 On a shared two-core machine one run of a tool varies by a quarter in CPU time, so each tool runs
 --runs times, the tools taking turns, and every figure is the median of its runs.
 
-Usage: bench_download.py [--cvd-fetch PATH] [--size BYTES] [--runs N] [--workdir DIR]
+Usage: bench_download.py [--cvd-fetch PATH] [--md5-bench PATH] [--size BYTES] [--runs N]
+                         [--workdir DIR] [--skip-nginx]
 """
 import argparse
 import hashlib
@@ -23,6 +27,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 STAND = os.path.join(HERE, "..", "..", "tests", "support", "cdn", "cdn_stand.py")
+WEBSERVER = os.path.join(HERE, "..", "..", "tests", "support", "webserver.py")
 
 
 def make_file(path, size):
@@ -59,6 +64,33 @@ class Stand:
     def stop(self):
         self.process.terminate()
         self.process.wait(timeout=20)
+
+
+class WebStand:
+    """Apache httpd or Python's http.server on loopback (HTTP only)."""
+
+    def __init__(self, kind, root, prefix):
+        args = [sys.executable, WEBSERVER, "--kind", kind, "--root", root, "--prefix", prefix,
+                "--lifetime", "1800"]
+        self.process = subprocess.Popen(args, stdout=subprocess.PIPE, text=True)
+        self.port = int(self.process.stdout.readline().split()[1])
+
+    def url(self, name):
+        return f"http://127.0.0.1:{self.port}/{name}"
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(timeout=20)
+
+
+def md5_rates(md5_bench, source):
+    """MiB/s of the installer's MD5 check and of `openssl speed md5` (1 MiB blocks)."""
+    ours = subprocess.run([md5_bench, source, "3"], capture_output=True, text=True).stdout
+    engine = float(ours.split("md5 MiB/s")[1].split()[0])
+    speed = subprocess.run(["openssl", "speed", "-seconds", "3", "-bytes", "1048576", "md5"],
+                           capture_output=True, text=True).stdout
+    kilo = float(speed.strip().splitlines()[-1].split()[-1].rstrip("k"))
+    return engine, kilo * 1000 / 1048576
 
 
 def measure(argv, report):
@@ -111,8 +143,12 @@ def main():
     parser.add_argument("--cvd-fetch", default=os.path.join(repo, "build-rel", "bin", "cvd-fetch"))
     parser.add_argument("--size", type=int, default=1 << 30)
     parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--md5-bench")
     parser.add_argument("--workdir")
+    parser.add_argument("--skip-nginx", action="store_true")
     args = parser.parse_args()
+    md5_bench = args.md5_bench or os.path.join(os.path.dirname(os.path.dirname(args.cvd_fetch)),
+                                               "bench", "download", "cvd_md5_bench")
     work = args.workdir or tempfile.mkdtemp(prefix="cvd-bench-")
     root = os.path.join(work, "www")
     os.makedirs(root, exist_ok=True)
@@ -121,17 +157,31 @@ def main():
     connections = max(4, (os.cpu_count() or 1) * 8 // 5)
     out = os.path.join(work, "out", "package.bin")
     os.makedirs(os.path.dirname(out), exist_ok=True)
+    # Apache's workers do not run as root; they must read the file.
+    for folder in (work, root):
+        os.chmod(folder, 0o755)
+    os.chmod(source, 0o644)
     rows = []
-    for scenario, limit in (("unthrottled", None), ("20 MB/s per connection", "20m")):
-        stand = Stand(root, os.path.join(work, "nginx-" + (limit or "free")), limit)
+    scenarios = [] if args.skip_nginx else [
+        ("nginx unthrottled", lambda: Stand(root, os.path.join(work, "nginx-free")),
+         ("cvd-fetch", "aria2c", "curl")),
+        ("nginx 20 MB/s per conn.", lambda: Stand(root, os.path.join(work, "nginx-20m"), "20m"),
+         ("cvd-fetch", "aria2c", "curl"))]
+    scenarios += [
+        ("apache unthrottled", lambda: WebStand("apache", root, os.path.join(work, "apache")),
+         ("cvd-fetch", "aria2c", "curl")),
+        ("no ranges (python)", lambda: WebStand("python", root, os.path.join(work, "python")),
+         ("cvd-fetch", "curl"))]
+    for scenario, start, tools in scenarios:
+        stand = start()
         try:
-            runs = {tool: [] for tool in ("cvd-fetch", "aria2c", "curl")}
+            runs = {tool: [] for tool in tools}
             for _ in range(args.runs):
                 for tool in runs:
                     runs[tool].append(run_once(tool, stand, out, connections, args.cvd_fetch,
                                                expected, work))
             results = {tool: median_of(samples) for tool, samples in runs.items()}
-            base = results["aria2c"]
+            base = results.get("aria2c", results["curl"])
             for tool, (wall, cpu, rss, switches, ok) in results.items():
                 rows.append((scenario, tool, wall, cpu, rss, switches, wall / base[0],
                              cpu / max(base[1], 1e-6), ok))
@@ -141,10 +191,14 @@ def main():
     print(f"file {size_mib:.0f} MiB, {connections} connections (cvd-fetch workers, aria2c -x/-s), "
           f"{os.cpu_count()} CPUs, median of {args.runs} runs per tool")
     print(f"{'scenario':<24} {'tool':<10} {'wall s':>8} {'CPU s':>7} {'peak MiB':>9} "
-          f"{'wakeups':>8} {'wall/aria2c':>12} {'CPU/aria2c':>11} {'MiB/s':>7}  md5")
+          f"{'wakeups':>8} {'wall/base':>10} {'CPU/base':>9} {'MiB/s':>7}  md5   "
+          "(base: aria2c, curl where aria2c is not run)")
     for scenario, tool, wall, cpu, rss, switches, wr, cr, ok in rows:
         print(f"{scenario:<24} {tool:<10} {wall:8.2f} {cpu:7.2f} {rss:9.1f} {switches:8.0f} "
-              f"{wr:12.2f} {cr:11.2f} {size_mib / wall:7.1f}  {'ok' if ok else 'FAILED'}")
+              f"{wr:10.2f} {cr:9.2f} {size_mib / wall:7.1f}  {'ok' if ok else 'FAILED'}")
+    engine, openssl = md5_rates(md5_bench, source)
+    print(f"MD5 check: {engine:.0f} MiB/s, openssl speed md5: {openssl:.0f} MiB/s "
+          f"({engine / openssl:.2f}x)")
     if not args.workdir:
         shutil.rmtree(work, ignore_errors=True)
 

@@ -36,12 +36,27 @@ struct SpeedRange {
     }
 };
 
+// Waits for the driver to end, then takes the CDN summary and resets it. A driver that does not
+// end in time is abandoned, and the downloader with it: deliberately never freed.
+bool EndDriver(std::unique_ptr<CDownloader>& downloader, std::uint32_t waitMs,
+               std::string& cdnInfo) {
+    if (!downloader->waitDriver(waitMs)) {
+        CVD_LOG << " download driver did not stop within " << waitMs << " ms, abandoned";
+        downloader->abandon();
+        static_cast<void>(downloader.release());
+        cdnInfo = "TotalIsEmpty";  // the ranges are still in use and cannot be read safely
+        return false;
+    }
+    cdnInfo = downloader->getCdnSummary();
+    downloader->resetDownloader();
+    return true;
+}
+
 // Ends a run that the facade gave up on: stop, wait for the driver, summary, reset.
-int StopWith(CDownloader& downloader, std::string& cdnInfo, int result) {
-    downloader.stopDownload();
-    downloader.waitDriver(CDownLoadImpl::kDriverWaitMs);
-    cdnInfo = downloader.getCdnSummary();
-    downloader.resetDownloader();
+int StopWith(std::unique_ptr<CDownloader>& downloader, std::uint32_t waitMs, std::string& cdnInfo,
+             int result) {
+    downloader->stopDownload();
+    EndDriver(downloader, waitMs, cdnInfo);
     return result;
 }
 
@@ -75,10 +90,12 @@ private:
 // Watches one running download from the caller's thread and decides its result.
 class DownloadRun {
 public:
-    DownloadRun(CDownloader& downloader, IDownloadProgress* owner,
-                const CDownLoadImpl::NetworkCheck& networkAlive, bool checkMinSize,
-                std::string packagePath)
-        : d_(downloader),
+    DownloadRun(std::unique_ptr<CDownloader>& downloader, std::uint32_t driverWaitMs,
+                IDownloadProgress* owner, const CDownLoadImpl::NetworkCheck& networkAlive,
+                bool checkMinSize, std::string packagePath)
+        : downloader_(downloader),
+          d_(*downloader),
+          driverWaitMs_(driverWaitMs),
           owner_(owner),
           network_(networkAlive),
           checkMinSize_(checkMinSize),
@@ -104,12 +121,12 @@ private:
     bool pass(std::string& cdnInfo, int& result) {
         if (CConfigure::Instance().GetIsExiting()) {
             CVD_LOG << "force exit all thread";
-            result = StopWith(d_, cdnInfo, ForcedExit);
+            result = stopWith(cdnInfo, ForcedExit);
             return true;
         }
         if (network_.lost()) {
             CVD_LOG << "network is  no  alive";
-            result = StopWith(d_, cdnInfo, NetworkDown);
+            result = stopWith(cdnInfo, NetworkDown);
             return true;
         }
         const DownloadProgress p = d_.getProgress();
@@ -119,12 +136,12 @@ private:
             lastTick_ = p.Tick;
         } else if (p.Downloaded == last_ && StalledFor(p.Tick) >= CDownLoadImpl::kNoProgressMs) {
             CVD_LOG << "too long no speed:";
-            result = StopWith(d_, cdnInfo, NoProgressTimeout);
+            result = stopWith(cdnInfo, NoProgressTimeout);
             return true;
         }
-        if (p.RequestFailures > 3 * d_.tasksCount()) {
-            CVD_LOG << " ---cdn fail:" << p.RequestFailures << " > 3 * " << d_.tasksCount();
-            result = StopWith(d_, cdnInfo, TooManyRequestFailures);
+        if (p.RequestFailures > 3 * p.Ranges) {
+            CVD_LOG << " ---cdn fail:" << p.RequestFailures << " > 3 * " << p.Ranges;
+            result = stopWith(cdnInfo, TooManyRequestFailures);
             return true;
         }
         if (d_.state() != DownloaderStopping) {
@@ -135,13 +152,14 @@ private:
         return true;
     }
 
+    int stopWith(std::string& cdnInfo, int result) {
+        return StopWith(downloader_, driverWaitMs_, cdnInfo, result);
+    }
+
     int finished(std::string& cdnInfo) {
         const std::int64_t total = d_.contentLength();
-        d_.waitDriver(CDownLoadImpl::kDriverWaitMs);
         const bool worked = d_.worked();
-        // The summary reads the ranges, which the reset frees.
-        cdnInfo = d_.getCdnSummary();
-        d_.resetDownloader();
+        if (!EndDriver(downloader_, driverWaitMs_, cdnInfo)) return DownloadIncomplete;
         const DownloadProgress p = d_.getProgress();
         if (p.Downloaded < total) return DownloadIncomplete;
         if (checkMinSize_ && FileSize64(packagePath_) < CDownLoadImpl::kMinFileSize)
@@ -157,7 +175,9 @@ private:
         return Success;
     }
 
-    CDownloader& d_;
+    std::unique_ptr<CDownloader>& downloader_;
+    CDownloader& d_;  // valid while downloader_ holds it
+    std::uint32_t driverWaitMs_;
     IDownloadProgress* owner_;
     NetworkWatch network_;
     bool checkMinSize_;
@@ -169,8 +189,9 @@ private:
 
 }  // namespace
 
-CDownLoadImpl::CDownLoadImpl(IDownloadProgress* owner, NetworkCheck networkAlive)
-    : m_owner(owner), m_networkAlive(std::move(networkAlive)) {}
+CDownLoadImpl::CDownLoadImpl(IDownloadProgress* owner, NetworkCheck networkAlive,
+                             std::uint32_t driverWaitMs)
+    : m_owner(owner), m_networkAlive(std::move(networkAlive)), m_driverWaitMs(driverWaitMs) {}
 
 int CDownLoadImpl::DownloadThreadCount(unsigned processors) {
     return std::max(4, static_cast<int>(processors * 8 / 5));
@@ -186,10 +207,10 @@ int CDownLoadImpl::SuperDownloadFile(const std::wstring& url, const std::wstring
     CConfigure::Instance().AddFileToDelete(FuntionImpl::Utf8ToUtf16(path8));
     CConfigure::Instance().AddFileToDelete(FuntionImpl::Utf8ToUtf16(taskFile8));
 
-    CDownloader downloader(url8, path8, taskFile8, threads);
-    const EnumErrorCode init = downloader.downloadInit(report ? "Download" : "");
-    if (init != Success) return StopWith(downloader, cdnInfo, init);
-    DownloadRun run(downloader, m_owner, m_networkAlive, checkMinSize, path8);
+    auto downloader = std::make_unique<CDownloader>(url8, path8, taskFile8, threads);
+    const EnumErrorCode init = downloader->downloadInit(report ? "Download" : "");
+    if (init != Success) return StopWith(downloader, m_driverWaitMs, cdnInfo, init);
+    DownloadRun run(downloader, m_driverWaitMs, m_owner, m_networkAlive, checkMinSize, path8);
     return run.monitor(cdnInfo);
 }
 

@@ -25,9 +25,16 @@ public:
     // Whether the machine has a network connection; an empty check counts as connected.
     using NetworkCheck = std::function<bool()>;
 
-    explicit CDownLoadImpl(IDownloadProgress* owner = nullptr,
-                           NetworkCheck networkAlive = [] { return platform::IsNetworkAlive(); });
+    // `driverWaitMs` bounds the wait for a stopping driver; see SuperDownloadFile.
+    explicit CDownLoadImpl(
+        IDownloadProgress* owner = nullptr,
+        NetworkCheck networkAlive = [] { return platform::IsNetworkAlive(); },
+        std::uint32_t driverWaitMs = kDriverWaitMs);
 
+    // A driver that has not ended within the driver wait after its stop is abandoned: it and
+    // everything its threads use (ranges, workers, the open package file) stay allocated for the
+    // rest of the process, since freeing them under running threads would corrupt memory and
+    // waiting for ever would hang the caller; it never writes the task file again.
     int SuperDownloadFile(const std::wstring& url, const std::wstring& localPath,
                           std::string& cdnInfo, bool report, bool checkMinSize);
     static int checkMD5(const std::wstring& filePath, const std::wstring& md5,
@@ -48,4 +55,5 @@ public:
 private:
     IDownloadProgress* m_owner;
     NetworkCheck m_networkAlive;
+    std::uint32_t m_driverWaitMs;
 };

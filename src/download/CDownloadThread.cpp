@@ -28,6 +28,10 @@ int CDownloadThread::taskBusiness() {
     target.fileMutex = static_cast<platform::NamedMutex*>(parameter());
     target.processLock = m_processLock;
     target.stop = m_stop;
+    target.wholeFile = t.WholeFile;
+    target.rangeIgnored = &t.RangeIgnored;
+    target.ifRange = t.IfRange;
+    target.fileChanged = &t.FileChanged;
     const CURLcode rc = m_curl.httpDownloadContent(t.RemotePath, t.DownloadedPos.load(), t.EndPos,
                                                    t.ContentLength, target);
     CVD_LOG << "ret code:" << rc << ", taskid=" << t.TaskId.load()
@@ -37,6 +41,11 @@ int CDownloadThread::taskBusiness() {
     } else if (m_stop && m_stop->load()) {
         // Cut short by the stop, not failed by the server: every counted byte is in the file, so
         // the range resumes where it stopped.
+        t.TaskStatus = TaskFailed;
+    } else if (t.WholeFile) {
+        // Its counted bytes are in the file too; the next answer either continues them (a range)
+        // or starts the file over (a 200).
+        ++t.RequestTimes;
         t.TaskStatus = TaskFailed;
     } else {
         t.DownloadedPos = t.StartPos;

@@ -110,6 +110,26 @@ void CDownloader::runPass(int& saves) {
     m_threads.recycleThreads();
     m_tasks.requeueFailedTasks();
     updateProgress();
+    // Starts over once; a server naming a new version in every answer is treated as one
+    // without ranges.
+    if (m_tasks.fileChanged() && !m_restartedForChange) {
+        if (m_threads.hasBusyThreads()) {
+            m_threads.waitForTaskDone(kPassWaitMs);
+            return;
+        }
+        m_restartedForChange = true;
+        m_tasks.restartChangedFile();
+        return;
+    }
+    if (m_tasks.rangesIgnored() || m_tasks.fileChanged()) {
+        // No range is handed out until the ranges at work came back; then one stream replaces
+        // them all.
+        if (m_threads.hasBusyThreads()) {
+            m_threads.waitForTaskDone(kPassWaitMs);
+            return;
+        }
+        m_tasks.switchToSingleStream();
+    }
     while (m_tasks.hasReadyTasks() && m_threads.hasFreeThreads())
         m_threads.giveTaskToAThreadTodo(m_tasks.getTask());
     m_threads.waitForTaskDone(kPassWaitMs);
@@ -129,7 +149,11 @@ void CDownloader::saveFlushed() {
     if (m_tasks.allTasks().empty()) return;
     TaskFileContent snapshot;
     m_threads.withPackageFileFlushed([&] { snapshot = m_tasks.snapshotTasks(); });
-    m_tasks.saveTaskFile(snapshot);
+    {
+        std::lock_guard<std::mutex> lock(m_saveLock);
+        if (m_abandoned) return;
+        m_tasks.saveTaskFile(snapshot);
+    }
     m_savedDownloaded = m_tasks.sumDownloaded();
     m_savedTick = platform::TickCount();
 }
@@ -147,6 +171,7 @@ void CDownloader::updateProgress() {
         next.DownloadTime > 0 ? next.Downloaded * 1000 / next.DownloadTime : 0;
     next.AverageSpeedText = FuntionImpl::FormatByteSize(static_cast<std::uint64_t>(average)) + "/S";
     next.RequestFailures = m_tasks.sumRequestTimes();
+    next.Ranges = m_tasks.TasksCount;
     next.Tick = now;
     std::lock_guard<std::mutex> lock(m_progressLock);
     m_progress = next;
@@ -164,6 +189,11 @@ std::string CDownloader::getCdnSummary() const {
     if (!list.empty()) result = "T(" + probe + ");C(" + list + ")";
     if (probe.empty()) return "TotalIsEmpty";
     return result;
+}
+
+void CDownloader::abandon() {
+    std::lock_guard<std::mutex> lock(m_saveLock);
+    m_abandoned = true;
 }
 
 void CDownloader::resetDownloader() {

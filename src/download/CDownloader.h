@@ -41,6 +41,9 @@ public:
     DownloadProgress getProgress() const;
     std::string getCdnSummary() const;
     void resetDownloader();
+    // For a driver that did not end when asked: from now on it never writes the task file, whose
+    // next user is another run. Everything it and its workers use must then stay allocated.
+    void abandon();
 
     bool worked() const { return m_worked.load(); }
     std::int64_t contentLength() const { return m_tasks.ContentLength; }
@@ -71,4 +74,7 @@ private:
     DownloadProgress m_progress;
     std::int64_t m_savedDownloaded = -1;
     std::uint32_t m_savedTick = 0;
+    std::mutex m_saveLock;
+    bool m_abandoned = false;
+    bool m_restartedForChange = false;
 };

@@ -30,4 +30,14 @@ struct CTask {
     std::atomic<std::int64_t> DownloadedPos{0};
     std::int64_t ContentLength = 0;
     std::atomic<std::int32_t> RequestTimes{0};
+    // The one range of a single-stream download (a server without ranges): the whole file in one
+    // answer, a 200 included, and resumed with a range only when the server honours it.
+    bool WholeFile = false;
+    // Set by the worker when a range request of a ranged download was answered with the whole
+    // file: the server ignores ranges.
+    std::atomic<bool> RangeIgnored{false};
+    // The If-Range value of the range requests (the file's version when the ranges were made),
+    // and what the worker sets when an answer showed another version.
+    std::string IfRange;
+    std::atomic<bool> FileChanged{false};
 };

@@ -12,6 +12,9 @@ struct DownloadProgress {
     std::int64_t IntervalRate = 0;
     std::string AverageSpeedText = "0.0B/S";
     double Percent = 0.0;
+    // The number of ranges RequestFailures was summed over: the failure budget must read both
+    // from the same moment, since the ranges can be replaced during a run.
+    std::int32_t Ranges = 0;
 };
 
 // Percent with two decimals, truncated: floor(downloaded / total * 10000) / 100.

@@ -1,5 +1,7 @@
 #include "download/ProbeAnswer.h"
 
+#include <cctype>
+
 #include "net/HeaderText.h"
 
 namespace ProbeAnswer {
@@ -49,6 +51,22 @@ std::optional<std::int64_t> Size(std::string_view headers) {
     const std::size_t length = HeaderText::FindHeader(headers, "Content-Length:");
     if (length == npos) return std::nullopt;
     return HeaderText::ParseDecimal(headers.substr(length + 15));
+}
+
+bool AcceptsRanges(std::string_view headers) {
+    const std::size_t at = HeaderText::FindHeader(headers, "Accept-Ranges:");
+    if (at == npos) return false;
+    std::string value = HeaderText::ValueUntilLineEnd(headers, at + 14);
+    for (char& c : value) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return value.find("bytes") != std::string::npos;
+}
+
+Validators ValidatorsOf(std::string_view headers) {
+    Validators v;
+    v.etag = HeaderText::HeaderValue(headers, "ETag:");
+    if (v.etag.size() < 2 || v.etag.front() != '"') v.etag.clear();  // weak or malformed
+    v.lastModified = HeaderText::HeaderValue(headers, "Last-Modified:");
+    return v;
 }
 
 }  // namespace ProbeAnswer

@@ -20,6 +20,18 @@ std::optional<std::string> Location(std::string_view headers);
 // The total after the "/" of Content-Range, else the Content-Length value; nullopt when neither
 // header is present (0 when present without digits).
 std::optional<std::int64_t> Size(std::string_view headers);
+// An "Accept-Ranges" header naming bytes.
+bool AcceptsRanges(std::string_view headers);
+
+// What identifies this version of the file: a strong ETag (a weak one cannot guard ranges) and
+// the Last-Modified date, each empty when absent.
+struct Validators {
+    std::string etag;
+    std::string lastModified;
+    // The If-Range value: the ETag, else the date.
+    const std::string& ifRange() const { return etag.empty() ? lastModified : etag; }
+};
+Validators ValidatorsOf(std::string_view headers);
 
 }  // namespace ProbeAnswer
 

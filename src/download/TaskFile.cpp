@@ -69,6 +69,12 @@ TaskFileContent Read(const XMLDocument& doc) {
         if (name == "TasksCount") content.TasksCount = IntOf(e);
         else if (name == "ContentLength") content.ContentLength = Int64Of(e);
         else if (name == "DownloadTime") content.DownloadTime = Int64Of(e);
+        else if (name == "SingleStream")
+            content.SingleStream = IntOf(e) == 1;
+        else if (name == "ETag")
+            content.ETag = TextOf(e);
+        else if (name == "LastModified")
+            content.LastModified = TextOf(e);
         else if (name == "Task") content.Tasks.push_back(ReadTask(e));
     }
     return content;
@@ -83,6 +89,9 @@ std::string Format(const TaskFileContent& content) {
     AddChild(root, "TasksCount", std::int64_t{content.TasksCount});
     AddChild(root, "ContentLength", content.ContentLength);
     AddChild(root, "DownloadTime", content.DownloadTime);
+    if (content.SingleStream) AddChild(root, "SingleStream", std::int64_t{1});
+    if (!content.ETag.empty()) AddChild(root, "ETag", content.ETag);
+    if (!content.LastModified.empty()) AddChild(root, "LastModified", content.LastModified);
     for (const TaskRecord& t : content.Tasks) AddTask(root, t);
     tinyxml2::XMLPrinter printer;
     doc.Print(&printer);

@@ -5,6 +5,10 @@
 //       <TasksCount>2</TasksCount>
 //       <ContentLength>10000000</ContentLength>
 //       <DownloadTime>1234</DownloadTime>              accumulated milliseconds
+//       <SingleStream>1</SingleStream>                 only for a server without ranges: one
+//                                                      range, the whole file
+//       <ETag/> <LastModified/>                        the file's version, when the server
+//                                                      named it (a strong ETag only)
 //       <Task>                                          one per range, in range order
 //           <StartPos/> <EndPos/> <DownloadedPos/>      int64 offsets
 //           <RemotePath/> <LocalPath/>                  URL and package path
@@ -35,6 +39,9 @@ struct TaskFileContent {
     std::int32_t TasksCount = 0;
     std::int64_t ContentLength = 0;
     std::int64_t DownloadTime = 0;
+    bool SingleStream = false;
+    std::string ETag;
+    std::string LastModified;
     std::vector<TaskRecord> Tasks;
 };
 

@@ -30,6 +30,20 @@ curl_slist* SegmentHeaders() {
     return headers;
 }
 
+// The segment headers plus If-Range, for one request.
+struct SegmentHeaderList {
+    explicit SegmentHeaderList(const std::string& ifRange) {
+        if (ifRange.empty()) return;
+        own = curl_slist_append(nullptr, kUserAgentHeader);
+        if (own) own = curl_slist_append(own, ("If-Range: " + ifRange).c_str());
+    }
+    ~SegmentHeaderList() { curl_slist_free_all(own); }
+    SegmentHeaderList(const SegmentHeaderList&) = delete;
+    SegmentHeaderList& operator=(const SegmentHeaderList&) = delete;
+    curl_slist* get() const { return own ? own : SegmentHeaders(); }
+    curl_slist* own = nullptr;
+};
+
 void SetRedirectsAndTimeouts(CURL* curl, long timeout, long connectTimeout) {
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
@@ -92,11 +106,22 @@ CURLcode CLibcurlTool::httpDownloadContent(const std::string& url, std::int64_t 
     CVD_LOG << " Request Range: (" << worker.taskId << ", " << (end - start) << ") " << range;
     CURLcode rc = CURLE_OK;
     if (!prepare(rc)) return rc;
+    worker.taken = -1;
+    worker.answer = {};
     curl_easy_setopt(m_pCurl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, SegmentHeaders());
+    const SegmentHeaderList headers(worker.ifRange);
+    curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(m_pCurl, CURLOPT_RANGE, range.c_str());
-    SetRedirectsAndTimeouts(m_pCurl, 20L, 3L);
+    if (worker.wholeFile) {
+        // The whole file cannot be bound by the 20 s of a range; a link that stays silent that
+        // long still ends the transfer.
+        SetRedirectsAndTimeouts(m_pCurl, 0L, 3L);
+        curl_easy_setopt(m_pCurl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(m_pCurl, CURLOPT_LOW_SPEED_TIME, 20L);
+    } else {
+        SetRedirectsAndTimeouts(m_pCurl, 20L, 3L);
+    }
     curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &CLibcurlTool::downloadFunc);
     curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &worker);
     curl_easy_setopt(m_pCurl, CURLOPT_HEADERFUNCTION, &CLibcurlTool::HeaderCallback);

@@ -25,6 +25,19 @@ std::int64_t LastWritableByte(const SegmentTarget& t) {
     return t.endPos;
 }
 
+// The position to record once every byte before file offset `written` is in the file. EndPos
+// means "complete", so it is recorded only when the last writable byte is in; until then the
+// position stays below EndPos, at the cost of one byte fetched again for an inner range.
+std::int64_t RecordedPosition(const SegmentTarget& t, std::int64_t written) {
+    if (written > LastWritableByte(t)) return t.endPos;
+    return std::min(written, t.endPos - 1);
+}
+
+// Where the next body byte of this transfer belongs.
+std::int64_t NextOffset(const SegmentTarget& t) {
+    return t.taken >= 0 ? t.taken : t.downloadedPos->load();
+}
+
 std::size_t WriteAt(std::fstream& file, std::int64_t offset, const char* data, std::size_t n) {
     if (n == 0) return 0;
     file.clear();
@@ -37,22 +50,21 @@ constexpr std::size_t kBatchBytes = 256 * 1024;
 constexpr std::chrono::milliseconds kBatchAge{100};
 
 // Holds back the part of a chunk the segment may write: all of it inside the range, up to the
-// last writable byte for a chunk crossing EndPos, which also marks the range as complete.
+// last writable byte for a chunk crossing the range's end.
 std::size_t HoldBack(SegmentTarget& t, const char* data, std::size_t n) {
     SegmentTarget::PendingWrite& p = t.pending;
-    if (p.bytes.empty()) p.endPos = t.downloadedPos->load();
-    const std::int64_t pos = p.endPos;
-    std::size_t taken = n;
-    if (pos + static_cast<std::int64_t>(n) <= t.endPos) {
-        p.endPos = pos + static_cast<std::int64_t>(n);
-    } else {
-        taken = static_cast<std::size_t>(std::max<std::int64_t>(LastWritableByte(t) - pos + 1, 0));
-        p.endPos = t.endPos;
-    }
+    const std::int64_t pos = NextOffset(t);
+    if (p.bytes.empty()) p.at = pos;
+    const std::int64_t room = std::max<std::int64_t>(LastWritableByte(t) - pos + 1, 0);
+    const std::size_t taken =
+        static_cast<std::uint64_t>(room) < n ? static_cast<std::size_t>(room) : n;
+    t.taken = pos + static_cast<std::int64_t>(taken);
     if (p.bytes.capacity() < kBatchBytes) p.bytes.reserve(kBatchBytes);
     p.bytes.insert(p.bytes.end(), data, data + taken);
     return taken;
 }
+
+bool RangeReceived(const SegmentTarget& t) { return NextOffset(t) > LastWritableByte(t); }
 
 constexpr std::chrono::milliseconds kWaitedForData{1};
 constexpr std::chrono::milliseconds kSlowLinkPause{8};
@@ -71,7 +83,7 @@ bool SlowLink(const SegmentTarget::Pacing& p, std::int64_t pos,
 void PaceSlowLink(SegmentTarget& t) {
     SegmentTarget::Pacing& p = t.pacing;
     const auto now = std::chrono::steady_clock::now();
-    const std::int64_t pos = t.pending.endPos;
+    const std::int64_t pos = NextOffset(t);
     if (p.firstChunk == std::chrono::steady_clock::time_point{}) {
         p.firstChunk = p.lastChunk = now;
         p.firstPos = pos;
@@ -79,7 +91,7 @@ void PaceSlowLink(SegmentTarget& t) {
     }
     const bool waited = now - p.lastChunk > kWaitedForData;
     p.lastChunk = now;
-    if (!waited || pos >= t.endPos || !SlowLink(p, pos, now)) return;
+    if (!waited || RangeReceived(t) || !SlowLink(p, pos, now)) return;
     std::this_thread::sleep_for(kSlowLinkPause);
     p.lastChunk = std::chrono::steady_clock::now();
 }
@@ -87,7 +99,7 @@ void PaceSlowLink(SegmentTarget& t) {
 // A full batch, a finished range, or a slow link that has not shown progress for a while.
 bool FlushDue(const SegmentTarget& t) {
     const SegmentTarget::PendingWrite& p = t.pending;
-    return p.bytes.size() >= kBatchBytes || p.endPos >= t.endPos ||
+    return p.bytes.size() >= kBatchBytes || RangeReceived(t) ||
            std::chrono::steady_clock::now() - p.lastFlush >= kBatchAge;
 }
 
@@ -116,9 +128,10 @@ bool Flush(SegmentTarget& t) {
     bool ok = false;
     {
         FileLock lock(t);
-        const std::int64_t pos = t.downloadedPos->load();
-        ok = WriteAt(*t.file, pos, p.bytes.data(), p.bytes.size()) == p.bytes.size();
-        if (ok) t.downloadedPos->store(p.endPos);
+        ok = WriteAt(*t.file, p.at, p.bytes.data(), p.bytes.size()) == p.bytes.size();
+        if (ok)
+            t.downloadedPos->store(
+                RecordedPosition(t, p.at + static_cast<std::int64_t>(p.bytes.size())));
     }
     p.bytes.clear();
     p.lastFlush = std::chrono::steady_clock::now();
@@ -157,17 +170,72 @@ bool ContentRangeMatches(const SegmentTarget& t, std::string_view line) {
         return false;
     }
     const long long total = HeaderText::ParseDecimal(line.substr(slash + 1));
-    if (total == t.contentLength) return true;
-    CVD_LOG << " HeaderCallback error1: " << t.contentLength << " != " << line;
-    return false;
+    if (total != t.contentLength) {
+        CVD_LOG << " HeaderCallback error1: " << t.contentLength << " != " << line;
+        return false;
+    }
+    // The body must start exactly where this range stands, or its bytes land at the wrong offset.
+    const std::size_t colon = line.find(':');
+    const auto range = HeaderText::ParseContentRange(
+        colon == std::string_view::npos ? std::string_view{} : line.substr(colon + 1));
+    const std::int64_t expected = NextOffset(t);
+    if (!range || range->first != expected) {
+        CVD_LOG << " HeaderCallback error4: " << expected << " != " << line;
+        return false;
+    }
+    return true;
 }
 
-// An error answer's body must never be written into the package as if it were the range.
-bool IsErrorStatusLine(std::string_view line) {
-    if (line.substr(0, 5) != "HTTP/") return false;
+// The status of an answer's status line; 0 for any other line.
+long StatusOf(std::string_view line) {
+    if (line.substr(0, 5) != "HTTP/") return 0;
     const std::size_t space = line.find(' ');
-    if (space == std::string_view::npos) return false;
-    return HeaderText::ParseDecimal(line.substr(space + 1)) >= 400;
+    if (space == std::string_view::npos) return 0;
+    const long long status = HeaderText::ParseDecimal(line.substr(space + 1));
+    return status > 0 && status < 1000 ? static_cast<long>(status) : 0;
+}
+
+// A new answer begins (a redirect's target, after a 3xx). An error answer's body must never be
+// written into the package as if it were the range, nor the whole file from a server that
+// ignored the range.
+bool AcceptStatus(SegmentTarget& t, std::string_view line, long status) {
+    t.answer = {status, false, {}};
+    if (status >= 400) {
+        CVD_LOG << " HeaderCallback error3: " << line;
+        return false;
+    }
+    if (status == 200 && t.wholeFile) {
+        t.answer.rangeConfirmed = true;
+        t.taken = 0;
+        t.downloadedPos->store(0);
+        return true;
+    }
+    // A 200 to a range request is judged once its validators have been read.
+    if (status == 200) return true;
+    if (status >= 200 && status < 300 && status != 206) {
+        CVD_LOG << " HeaderCallback error5: range not honoured: " << line;
+        return false;
+    }
+    return true;
+}
+
+// The lines of a 200 that answered a range request: whole file instead of the range. It is never
+// written; its validator tells a changed file (If-Range did its work) from a server that ignores
+// ranges. The transfer ends with the headers.
+bool WholeFileInstead(SegmentTarget& t, std::string_view line) {
+    const bool etag = !t.ifRange.empty() && t.ifRange.front() == '"';
+    const std::string value = HeaderText::HeaderValue(line, etag ? "ETag:" : "Last-Modified:");
+    if (!value.empty()) t.answer.validator = value;
+    if (line != "\r\n" && line != "\n") return true;
+    if (!t.ifRange.empty() && !t.answer.validator.empty() && t.answer.validator != t.ifRange) {
+        CVD_LOG << " HeaderCallback error6: the file changed: " << t.answer.validator
+                << " != " << t.ifRange;
+        if (t.fileChanged) t.fileChanged->store(true);
+    } else {
+        CVD_LOG << " HeaderCallback error5: range not honoured";
+        if (t.rangeIgnored) t.rangeIgnored->store(true);
+    }
+    return false;
 }
 
 }  // namespace
@@ -176,6 +244,10 @@ std::size_t CLibcurlTool::downloadFunc(char* data, std::size_t size, std::size_t
                                        void* worker) {
     auto& t = *static_cast<SegmentTarget*>(worker);
     const std::size_t n = size * count;
+    if (t.contentLength > 0 && !t.answer.rangeConfirmed) {
+        CVD_LOG << " Thread: " << t.taskId << " body without a matching Content-Range refused";
+        return 0;
+    }
     const std::size_t accepted = HoldBack(t, data, n);
     PaceSlowLink(t);
     const bool ok = !FlushDue(t) || Flush(t);
@@ -205,16 +277,22 @@ std::size_t CLibcurlTool::HeaderCallback(char* line, std::size_t size, std::size
     auto& t = *static_cast<SegmentTarget*>(worker);
     if (!line || t.contentLength == 0) return n;
     const std::string_view text(line, n);
-    if (IsErrorStatusLine(text)) {
-        CVD_LOG << " HeaderCallback error3: " << text;
-        return 0;
-    }
+    if (const long status = StatusOf(text)) return AcceptStatus(t, text, status) ? n : 0;
+    if (t.answer.status == 200 && !t.wholeFile) return WholeFileInstead(t, text) ? n : 0;
     if (HeaderText::FindHeader(text, "CF-RAY:") == 0) {
         TakeCfRay(t, text);
     } else if (HeaderText::FindHeader(text, "CF-Cache-Status:") == 0) {
         TakeCacheStatus(t, text);
+    } else if (t.answer.status == 200 && HeaderText::FindHeader(text, "Content-Length:") == 0) {
+        // The whole file in a 200 answer: its length is the guard against a changed file.
+        const long long length = HeaderText::ParseDecimal(text.substr(15));
+        if (length != t.contentLength) {
+            CVD_LOG << " HeaderCallback error1: " << t.contentLength << " != " << text;
+            return 0;
+        }
     } else if (HeaderText::FindHeader(text, "Content-Range") == 0) {
         if (!ContentRangeMatches(t, text)) return 0;
+        t.answer.rangeConfirmed = t.answer.status == 206;
     }
     return n;
 }

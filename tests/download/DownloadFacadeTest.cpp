@@ -9,7 +9,9 @@
 #include "config/CConfigure.h"
 #include "download/CDownLoadImpl.h"
 #include "download/TaskFile.h"
+#include "net/CLibcurlTool.h"
 #include "platform/Clock.h"
+#include "platform/NamedMutex.h"
 #include "sys/TextConvert.h"
 
 namespace {
@@ -60,8 +62,9 @@ protected:
     void TearDown() override { CConfigure::Instance().ResetForTesting(); }
 
     int Download(const std::string& url, bool checkMinSize = false,
-                 CDownLoadImpl::NetworkCheck network = {}) {
-        CDownLoadImpl impl(&progress, std::move(network));
+                 CDownLoadImpl::NetworkCheck network = {},
+                 std::uint32_t driverWaitMs = CDownLoadImpl::kDriverWaitMs) {
+        CDownLoadImpl impl(&progress, std::move(network), driverWaitMs);
         cdnInfo = "unset";
         return impl.SuperDownloadFile(Utf8ToUtf16(url), Utf8ToUtf16(package), cdnInfo, true,
                                       checkMinSize);
@@ -134,6 +137,61 @@ TEST_F(Facade, ExitingProgramStopsWithSixteen) {
     EXPECT_EQ(Download(server.Url("stall/10000000")), ForcedExit);
     exiting.join();
     EXPECT_EQ(cdnInfo, "TotalIsEmpty");
+}
+
+// Workers blocked for good (here on the package file's lock, held elsewhere) keep the driver from
+// ending. The facade must return after its bounded wait, and the threads it leaves behind must
+// still find their ranges and file when they wake.
+TEST_F(Facade, DriverThatNeverEndsIsAbandonedWithEverythingItUses) {
+    cvdtest::LogCapture log(env.Root() / "log.txt");
+    platform::NamedMutex fileLock(L"mutex_for_downloadthread");
+    ASSERT_TRUE(fileLock.Lock(0));
+    std::thread exiting([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        CConfigure::Instance().SetIsExiting(true);
+    });
+    const std::string url = server.Url("ok/10000000");
+    EXPECT_EQ(Download(url, false, {}, 1000), ForcedExit);
+    exiting.join();
+    EXPECT_EQ(cdnInfo, "TotalIsEmpty");
+    EXPECT_TRUE(log.Contains(" download driver did not stop within 1000 ms, abandoned"));
+    CConfigure::Instance().SetIsExiting(false);
+    fileLock.Unlock();  // the abandoned threads go on
+
+    EXPECT_EQ(Download(url), Success);
+    CLibcurlTool tool;
+    std::string served;
+    ASSERT_EQ(tool.httpGet(url, served, true), CURLE_OK);
+    EXPECT_EQ(cvdtest::ReadFile(package), served);
+}
+
+// The probe shows ranges but the ranges come back whole: the download goes on as one stream.
+TEST_F(Facade, ServerIgnoringRangesIsFetchedAsOneStream) {
+    cvdtest::LogCapture log(env.Root() / "log.txt");
+    EXPECT_EQ(Download(server.Url("norange/9000000")), Success);
+    EXPECT_TRUE(log.Contains(" the server answered a range with the whole file: single-stream"));
+    CLibcurlTool tool;
+    std::string served;
+    ASSERT_EQ(tool.httpGet(server.Url("ok/9000000"), served, true), CURLE_OK);
+    EXPECT_EQ(cvdtest::ReadFile(package), served);
+    const TaskFileContent saved = TaskFile::Load(package + ".xml");
+    EXPECT_TRUE(saved.SingleStream);
+    ASSERT_EQ(saved.Tasks.size(), 1u);
+    EXPECT_EQ(saved.Tasks[0].EndPos, 9000000);
+}
+
+// The file is replaced by one of the same size between the probe and the ranges: If-Range makes
+// the server send the new file whole, and the download starts over instead of mixing versions.
+TEST_F(Facade, FileReplacedDuringTheRunStartsOver) {
+    cvdtest::LogCapture log(env.Root() / "log.txt");
+    EXPECT_EQ(Download(server.Url("replaced/9000000")), Success);
+    EXPECT_TRUE(log.Contains(" HeaderCallback error6: the file changed: \"v2\" != \"v1\""));
+    EXPECT_EQ(events.Matching("funnel|ErrorReporting|Error|MainErrorType|DL025").size(), 1u);
+    CLibcurlTool tool;
+    std::string replaced;  // a GET without If-Range gets the new version whole
+    ASSERT_EQ(tool.httpGet(server.Url("replaced/9000000"), replaced, true), CURLE_OK);
+    EXPECT_EQ(cvdtest::ReadFile(package), replaced);
+    EXPECT_EQ(TaskFile::Load(package + ".xml").ETag, "\"v2\"");
 }
 
 TEST_F(Facade, SmallFileFailsTheMinimumSizeOnlyWhenAsked) {

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "DownloadTestSupport.h"
 #include "download/CDownloader.h"
 #include "download/TaskFile.h"
+#include "net/CLibcurlTool.h"
 #include "platform/Clock.h"
 #include "sys/StringUtils.h"
 
@@ -23,6 +26,30 @@ TEST(DownloadProgressRecord, SpeedTextUsesTheSizeUnits) {
 
 class Driver : public cvdtest::FaultServerTest {
 protected:
+    // The file the fault server serves under `path` when it honours ranges.
+    std::string Served(const std::string& path) {
+        CLibcurlTool tool;
+        std::string body;
+        EXPECT_EQ(tool.httpGet(server.Url(path), body, true), CURLE_OK);
+        return body;
+    }
+    // From now on the fault server answers every range correctly.
+    void Heal() { Served("heal"); }
+    // Runs the ranges of the task file to their end.
+    void Resume(const std::string& url) {
+        CDownloader downloader(url, package, taskFile, 4);
+        ASSERT_EQ(downloader.downloadInit(""), Success);
+        downloader.startDownload();
+        ASSERT_TRUE(downloader.waitDriver(60000));
+        EXPECT_TRUE(downloader.getProgress().Percent >= 100.0);
+    }
+    void StopWhen(CDownloader& downloader,
+                  const std::function<bool(const DownloadProgress&)>& due) {
+        for (int i = 0; i < 3000 && !due(downloader.getProgress()); ++i) platform::SleepMs(10);
+        downloader.stopDownload();
+        ASSERT_TRUE(downloader.waitDriver(30000));
+    }
+
     std::string taskFile = package + ".xml";
 };
 
@@ -93,6 +120,45 @@ TEST_F(Driver, StopCutsStalledTransfersShortAndKeepsWhatArrived) {
         EXPECT_EQ(t.TaskStatus, TaskFailed);
     }
     EXPECT_EQ(downloader.getProgress().RequestFailures, 0);
+}
+
+// A server that ignores Range answers every range with the file's first bytes: none of them may
+// be recorded as a range's data, or the resumed download ends with a corrupt package.
+TEST_F(Driver, AnswersThatIgnoreRangeAreNeverRecordedAcrossAStop) {
+    const std::string url = server.Url("norange/10000000");
+    {
+        CDownloader downloader(url, package, taskFile, 4);
+        ASSERT_EQ(downloader.downloadInit(""), Success);
+        downloader.startDownload();
+        const std::uint32_t started = platform::TickCount();
+        // Long enough for a whole-file answer to be well under way.
+        StopWhen(downloader,
+                 [&](const DownloadProgress&) { return platform::TickCount() - started >= 1500; });
+    }
+    EXPECT_TRUE(cvdtest::RecordedBytesAreServedOnes(taskFile, package, Served("ok/10000000")));
+    Heal();
+    Resume(url);
+    EXPECT_EQ(cvdtest::ReadFile(package), Served("ok/10000000"));
+}
+
+// All of an inner range but its last byte arrives, then the link stalls and the run is stopped:
+// the range must not be recorded as complete.
+TEST_F(Driver, StopBeforeTheLastByteOfARangeLeavesItUnfinished) {
+    const std::string url = server.Url("stalllast/10000000");
+    {
+        CDownloader downloader(url, package, taskFile, 4);
+        ASSERT_EQ(downloader.downloadInit(""), Success);
+        downloader.startDownload();
+        // Both ranges hold all their bytes but one: 4194303 + 5805696 counted bytes.
+        StopWhen(downloader, [](const DownloadProgress& p) { return p.Downloaded >= 9999999; });
+    }
+    const TaskFileContent saved = TaskFile::Load(taskFile);
+    ASSERT_EQ(saved.Tasks.size(), 2u);
+    EXPECT_LT(saved.Tasks[0].DownloadedPos, saved.Tasks[0].EndPos);
+    EXPECT_NE(saved.Tasks[0].TaskStatus, TaskFinished);
+    Heal();
+    Resume(url);
+    EXPECT_EQ(cvdtest::ReadFile(package), Served("ok/10000000"));
 }
 
 }  // namespace

@@ -1,10 +1,7 @@
 // cvd-fetch killed with SIGKILL at a random moment and started again must complete with the
 // right digest, fetching again no more than the task file did not yet record.
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,40 +11,12 @@
 #include <thread>
 
 #include "DownloadTestSupport.h"
+#include "FetchProcess.h"
 #include "download/CDownLoadImpl.h"
 #include "download/TaskFile.h"
-
-extern char** environ;
+#include "net/CLibcurlTool.h"
 
 namespace {
-
-pid_t StartFetch(const std::vector<std::string>& args) {
-    std::vector<std::string> argv = {CVD_FETCH_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> raw;
-    for (auto& a : argv) raw.push_back(a.data());
-    raw.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, raw[0], &actions, nullptr, raw.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
-}
-
-// Exit status, or -1 when the process had to be killed after `timeoutMs`.
-int WaitFetch(pid_t pid, int timeoutMs) {
-    for (int waited = 0; waited < timeoutMs; waited += 20) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
-}
 
 // Bytes a resumed run must still fetch according to the task file (all when there is none).
 std::int64_t UnrecordedBytes(const std::string& taskFile, std::int64_t size) {
@@ -91,7 +60,7 @@ TEST(KillAndResume, EveryKilledDownloadResumesToTheRightDigest) {
         std::filesystem::remove(package);
         std::filesystem::remove(package + ".xml");
         const std::size_t logBefore = cvdtest::ReadFile(stand.AccessLog()).size();
-        const pid_t first = StartFetch({stand.Https("pkg.bin"), package});
+        const pid_t first = cvdtest::StartFetch({stand.Https("pkg.bin"), package});
         ASSERT_GT(first, 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(100 + random() % 1000));
         kill(first, SIGKILL);
@@ -100,15 +69,41 @@ TEST(KillAndResume, EveryKilledDownloadResumesToTheRightDigest) {
         const std::int64_t unrecorded = UnrecordedBytes(package + ".xml", kSize);
         const std::size_t logMiddle = cvdtest::ReadFile(stand.AccessLog()).size();
         const std::int64_t firstRun = ServedSince(stand.AccessLog(), logBefore);
-        const pid_t second = StartFetch({stand.Https("pkg.bin"), package, "--md5", md5});
+        const pid_t second = cvdtest::StartFetch({stand.Https("pkg.bin"), package, "--md5", md5});
         ASSERT_GT(second, 0);
-        EXPECT_EQ(WaitFetch(second, 60000), 0);
+        EXPECT_EQ(cvdtest::WaitFetch(second, 60000), 0);
         const std::int64_t refetched = ServedSince(stand.AccessLog(), logMiddle);
         EXPECT_LE(refetched, unrecorded);
         worstLoss = std::max(worstLoss, firstRun - (kSize - unrecorded));
     }
     std::printf("largest amount fetched again after a kill: %lld bytes\n",
                 static_cast<long long>(worstLoss));
+}
+
+// Killed while a server ignores Range (answering every range with the file's first bytes), then
+// resumed once it honours ranges: the task file must not have recorded any of those bytes.
+TEST(KillAndResume, AnswersThatIgnoreRangeAreNeverRecordedAcrossAKill) {
+    cvdtest::TempEnv env;
+    cvdtest::FaultServer server;
+    ASSERT_TRUE(server.Started());
+    const std::string package = (env.Root() / "pkg.bin").string();
+    const std::string url = server.Url("norange/10000000");
+    const pid_t first = cvdtest::StartFetch({url, package});
+    ASSERT_GT(first, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    kill(first, SIGKILL);
+    waitpid(first, nullptr, 0);
+    CLibcurlTool tool;
+    std::string body;
+    ASSERT_EQ(tool.httpGet(server.Url("ok/10000000"), body, true), CURLE_OK);
+    EXPECT_TRUE(cvdtest::RecordedBytesAreServedOnes(package + ".xml", package, body));
+    ASSERT_EQ(tool.httpGet(server.Url("heal"), body, true), CURLE_OK);
+    ASSERT_EQ(tool.httpGet(server.Url("ok/10000000"), body, true), CURLE_OK);
+    const auto expected = env.WriteFile("expected.bin", body);
+    const std::string md5 = CDownLoadImpl::FileMd5(expected.string());
+    const pid_t second = cvdtest::StartFetch({url, package, "--md5", md5});
+    ASSERT_GT(second, 0);
+    EXPECT_EQ(cvdtest::WaitFetch(second, 60000), 0);
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ public:
         target.segmentCdn = &segmentCdn;
         target.file = &file_;
         target.fileMutex = &mutex_;
+        target.answer = {206, true, {}};  // as after a matching Content-Range
     }
 
     std::size_t Write(std::size_t n) {
@@ -88,6 +89,70 @@ TEST(SegmentWriteCallback, CompletionAndSurplusRules) {
         EXPECT_EQ(last, c.lastWritten);
         EXPECT_EQ(segment.Pos(), c.finalPos);
         EXPECT_EQ(segment.FileSize(), c.fileSize);
+    }
+}
+
+// "Complete" is DownloadedPos = EndPos, and an inner range's EndPos is its last byte: a stop or a
+// task-file save after all bytes but that one must not record the range as complete.
+TEST(SegmentWriteCallback, LastByteOfAnInnerRangeCountsOnlyOnceWritten) {
+    const std::vector<std::vector<std::size_t>> beforeTheCut = {{99}, {50, 49}, {98, 1}};
+    for (const auto& chunks : beforeTheCut) {
+        SCOPED_TRACE(chunks.size());
+        TempEnv env;
+        Segment segment(env, 0, 99, 1000);
+        for (std::size_t n : chunks) EXPECT_EQ(segment.Write(n), n);
+        EXPECT_TRUE(CLibcurlTool::flushSegment(segment.target));  // what a stop or save does
+        EXPECT_LT(segment.Pos(), 99);
+        EXPECT_EQ(segment.FileSize(), 99u);
+        EXPECT_EQ(segment.Write(1), 1u);
+        EXPECT_TRUE(CLibcurlTool::flushSegment(segment.target));
+        EXPECT_EQ(segment.Pos(), 99);
+        EXPECT_EQ(segment.FileSize(), 100u);
+    }
+}
+
+TEST(SegmentWriteCallback, BodyWithoutAMatchingRangeAnswerIsRefused) {
+    TempEnv env;
+    Segment segment(env, 0, 99, 1000);
+    for (const std::string status : {"HTTP/1.1 200 OK\r\n", "HTTP/1.1 206 Partial Content\r\n"}) {
+        SCOPED_TRACE(status);
+        segment.Header(status);  // a new answer, its range not yet shown
+        EXPECT_EQ(segment.Write(10), 0u);
+        EXPECT_EQ(segment.Pos(), 0);
+    }
+    EXPECT_EQ(segment.Header("Content-Range: bytes 0-99/1000\r\n"), 32u);
+    EXPECT_EQ(segment.Write(10), 10u);
+}
+
+// A 200 to a range request is never written; its validator tells a file that changed since the
+// ranges were made from a server that ignores ranges.
+TEST(SegmentHeaderCallback, WholeFileAnswerIsJudgedByItsVersion) {
+    struct Case {
+        std::string ifRange;
+        std::string validatorLine;
+        bool changed;
+    };
+    const std::vector<Case> cases = {
+        {"\"v1\"", "ETag: \"v2\"\r\n", true},
+        {"\"v1\"", "ETag: \"v1\"\r\n", false},
+        {"Tue, 01 Dec 2026 10:00:00 GMT", "Last-Modified: Wed, 02 Dec 2026 10:00:00 GMT\r\n", true},
+        {"", "ETag: \"v2\"\r\n", false},
+        {"\"v1\"", "X-Other: 1\r\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ifRange + " / " + c.validatorLine);
+        TempEnv env;
+        Segment segment(env, 0, 99, 1000);
+        std::atomic<bool> changed{false}, ignored{false};
+        segment.target.ifRange = c.ifRange;
+        segment.target.fileChanged = &changed;
+        segment.target.rangeIgnored = &ignored;
+        EXPECT_EQ(segment.Header("HTTP/1.1 200 OK\r\n"), 17u);
+        EXPECT_EQ(segment.Header(c.validatorLine), c.validatorLine.size());
+        EXPECT_EQ(segment.Header("\r\n"), 0u);  // the transfer ends with the headers
+        EXPECT_EQ(changed.load(), c.changed);
+        EXPECT_EQ(ignored.load(), !c.changed);
+        EXPECT_EQ(segment.Write(10), 0u);
     }
 }
 
@@ -163,6 +228,24 @@ TEST(SegmentTransfer, EveryReceivedByteIsWrittenOrTheTransferFails) {
     }
 }
 
+// Only a 206 that places its body at the range's position may write into the package.
+TEST(SegmentTransfer, AnswersThatDoNotMatchTheRangeWriteNothing) {
+    cvdtest::FaultServer server;
+    ASSERT_TRUE(server.Started());
+    for (const char* mode : {"norange", "shifted"}) {
+        SCOPED_TRACE(mode);
+        TempEnv env;
+        Segment segment(env, 4096, 8191, 100000);
+        segment.target.answer = {};
+        CLibcurlTool tool;
+        const CURLcode rc = tool.httpDownloadContent(server.Url(std::string(mode) + "/100000"),
+                                                     4096, 8191, 100000, segment.target);
+        EXPECT_EQ(rc, CURLE_WRITE_ERROR);
+        EXPECT_EQ(segment.Pos(), 4096);
+        EXPECT_EQ(segment.FileSize(), 0u);
+    }
+}
+
 struct RangeCase {
     const char* line;
     std::int64_t contentLength;
@@ -182,6 +265,12 @@ TEST(SegmentHeaderCallback, ContentRangeGuard) {
         {"HTTP/1.1 500 Internal Server Error\r\n", 1000, false, " HeaderCallback error3: "},
         {"HTTP/2 404 \r\n", 1000, false, " HeaderCallback error3: "},
         {"HTTP/1.1 206 Partial Content\r\n", 1000, true, nullptr},
+        {"HTTP/1.1 200 OK\r\n", 1000, true, nullptr},  // judged at the end of its headers
+        {"HTTP/1.1 302 Found\r\n", 1000, true, nullptr},
+        {"Content-Range: bytes 5-99/1000\r\n", 1000, false,
+         " HeaderCallback error4: 0 != Content-Range: bytes 5-99/1000"},
+        {"Content-Range: bytes */1000\r\n", 1000, false, " HeaderCallback error4: "},
+        {"Content-Range: bytes 0-99/1000 junk\r\n", 1000, false, " HeaderCallback error4: "},
     };
     for (const RangeCase& c : cases) {
         SCOPED_TRACE(c.line);
@@ -233,6 +322,19 @@ TEST(HeaderText, MatchesNamesAtLineStartsWithoutCase) {
     EXPECT_EQ(HeaderText::FindHeader(text, "Content-Length:"), std::string::npos);
     EXPECT_EQ(HeaderText::ParseDecimal("  123abc"), 123);
     EXPECT_EQ(HeaderText::ParseDecimal("x1"), 0);
+}
+
+TEST(HeaderText, ContentRangeNeedsItsWholeShape) {
+    const auto range = HeaderText::ParseContentRange(" bytes 4194304-8388607/10000000\r\n");
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->first, 4194304);
+    EXPECT_EQ(range->last, 8388607);
+    EXPECT_EQ(range->total, 10000000);
+    for (const char* bad :
+         {"", "bytes 0-99", "bytes 99-0/1000", "bytes 0-1000/1000", "items 0-9/10",
+          "bytes 0-9/99999999999999999999", "bytes -1-9/10", "bytes0-9/10"}) {
+        EXPECT_FALSE(HeaderText::ParseContentRange(bad)) << bad;
+    }
 }
 
 TEST(HttpHelper, HeaderProbeKeepsAtMost2000Characters) {

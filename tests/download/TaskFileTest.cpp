@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 
 #include "DownloadTestSupport.h"
 #include "config/CConfigure.h"
@@ -144,6 +145,114 @@ TEST_F(TaskFileLoad, FailedProbeKeepsThePartialDownload) {
     EXPECT_TRUE(std::filesystem::exists(package));
     EXPECT_TRUE(std::filesystem::exists(taskFile));
     EXPECT_TRUE(events.Matching("funnel|ErrorReporting").empty());
+}
+
+// The first size probes fail, a later one answers: the saved ranges are judged against that size
+// instead of being replaced by fresh ones over the kept file.
+TEST_F(TaskFileLoad, SizeKnownOnlyAfterFailedProbesStillDecidesOnTheTaskFile) {
+    struct Case {
+        const char* url;
+        bool resumed;
+    };
+    for (const Case& c : {Case{"flakyhead/2/10000000", true}, Case{"flakyhead/2/9000000", false}}) {
+        SCOPED_TRACE(c.url);
+        RecordingEvents events;
+        cvdtest::LogCapture log(env.Root() / "log.txt");
+        const std::string url = server.Url(c.url);
+        ASSERT_TRUE(TaskFile::Save(taskFile, TwoRanges(url)));
+        env.WriteFile("pkg.bin", "partial");
+        CDownloadTaskManager tasks(url, package, taskFile);
+        EXPECT_EQ(tasks.loadDownloadTask(""), Success);
+        ASSERT_EQ(tasks.allTasks().size(), 2u);
+        EXPECT_EQ(tasks.ContentLength, c.resumed ? 10000000 : 9000000);
+        EXPECT_EQ(tasks.allTasks()[1]->DownloadedPos.load(), c.resumed ? 6000000 : 4194304);
+        EXPECT_EQ(std::filesystem::exists(package), c.resumed);
+        EXPECT_EQ(log.Contains(" taskinfo file error"), !c.resumed);
+        EXPECT_EQ(events.Matching("funnel|ErrorReporting|Error|MainErrorType|DL025").size(),
+                  c.resumed ? 0u : 1u);
+    }
+}
+
+TEST_F(TaskFileLoad, ExtremeNumbersAreRejectedWithoutOverflow) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    struct Case {
+        const char* name;
+        std::string url;
+        TaskFileContent content;
+    };
+    const auto one = [](std::string url, std::int64_t size, std::int64_t end, std::int32_t id) {
+        TaskFileContent c;
+        c.TasksCount = 1;
+        c.ContentLength = size;
+        c.Tasks = {{0, end, 0, url, "pkg", 0, id, 0}};
+        return c;
+    };
+    const std::string huge = server.Url("ok/" + std::to_string(kMax));
+    const std::string dead = "http://127.0.0.1:9/ok/0";
+    const std::vector<Case> cases = {
+        {"largest size the server also claims", huge, one(huge, kMax, kMax, 1)},
+        {"size 0 while the size is unknown", dead, one(dead, 0, 0, 1)},
+        {"negative size while the size is unknown", dead, one(dead, -1, -1, 1)},
+        {"lowest TaskId", Url(), one(Url(), 10000000, 10000000, std::numeric_limits<int>::min())},
+        {"highest TaskId", Url(), one(Url(), 10000000, 10000000, std::numeric_limits<int>::max())},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingEvents events;
+        ASSERT_TRUE(TaskFile::Save(taskFile, c.content));
+        CDownloadTaskManager tasks(c.url, package, taskFile);
+        tasks.readTaskFile();
+        EXPECT_EQ(tasks.checkTaskFile(), 3);
+        EXPECT_EQ(events.Matching("funnel|ErrorReporting|Error|MainErrorType|DL026").size(), 1u);
+    }
+}
+
+TEST_F(TaskFileLoad, DownloadTimeNeverOverflows) {
+    TaskFileContent content = TwoRanges(Url());
+    for (const std::int64_t saved :
+         {std::numeric_limits<std::int64_t>::max() - 10, std::int64_t{-5}}) {
+        content.DownloadTime = saved;
+        ASSERT_TRUE(TaskFile::Save(taskFile, content));
+        CDownloadTaskManager tasks(Url(), package, taskFile);
+        tasks.readTaskFile();
+        EXPECT_GE(tasks.addDownloadTime(1000), 1000) << saved;
+    }
+}
+
+// A server claiming terabytes must not make the engine build millions of ranges.
+TEST_F(TaskFileLoad, AbsurdRemoteSizesAreRefusedBeforeAnyRange) {
+    for (const std::int64_t size : {CDownloadTaskManager::kMaxContentLength + 1,
+                                    std::int64_t{10} * 1000 * 1000 * 1000 * 1000}) {
+        SCOPED_TRACE(size);
+        CDownloadTaskManager tasks(server.Url("ok/" + std::to_string(size)), package, taskFile);
+        EXPECT_EQ(tasks.generateDownloadTask(""), ContentLengthFailed);
+        EXPECT_TRUE(tasks.allTasks().empty());
+    }
+}
+
+TEST_F(TaskFileLoad, FreshRangesCutALongerPackageToTheRemoteSize) {
+    env.WriteFile("pkg.bin", std::string(10000000 + 5000, 's'));
+    CDownloadTaskManager tasks(Url(), package, taskFile);
+    EXPECT_EQ(tasks.loadDownloadTask(""), Success);
+    EXPECT_EQ(std::filesystem::file_size(package), 10000000u);
+}
+
+// One whole-file range is the layout of a single-stream download only.
+TEST_F(TaskFileLoad, OneWholeFileRangeIsTrustedOnlyForASingleStream) {
+    for (const bool single : {true, false}) {
+        SCOPED_TRACE(single);
+        RecordingEvents events;
+        TaskFileContent content;
+        content.TasksCount = 1;
+        content.ContentLength = 10000000;
+        content.SingleStream = single;
+        content.Tasks = {{0, 10000000, 6000000, Url(), "pkg", 2, 1, 0}};
+        ASSERT_TRUE(TaskFile::Save(taskFile, content));
+        CDownloadTaskManager tasks(Url(), package, taskFile);
+        tasks.readTaskFile();
+        EXPECT_EQ(tasks.checkTaskFile(), single ? 1 : 3);
+        EXPECT_EQ(tasks.SingleStream, single);
+    }
 }
 
 TEST(TaskFileFormat, RoundTripsEveryFieldButRequestTimes) {

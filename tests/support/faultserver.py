@@ -12,6 +12,15 @@ Paths (every HEAD answers with the size of version 1 and Accept-Ranges):
   /surplus/<size>         a range sends its bytes and 100 bytes more
   /changed/<size>         ranges come from version 2, one byte longer (Content-Range total
                           differs from the probe)
+  /norange/<size>         Range is ignored: 200 with the whole file, sent at about 3 MiB/s
+  /shifted/<size>         a 206 whose Content-Range (and body) start 100 bytes after the request
+  /stalllast/<size>       a range sends all its bytes but the last, then nothing
+  /flakyhead/<n>/<size>   the first n HEAD requests of this path answer 503 without any size
+                          header; ranges served correctly
+  /replaced/<size>        replaced by version 2 (same size) right after the first HEAD: HEAD
+                          names ETag "v1" once, then "v2"; a GET whose If-Range is not "v2"
+                          gets the whole of version 2 with 200, else its range of version 2
+  /heal                   from now on every mode above serves ranges correctly
   /loop/<n>               302 to /loop/<n+1>, for ever
   /status/<code>/<size>   every GET answers <code> with a short body
 """
@@ -27,6 +36,8 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 _cache = {}
 _lock = threading.Lock()
+_healed = threading.Event()
+_heads = {}
 
 
 def content(size, version=1):
@@ -59,8 +70,22 @@ class Handler(BaseHTTPRequestHandler):
         parts = self.parts()
         if parts and parts[0] == "loop":
             return self.redirect(parts)
+        if parts and parts[0] == "flakyhead":
+            with _lock:
+                _heads[self.path] = _heads.get(self.path, 0) + 1
+                failing = _heads[self.path] <= int(parts[1])
+            if failing:
+                self.send_response(503)
+                self.send_header("Connection", "close")
+                self.end_headers()
+                self.close_connection = True
+                return
         size = int(parts[-1])
         self.send_response(200)
+        if parts[0] == "replaced":
+            with _lock:
+                _heads[self.path] = _heads.get(self.path, 0) + 1
+                self.send_header("ETag", '"v1"' if _heads[self.path] == 1 else '"v2"')
         self.send_header("Content-Length", str(size))
         self.send_header("Accept-Ranges", "bytes")
         self.end_headers()
@@ -72,11 +97,26 @@ class Handler(BaseHTTPRequestHandler):
             return self.redirect(parts)
         if mode == "status":
             return self.status(int(parts[1]))
+        if mode == "heal":
+            _healed.set()
+            return self.status(200)
+        if _healed.is_set() and mode in ("norange", "shifted", "stalllast", "stall"):
+            mode = "ok"
         size = int(parts[-1])
-        version = 2 if mode == "changed" else 1
+        if mode == "norange":
+            return self.whole_file_slowly(content(size))
+        if mode == "replaced":
+            if self.headers.get("If-Range") != '"v2"':
+                return self.whole_file(content(size, 2), '"v2"')
+            version_two = True
+        else:
+            version_two = False
+        version = 2 if mode == "changed" or version_two else 1
         total = size + 1 if mode == "changed" else size
         data = content(total, version)
         start, end = parse_range(self.headers.get("Range"), total)
+        if mode == "shifted":
+            start = min(start + 100, end)
         body = data[start:end + 1]
         extra = data[end + 1:end + 101].ljust(100, b"x") if mode == "surplus" else b""
         self.send_response(206)
@@ -87,6 +127,10 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.write(body[:65536])
             self.wfile.flush()
             time.sleep(120)
+        elif mode == "stalllast":
+            self.wfile.write(body[:-1])
+            self.wfile.flush()
+            time.sleep(120)
         elif mode == "reset":
             self.wfile.write(body[:len(body) // 2])
             self.wfile.flush()
@@ -95,6 +139,22 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
         else:
             self.wfile.write(body + extra)
+
+    def whole_file(self, data, etag):
+        self.send_response(200)
+        self.send_header("ETag", etag)
+        self.send_header("Content-Length", str(len(data)))
+        self.end_headers()
+        self.wfile.write(data)
+
+    def whole_file_slowly(self, data):
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(data)))
+        self.end_headers()
+        for at in range(0, len(data), 65536):
+            self.wfile.write(data[at:at + 65536])
+            self.wfile.flush()
+            time.sleep(0.02)
 
     def do_POST(self):
         length = int(self.headers.get("Content-Length") or 0)

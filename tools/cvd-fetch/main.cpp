@@ -1,13 +1,16 @@
 // cvd-fetch URL PATH [--md5 HEX] [--log FILE]
 //
 // Downloads URL into PATH with the installer's download engine, showing one progress line, then
-// prints the result code, the CDN summary and the average speed, and with --md5 checks the
-// file's digest. An interrupted run resumes from PATH.xml on the next call.
+// prints the result code, the CDN summary and what this run added to the package: the bytes the
+// engine counted as kept (never bytes it refused or dropped) and, for a finished download, their
+// average speed. With --md5 it checks the file's digest. An interrupted run resumes from
+// PATH.xml on the next call.
 //
 // Exit status: 0 success; otherwise the engine's result code (2-16); 17 when the download
 // succeeded but the digest differs; 64 for a usage error.
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -33,6 +36,9 @@ class ConsoleProgress : public IDownloadProgress {
 public:
     void onDownloadProgress(std::int64_t downloaded, std::int64_t total,
                             std::int32_t) override {
+        if (firstKept_ < 0) firstKept_ = std::clamp<std::int64_t>(downloaded, 0, total);
+        lastKept_ = std::clamp<std::int64_t>(downloaded, 0, total);
+        total_ = total;
         const auto now = Clock::now();
         const bool complete = downloaded >= total;
         if (complete ? drawnComplete_ : now - lastDraw_ < std::chrono::milliseconds(200)) return;
@@ -50,8 +56,18 @@ public:
     void Finish() const {
         if (drawn_) std::fputc('\n', stderr);
     }
+    // Bytes this run added to the package: all that was missing when it succeeded, else what the
+    // last report counted beyond the first (the engine counts only bytes in the file).
+    std::int64_t KeptThisRun(bool succeeded) const {
+        if (firstKept_ < 0) return 0;
+        const std::int64_t end = succeeded ? total_ : lastKept_;
+        return std::max<std::int64_t>(end - firstKept_, 0);
+    }
 
 private:
+    std::int64_t firstKept_ = -1;
+    std::int64_t lastKept_ = 0;
+    std::int64_t total_ = 0;
     Clock::time_point start_ = Clock::now();
     Clock::time_point lastDraw_{};
     bool drawn_ = false;
@@ -89,15 +105,6 @@ void ConfigureLog(const std::string& file) {
         el::Loggers::reconfigureLogger("default", el::ConfigurationType::Enabled, "false");
 }
 
-std::uintmax_t FileSize(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return 0;
-    std::fseek(f, 0, SEEK_END);
-    const long size = std::ftell(f);
-    std::fclose(f);
-    return size > 0 ? static_cast<std::uintmax_t>(size) : 0;
-}
-
 int CheckDigest(const Options& options) {
     const std::wstring expected = FuntionImpl::Utf8ToUtf16(options.md5);
     const int ok = CDownLoadImpl::checkMD5(FuntionImpl::Utf8ToUtf16(options.path), expected,
@@ -126,9 +133,16 @@ int main(int argc, char** argv) {
                                                 false, false);
     const double seconds = Seconds(started);
     progress.Finish();
-    const double mib = static_cast<double>(FileSize(options.path)) / 1048576.0;
-    std::printf("result: %d\ncdn: %s\naverage speed: %.1f MiB/s (%.1f MiB in %.2f s)\n", result,
-                cdn.c_str(), mib / std::max(seconds, 1e-3), mib, seconds);
+    const double mib = static_cast<double>(progress.KeptThisRun(result == Success)) / 1048576.0;
+    std::printf("result: %d\ncdn: %s\n", result, cdn.c_str());
+    if (result == Success)
+        std::printf("average speed: %.1f MiB/s (%.1f MiB in %.2f s)\n",
+                    mib / std::max(seconds, 1e-3), mib, seconds);
+    else
+        std::printf(
+            "no average speed: the download failed after %.2f s; %.1f MiB kept for "
+            "resuming\n",
+            seconds, mib);
     int status = result == Success ? 0 : result;
     if (status == 0 && !options.md5.empty()) status = CheckDigest(options);
     curl_global_cleanup();

@@ -223,19 +223,36 @@ std::vector<Volume> ListVolumes() {
     return volumes;
 }
 
-std::optional<std::uint64_t> FreeBytes(const std::wstring& path) {
+namespace {
+
+// statvfs of the nearest existing folder of `path` (the download folder is created later).
+std::optional<struct statvfs> StatNearestFolder(const std::wstring& path) {
     if (path.empty()) return std::nullopt;
     std::string current = posix::NormalisePath(WideToUtf8(path), posix::CurrentFolder());
     for (;;) {
         struct statvfs info {};
-        if (::statvfs(current.c_str(), &info) == 0) {
-            const std::uint64_t unit = info.f_frsize ? info.f_frsize : info.f_bsize;
-            return static_cast<std::uint64_t>(info.f_bavail) * unit;
-        }
-        // Walk up to the nearest folder that exists; the download folder is created later.
+        if (::statvfs(current.c_str(), &info) == 0) return info;
         if ((errno != ENOENT && errno != ENOTDIR) || current == "/") return std::nullopt;
         current = posix::ParentFolder(current);
     }
+}
+
+std::uint64_t BlockUnit(const struct statvfs& info) {
+    return info.f_frsize ? info.f_frsize : info.f_bsize;
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> FreeBytes(const std::wstring& path) {
+    const auto info = StatNearestFolder(path);
+    if (!info) return std::nullopt;
+    return static_cast<std::uint64_t>(info->f_bavail) * BlockUnit(*info);
+}
+
+std::optional<std::uint64_t> VolumeBytes(const std::wstring& path) {
+    const auto info = StatNearestFolder(path);
+    if (!info) return std::nullopt;
+    return static_cast<std::uint64_t>(info->f_blocks) * BlockUnit(*info);
 }
 
 std::wstring DriveRoot(const std::wstring& path) {

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "config/CConfigure.h"
+#include "download/TaskFile.h"
 #include "sys/Log.h"
 
 namespace cvdtest {
@@ -84,6 +85,29 @@ std::string CdnStand::Http(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(httpPort_) + "/" + path;
 }
 
+namespace {
+
+std::vector<std::string> WebServerCommand(const std::string& kind,
+                                          const std::filesystem::path& root,
+                                          const std::filesystem::path& prefix, int rateKib) {
+    std::vector<std::string> argv = {"python3",  SupportDir() + "/webserver.py",
+                                     "--kind",   kind,
+                                     "--root",   root.string(),
+                                     "--prefix", prefix.string()};
+    if (rateKib > 0) argv.insert(argv.end(), {"--rate-kib", std::to_string(rateKib)});
+    return argv;
+}
+
+}  // namespace
+
+WebServer::WebServer(const std::string& kind, const std::filesystem::path& root,
+                     const std::filesystem::path& prefix, int rateKib)
+    : server_(WebServerCommand(kind, root, prefix, rateKib), 30000) {}
+
+std::string WebServer::Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(server_.Port()) + "/" + path;
+}
+
 FaultServer::FaultServer() : server_({"python3", SupportDir() + "/faultserver.py"}) {}
 
 std::string FaultServer::Url(const std::string& path) const {
@@ -105,6 +129,27 @@ void WriteRandomFile(const std::filesystem::path& path, std::int64_t size, unsig
         out.write(reinterpret_cast<const char*>(block.data()), n);
         size -= n;
     }
+}
+
+::testing::AssertionResult RecordedBytesAreServedOnes(const std::string& taskFile,
+                                                      const std::string& package,
+                                                      const std::string& served) {
+    const TaskFileContent saved = TaskFile::Load(taskFile);
+    const std::string bytes = ReadFile(package);
+    for (const TaskRecord& t : saved.Tasks) {
+        const std::int64_t end = t.DownloadedPos == t.EndPos
+                                     ? std::min<std::int64_t>(t.EndPos + 1, saved.ContentLength)
+                                     : t.DownloadedPos;
+        if (end <= t.StartPos) continue;
+        if (t.StartPos < 0 || end > static_cast<std::int64_t>(bytes.size()) ||
+            end > static_cast<std::int64_t>(served.size()))
+            return ::testing::AssertionFailure() << "range " << t.TaskId << " records " << end;
+        for (std::int64_t at = t.StartPos; at < end; ++at)
+            if (bytes[at] != served[at])
+                return ::testing::AssertionFailure()
+                       << "range " << t.TaskId << " records byte " << at << ", which is wrong";
+    }
+    return ::testing::AssertionSuccess();
 }
 
 bool SameBytes(const std::filesystem::path& a, const std::filesystem::path& b) {

@@ -72,6 +72,20 @@ private:
     int httpPort_ = 0;
 };
 
+// A stock web server serving `root` on a free loopback port: "apache" (Apache httpd with its own
+// configuration, at most `rateKib` KiB/s per answer when given) or "python" (http.server, which
+// knows no ranges). Apache's workers must be able to read `root`.
+class WebServer {
+public:
+    WebServer(const std::string& kind, const std::filesystem::path& root,
+              const std::filesystem::path& prefix, int rateKib = 0);
+    bool Started() const { return server_.Started(); }
+    std::string Url(const std::string& path) const;
+
+private:
+    ServerProcess server_;
+};
+
 class FaultServer {
 public:
     FaultServer();
@@ -95,5 +109,9 @@ protected:
 // A file of `size` pseudo-random bytes.
 void WriteRandomFile(const std::filesystem::path& path, std::int64_t size, unsigned seed = 1);
 bool SameBytes(const std::filesystem::path& a, const std::filesystem::path& b);
+// Every byte the task file records as downloaded is in the package and equals `served` there.
+::testing::AssertionResult RecordedBytesAreServedOnes(const std::string& taskFile,
+                                                      const std::string& package,
+                                                      const std::string& served);
 
 }  // namespace cvdtest

@@ -28,4 +28,8 @@ std::optional<std::uint64_t> FreeBytes(const std::wstring& path);
 // leading folder of it. "/" when nothing else matches. Ends with '/'.
 std::wstring DriveRoot(const std::wstring& path);
 
+// Total bytes of the file system holding `path` (statvfs f_blocks), whatever is in use; nothing
+// when the path cannot be asked about.
+std::optional<std::uint64_t> VolumeBytes(const std::wstring& path);
+
 }  // namespace platform

@@ -1,0 +1,116 @@
+#!/usr/bin/env python3
+"""Starts a stock web server serving a document root on a free loopback port: Apache httpd
+(with a configuration of its own, never the system's service) or Python's http.server (which
+knows no ranges). Prints "PORT <n>" once the server accepts connections and runs until SIGTERM,
+until its parent process ends or until --lifetime seconds have passed; the server ends with it.
+
+Usage: webserver.py --kind apache|python --root DIR --prefix DIR [--rate-kib N] [--lifetime S]
+"""
+import argparse
+import ctypes
+import os
+import signal
+import socket
+import subprocess
+import sys
+import time
+
+PR_SET_PDEATHSIG = 1
+MODULES = "/usr/lib/apache2/modules"
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def die_with_parent():
+    ctypes.CDLL("libc.so.6", use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+
+
+def wait_accepting(port, deadline):
+    while time.time() < deadline:
+        try:
+            socket.create_connection(("127.0.0.1", port), timeout=0.2).close()
+            return True
+        except OSError:
+            time.sleep(0.05)
+    return False
+
+
+def apache_config(root, prefix, port, rate_kib):
+    lines = [
+        f"LoadModule mpm_event_module {MODULES}/mod_mpm_event.so",
+        f"LoadModule authz_core_module {MODULES}/mod_authz_core.so",
+        f"LoadModule mime_module {MODULES}/mod_mime.so",
+        "ServerName 127.0.0.1",
+        f"Listen 127.0.0.1:{port}",
+        f"PidFile {prefix}/httpd.pid",
+        f"DefaultRuntimeDir {prefix}",
+        f"ErrorLog {prefix}/error.log",
+        f"DocumentRoot {root}",
+        f"<Directory {root}>",
+        "    Require all granted",
+        "</Directory>",
+        "TypesConfig /etc/mime.types",
+    ]
+    if os.geteuid() == 0:
+        # Its workers may not serve as root; the test makes the root readable to them.
+        lines.insert(3, "User nobody")
+        lines.insert(4, "Group nogroup")
+    if rate_kib:
+        lines[1:1] = [f"LoadModule ratelimit_module {MODULES}/mod_ratelimit.so",
+                      f"LoadModule env_module {MODULES}/mod_env.so"]
+        lines += ["SetOutputFilter RATE_LIMIT", f"SetEnv rate-limit {rate_kib}"]
+    path = os.path.join(prefix, "httpd.conf")
+    with open(path, "w") as f:
+        f.write("\n".join(lines) + "\n")
+    return path
+
+
+def start(args, port):
+    prefix = os.path.abspath(args.prefix)
+    root = os.path.abspath(args.root)
+    os.makedirs(prefix, exist_ok=True)
+    if args.kind == "apache":
+        conf = apache_config(root, prefix, port, args.rate_kib)
+        command = ["apache2", "-f", conf, "-DFOREGROUND"]
+    else:
+        command = [sys.executable, "-m", "http.server", "--bind", "127.0.0.1", "--directory",
+                   root, str(port)]
+    return subprocess.Popen(command, preexec_fn=die_with_parent, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--kind", choices=("apache", "python"), required=True)
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--prefix", required=True)
+    parser.add_argument("--rate-kib", type=int, default=0)
+    parser.add_argument("--lifetime", type=float, default=600)
+    args = parser.parse_args()
+    parent = os.getppid()
+    port = free_port()
+    server = start(args, port)
+    stopping = []
+    signal.signal(signal.SIGTERM, lambda *_: stopping.append(True))
+    if not wait_accepting(port, time.time() + 20):
+        server.terminate()
+        sys.exit(1)
+    print(f"PORT {port}", flush=True)
+    deadline = time.time() + args.lifetime
+    while not stopping and time.time() < deadline and os.getppid() == parent:
+        if server.poll() is not None:
+            break
+        time.sleep(0.2)
+    server.terminate()
+    try:
+        server.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        server.kill()
+
+
+if __name__ == "__main__":
+    main()
