@@ -14,7 +14,8 @@ void FuzzCheckFailed(const char* condition, const char* file, int line) {
 namespace fuzz {
 
 const std::string& PrivateHome() {
-    static const std::string home = [] {
+    // Never destroyed: the exit handler that removes the folder runs after static destructors.
+    static const std::string& home = *new std::string([] {
         char pattern[] = "/tmp/cvd-fuzz-home-XXXXXX";
         const char* made = mkdtemp(pattern);
         if (!made) std::abort();
@@ -28,9 +29,12 @@ const std::string& PrivateHome() {
         setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
         setenv("TMPDIR", (root + "/tmp").c_str(), 1);
         setenv("CVD_MACHINE_STATE_DIR", (root + "/state").c_str(), 1);
-        std::atexit([] { std::filesystem::remove_all(PrivateHome()); });
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(PrivateHome(), ignored);
+        });
         return root;
-    }();
+    }());
     return home;
 }
 

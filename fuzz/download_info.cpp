@@ -4,6 +4,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
+#include "QuietLog.h"
 #include "config/CConfigure.h"
 #include "content/DownloadInfoQuery.h"
 #include "content/ServerPaths.h"
@@ -24,6 +25,7 @@ void CheckNamePiece(const std::wstring& name) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::PrivateHome();
+    fuzz::QuietProgramLog();
     SetDownloadEvents(nullptr);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
+#include "QuietLog.h"
 #include "download/ProbeAnswer.h"
 #include "net/CLibcurlTool.h"
 #include "net/HeaderText.h"
@@ -25,9 +26,21 @@ void CheckProbeAnswer(std::string_view headers) {
     FUZZ_CHECK(HeaderText::ParseDecimal(headers) >= 0);
 }
 
-// Feeds the lines to the segment header callback as libcurl would, one line per call.
-void CheckRangeAnswer(std::int64_t contentLength, std::string_view headers) {
-    std::atomic<std::int64_t> position{0};
+// Feeds the lines to the segment header callback as libcurl would, one line per call, for a
+// range request from `requestedStart`.
+// The first byte position of a Content-Range value ("bytes 100-199/1000"), -1 without one.
+long long RangeStart(std::string_view line) {
+    const std::size_t bytes = line.find("bytes");
+    if (bytes == std::string_view::npos) return -1;
+    std::size_t at = bytes + 5;
+    while (at < line.size() && line[at] == ' ') ++at;
+    if (at >= line.size() || line[at] < '0' || line[at] > '9') return -1;
+    return HeaderText::ParseDecimal(line.substr(at));
+}
+
+void CheckRangeAnswer(std::int64_t contentLength, std::int64_t requestedStart,
+                      std::string_view headers) {
+    std::atomic<std::int64_t> position{requestedStart};
     std::string probeCdn = "HIT", segmentCdn;
     SegmentTarget target;
     target.contentLength = contentLength;
@@ -47,6 +60,8 @@ void CheckRangeAnswer(std::int64_t contentLength, std::string_view headers) {
             const std::size_t slash = line.rfind('/');
             FUZZ_CHECK(slash != std::string::npos);
             FUZZ_CHECK(HeaderText::ParseDecimal(line.substr(slash + 1)) == contentLength);
+            // ... and the bytes start where the range asked for them.
+            FUZZ_CHECK(RangeStart(line) == requestedStart);
         }
         if (taken == 0) break;  // libcurl ends the transfer here
         start = end;
@@ -55,11 +70,18 @@ void CheckRangeAnswer(std::int64_t contentLength, std::string_view headers) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::PrivateHome();
+    fuzz::QuietProgramLog();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::InputReader in(data, size);
     const auto contentLength = in.Take<std::int64_t>();
+    const auto requestedStart = in.Take<std::int64_t>();
     const std::string headers = in.Rest();
     CheckProbeAnswer(headers);
-    CheckRangeAnswer(contentLength, headers);
+    CheckRangeAnswer(contentLength, requestedStart, headers);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
+#include "QuietLog.h"
 #include "config/CConfigure.h"
 #include "content/JsonAnswer.h"
 #include "content/PrivacyLinks.h"
@@ -75,6 +76,7 @@ void Geolocation(const Json::Value& answer) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::PrivateHome();
+    fuzz::QuietProgramLog();
     SetDownloadEvents(nullptr);
     return 0;
 }

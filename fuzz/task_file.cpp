@@ -1,15 +1,20 @@
 // The task file: read from the package folder, where anything may have written it. The reader
 // must take any bytes; the check must accept only files whose ranges tile the package exactly,
 // without overflow, so no resumed range ever writes past the file. The size probe of the check
-// reads a sparse local file of the recorded size over file://, so no network is needed.
-#include <fcntl.h>
+// asks a small HTTP server in this process, which answers with the size the task file records.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "FuzzCheck.h"
+#include "QuietLog.h"
 #include "download/CDownloadTaskManager.h"
 #include "download/DownloadEvents.h"
 #include "download/TaskFile.h"
@@ -21,14 +26,54 @@ std::filesystem::path& Folder() {
     return folder;
 }
 
-// The "remote" package, as long as the task file says; false when no file can be that long.
-bool MakeRemote(const std::string& path, std::int64_t size) {
-    if (size < 0) return false;
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0) return false;
-    const bool sized = ftruncate(fd, static_cast<off_t>(size)) == 0;
-    close(fd);
-    return sized;
+// Answers every request with headers only: the size of the current input's package.
+class SizeServer {
+public:
+    bool Start() {
+        listener_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+            listen(listener_, 16) != 0 ||
+            getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return false;
+        port_ = ntohs(address.sin_port);
+        std::thread([this] { Serve(); }).detach();
+        return true;
+    }
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/pkg.bin"; }
+    void SetSize(std::int64_t size) { size_ = size; }
+
+private:
+    void Serve() {
+        while (true) {
+            const int client = accept(listener_, nullptr, nullptr);
+            if (client < 0) continue;
+            std::string request;
+            char buffer[1024];
+            while (request.find("\r\n\r\n") == std::string::npos) {
+                const ssize_t got = recv(client, buffer, sizeof buffer, 0);
+                if (got <= 0) break;
+                request.append(buffer, static_cast<std::size_t>(got));
+            }
+            const std::string answer = "HTTP/1.1 200 OK\r\nContent-Length: " +
+                                       std::to_string(size_.load()) +
+                                       "\r\nConnection: close\r\n\r\n";
+            (void)send(client, answer.data(), answer.size(), MSG_NOSIGNAL);
+            close(client);
+        }
+    }
+
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<std::int64_t> size_{0};
+};
+
+SizeServer& Server() {
+    static SizeServer& server = *new SizeServer;
+    return server;
 }
 
 void CheckAcceptedLayout(const CDownloadTaskManager& tasks) {
@@ -48,12 +93,11 @@ void CheckAcceptedLayout(const CDownloadTaskManager& tasks) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::PrivateHome();
+    fuzz::QuietProgramLog();
     SetDownloadEvents(nullptr);
-    char pattern[] = "/tmp/cvd-fuzz-task-XXXXXX";
-    const char* folder = mkdtemp(pattern);
-    if (!folder) std::abort();
-    Folder() = folder;
-    std::atexit([] { std::filesystem::remove_all(Folder()); });
+    if (!Server().Start()) std::abort();
+    Folder() = fuzz::PrivateHome() + "/task";
+    std::filesystem::create_directories(Folder());
     return 0;
 }
 
@@ -74,11 +118,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(again.Tasks[i].TaskId == read.Tasks[i].TaskId);
     }
 
-    const std::string remote = (Folder() / "remote.bin").string();
     const std::string package = (Folder() / "pkg.bin").string();
     const std::string taskFile = package + ".xml";
-    if (!MakeRemote(remote, read.ContentLength) || !TaskFile::Save(taskFile, read)) return 0;
-    CDownloadTaskManager tasks("file://" + remote, package, taskFile);
+    if (!TaskFile::Save(taskFile, read)) return 0;
+    Server().SetSize(read.ContentLength);
+    CDownloadTaskManager tasks(Server().Url(), package, taskFile);
     tasks.readTaskFile();
     if (tasks.checkTaskFile() == 1) CheckAcceptedLayout(tasks);
     tasks.addDownloadTime(1000);
