@@ -18,11 +18,16 @@ bool IsContentRangeLine(std::string_view line) {
 
 void CheckProbeAnswer(std::string_view headers) {
     if (const auto size = ProbeAnswer::Size(headers)) FUZZ_CHECK(*size >= 0);
+    // Every value read is one line of the answer: none runs into the next header.
     if (const auto location = ProbeAnswer::Location(headers)) {
         FUZZ_CHECK(location->size() <= headers.size());
+        FUZZ_CHECK(location->find('\n') == std::string::npos);
         (void)ProbeAnswer::ResolveLocation("https://dl.example.test/pkg/a.bin", *location);
     }
-    if (const auto cdn = ProbeAnswer::Cdn(headers)) FUZZ_CHECK(cdn->cdn.size() <= headers.size());
+    if (const auto cdn = ProbeAnswer::Cdn(headers)) {
+        FUZZ_CHECK(cdn->cdn.size() <= headers.size());
+        FUZZ_CHECK(cdn->cdn.find('\n') == std::string::npos);
+    }
     FUZZ_CHECK(HeaderText::ParseDecimal(headers) >= 0);
 }
 

@@ -11,7 +11,7 @@ std::optional<CdnResult> CfCdn(std::string_view headers) {
     const std::size_t status = HeaderText::FindHeader(headers, "CF-Cache-Status:");
     const std::size_t ray = HeaderText::FindHeader(headers, "CF-Ray:");
     if (status == npos || ray == npos) return std::nullopt;
-    const std::size_t rayEnd = headers.find("\r\n", ray);
+    const std::size_t rayEnd = headers.find('\n', ray);
     const std::size_t dash = headers.find('-', ray + 7);
     if (dash == npos || (rayEnd != npos && dash > rayEnd)) return std::nullopt;
     const std::string statusText = HeaderText::ValueUntilLineEnd(headers, status + 17);

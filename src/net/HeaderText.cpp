@@ -31,8 +31,10 @@ std::size_t FindHeader(std::string_view text, std::string_view name) {
 
 std::string ValueUntilLineEnd(std::string_view text, std::size_t from) {
     if (from >= text.size()) return {};
-    const std::size_t end = text.find("\r\n", from);
-    return std::string(text.substr(from, end == std::string_view::npos ? end : end - from));
+    // Servers that end lines with a bare LF exist: the value must never run into the next line.
+    std::string_view value = text.substr(from, text.find('\n', from) - from);
+    if (!value.empty() && value.back() == '\r') value.remove_suffix(1);
+    return std::string(value);
 }
 
 long long ParseDecimal(std::string_view text) {

@@ -12,7 +12,8 @@ namespace HeaderText {
 // Offset of the first header line of `text` that starts with `name` (case-insensitive), or npos.
 std::size_t FindHeader(std::string_view text, std::string_view name);
 
-// `text` from `from` up to the next "\r\n" (or its end); empty when `from` is past the end.
+// `text` from `from` up to the next line end, "\r\n" or a bare "\n" (or its end); empty when
+// `from` is past the end.
 std::string ValueUntilLineEnd(std::string_view text, std::size_t from);
 
 // Leading blanks skipped, then decimal digits up to the first non-digit; 0 without digits.
