@@ -58,7 +58,8 @@ void CheckRangeAnswer(std::int64_t contentLength, std::int64_t requestedStart,
         std::size_t end = headers.find('\n', start);
         end = end == std::string_view::npos ? headers.size() : end + 1;
         std::string line(headers.substr(start, end - start));
-        const std::size_t taken = CLibcurlTool::HeaderCallback(line.data(), 1, line.size(), &target);
+        const std::size_t taken =
+            CLibcurlTool::HeaderCallback(line.data(), 1, line.size(), &target);
         FUZZ_CHECK(taken == 0 || taken == line.size());
         if (taken != 0 && contentLength != 0 && IsContentRangeLine(line)) {
             // Accepted: the total after the last '/' is the package's size.

@@ -18,8 +18,7 @@ namespace {
 using namespace content;
 
 const std::wstring& WorkFolder() {
-    static const std::wstring folder =
-        FuntionImpl::Utf8ToUtf16(fuzz::PrivateHome() + "/work/");
+    static const std::wstring folder = FuntionImpl::Utf8ToUtf16(fuzz::PrivateHome() + "/work/");
     return folder;
 }
 
@@ -93,10 +92,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)IntMember(answer, "x", 7);
     (void)Member(answer, "x");
     switch (kind % 4) {
-        case 0: Banners(answer); break;
-        case 1: Privacy(answer); break;
-        case 2: SubPrograms(answer); break;
-        default: Geolocation(answer); break;
+        case 0:
+            Banners(answer);
+            break;
+        case 1:
+            Privacy(answer);
+            break;
+        case 2:
+            SubPrograms(answer);
+            break;
+        default:
+            Geolocation(answer);
+            break;
     }
     return 0;
 }

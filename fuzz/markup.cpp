@@ -1,8 +1,9 @@
 // The rich-text tag language of marked-up texts (labels and rich edits with showhtml).
+#include "toolkit/Markup.h"
+
 #include <string_view>
 
 #include "FuzzCheck.h"
-#include "toolkit/Markup.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -14,8 +14,10 @@ constexpr std::size_t kEntriesRead = 64;  // bounds the time one input may take
 
 std::string OtherSpelling(std::string name) {
     for (char& c : name) {
-        if (c == '/') c = '\\';
-        else if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c == '/')
+            c = '\\';
+        else if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     }
     return name;
 }

@@ -58,9 +58,9 @@ private:
                 if (got <= 0) break;
                 request.append(buffer, static_cast<std::size_t>(got));
             }
-            const std::string answer = "HTTP/1.1 200 OK\r\nContent-Length: " +
-                                       std::to_string(size_.load()) +
-                                       "\r\nConnection: close\r\n\r\n";
+            const std::string answer =
+                "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(size_.load()) +
+                "\r\nConnection: close\r\n\r\n";
             (void)send(client, answer.data(), answer.size(), MSG_NOSIGNAL);
             close(client);
         }

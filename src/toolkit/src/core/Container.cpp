@@ -264,7 +264,8 @@ int ContainerUI::StackItems(Axis direction, const Rect& content, int start) {
         const int breadth = axis.ClampCross(*item, axis.Cross(sz) == 0 ? room : axis.Cross(sz));
         const int crossAt =
             axis.CrossLead(content) + axis.CrossLead(p) + Offset(crossPlace, room - breadth);
-        item->SetPos(axis.MakeRect(ClampCoordinate(at + axis.MainLead(p)), crossAt, length, breadth));
+        item->SetPos(
+            axis.MakeRect(ClampCoordinate(at + axis.MainLead(p)), crossAt, length, breadth));
         at += axis.MainLead(p) + length + axis.MainTrail(p);
     }
     return ClampCoordinate(at);

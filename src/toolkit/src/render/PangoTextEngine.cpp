@@ -159,8 +159,8 @@ int PangoTextEngine::LinkAt(const RichText& text, const TextStyle& style, const 
     std::lock_guard lock(mutex_);
     Placed placed = Layout(measureContext_, text, style, fonts, rect);
     int index = 0, trailing = 0;
-    const bool inside = pango_layout_xy_to_index(
-        placed.layout, ToPango(point.x - placed.x), ToPango(point.y - placed.y), &index, &trailing);
+    const bool inside = pango_layout_xy_to_index(placed.layout, ToPango(point.x - placed.x),
+                                                 ToPango(point.y - placed.y), &index, &trailing);
     g_object_unref(placed.layout);
     if (!inside) return -1;
     std::size_t offset = 0;
