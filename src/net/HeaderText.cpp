@@ -37,6 +37,12 @@ std::string ValueUntilLineEnd(std::string_view text, std::size_t from) {
     return std::string(value);
 }
 
+std::string ValueAfterName(std::string_view text, std::size_t at, std::size_t nameLength) {
+    std::size_t from = at + nameLength;
+    while (from < text.size() && (text[from] == ' ' || text[from] == '\t')) ++from;
+    return ValueUntilLineEnd(text, from);
+}
+
 long long ParseDecimal(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
