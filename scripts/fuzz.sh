@@ -4,7 +4,7 @@
 # at the lowest priority. A run continues past a failing input and keeps it in
 # build-fuzz/fuzz-run/<target>/findings/; copy what it found into fuzz/regressions/<target>/
 # once it is fixed, so the test run replays it. The summary lists executions, coverage and
-# findings per target.
+# findings per target. A fuzz/<target>.dict gives the target's tokens to libFuzzer.
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]      e.g. scripts/fuzz.sh 60 markup layout
 set -euo pipefail
@@ -27,10 +27,12 @@ export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTI
 
 run_one() {
   local t="$1" dir="build-fuzz/fuzz-run/$1"
+  local dict=()
+  [ -f "fuzz/$t.dict" ] && dict=(-dict="fuzz/$t.dict")
   mkdir -p "$dir/corpus" "$dir/findings"
   nice -n 19 "build-fuzz/fuzz/cvd_fuzz_$t" -max_total_time="$seconds" -fork=1 -ignore_crashes=1 \
     -ignore_timeouts=1 -ignore_ooms=1 -rss_limit_mb=1024 -timeout=20 \
-    -artifact_prefix="$dir/findings/" "$dir/corpus" "fuzz/corpus/$t" >"$dir/log" 2>&1 || true
+    -artifact_prefix="$dir/findings/" "${dict[@]}" "$dir/corpus" "fuzz/corpus/$t" >"$dir/log" 2>&1 || true
 }
 
 running=0
