@@ -35,6 +35,14 @@ run_one() {
     -artifact_prefix="$dir/findings/" "${dict[@]}" "$dir/corpus" "fuzz/corpus/$t" >"$dir/log" 2>&1 || true
 }
 
+# Every kept failure first, under the sanitizers: the test run's replay cannot see undefined
+# behaviour that does not crash.
+for t in "${targets[@]}"; do
+  [ -d "fuzz/regressions/$t" ] || continue
+  "build-fuzz/fuzz/cvd_fuzz_$t" -runs=0 "fuzz/regressions/$t" >"build-fuzz/replay-$t.log" 2>&1 ||
+    { echo "fuzz: a kept input of $t fails again, see build-fuzz/replay-$t.log"; exit 1; }
+done
+
 running=0
 for t in "${targets[@]}"; do
   run_one "$t" &
