@@ -165,9 +165,10 @@ TEST(Layout, HiddenControlsTakeNoSpaceAndComeBackWhenShown) {
 }
 
 TEST(Layout, ChildrenOfExtremeSizesStayOrderedAndInsideTheCoordinateRange) {
+    const std::string huge =
+        R"(<Control height="2147483647" maxheight="2147483647" padding="0,9999999,0,0"/>)";
     std::string children;
-    for (int i = 0; i < 3000; ++i)
-        children += R"(<Control height="2147483647" maxheight="2147483647" padding="0,9999999,0,0"/>)";
+    for (int i = 0; i < 3000; ++i) children += huge;
     Laid laid(R"(<Window><VerticalLayout name="v">)" + children +
                   R"(<Control name="last" height="10"/></VerticalLayout></Window>)",
               {100, 100});
