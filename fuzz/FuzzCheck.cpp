@@ -16,8 +16,8 @@ namespace fuzz {
 const std::string& PrivateHome() {
     // Never destroyed: the exit handler that removes the folder runs after static destructors.
     static const std::string& home = *new std::string([] {
-        char pattern[] = "/tmp/cvd-fuzz-home-XXXXXX";
-        const char* made = mkdtemp(pattern);
+        std::string pattern = (std::filesystem::temp_directory_path() / "cvd-fuzz-home-XXXXXX");
+        const char* made = mkdtemp(pattern.data());
         if (!made) std::abort();
         const std::string root = made;
         for (const char* sub : {"cache", "config", "data", "runtime", "tmp", "state"})

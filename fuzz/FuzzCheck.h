@@ -36,8 +36,8 @@ private:
 
 namespace fuzz {
 
-// A private temporary folder made HOME, XDG_*, TMPDIR and the machine state folder of this
-// process, removed at exit: no target touches the machine's real folders. Returns the folder.
+// A private folder (in $TMPDIR, else /tmp) made HOME, XDG_*, TMPDIR and the machine state folder of
+// this process, removed at exit: no target touches the machine's real folders. Returns the folder.
 const std::string& PrivateHome();
 
 }  // namespace fuzz

@@ -33,8 +33,8 @@ void WritePicture(const std::filesystem::path& path, int w, int h) {
 
 // A small skin package made once per process in a private temporary folder.
 void InstallSkin() {
-    char pattern[] = "/tmp/cvd-fuzz-skin-XXXXXX";
-    const char* folder = mkdtemp(pattern);
+    std::string pattern = std::filesystem::temp_directory_path() / "cvd-fuzz-skin-XXXXXX";
+    const char* folder = mkdtemp(pattern.data());
     if (!folder) std::abort();
     const std::filesystem::path root(folder);
     std::filesystem::create_directories(root / "skin");

@@ -29,10 +29,12 @@ run_one() {
   local t="$1" dir="build-fuzz/fuzz-run/$1"
   local dict=()
   [ -f "fuzz/$t.dict" ] && dict=(-dict="fuzz/$t.dict")
-  mkdir -p "$dir/corpus" "$dir/findings"
-  nice -n 19 "build-fuzz/fuzz/cvd_fuzz_$t" -max_total_time="$seconds" -fork=1 -ignore_crashes=1 \
+  # A job ended by a failing input leaves its private folders behind: they go with the run.
+  mkdir -p "$dir/corpus" "$dir/findings" "$dir/tmp"
+  TMPDIR="$PWD/$dir/tmp" nice -n 19 "build-fuzz/fuzz/cvd_fuzz_$t" -max_total_time="$seconds" -fork=1 -ignore_crashes=1 \
     -ignore_timeouts=1 -ignore_ooms=1 -rss_limit_mb=1024 -timeout=20 \
     -artifact_prefix="$dir/findings/" "${dict[@]}" "$dir/corpus" "fuzz/corpus/$t" >"$dir/log" 2>&1 || true
+  rm -rf "$dir/tmp"
 }
 
 # Every kept failure first, under the sanitizers: the test run's replay cannot see undefined
