@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nginx apache2 openssl curl xvfb xdotool imagemagick aria2 iputils-ping python3 python3-cairo
   fonts-noto-core fonts-noto-cjk fonts-liberation2 fonts-dejavu fontconfig
+  clang libclang-rt-14-dev  # scripts/fuzz.sh only: libFuzzer and the sanitizer run-times
 )
 
 missing=()

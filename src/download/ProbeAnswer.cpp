@@ -13,10 +13,10 @@ std::optional<CdnResult> CfCdn(std::string_view headers) {
     const std::size_t status = HeaderText::FindHeader(headers, "CF-Cache-Status:");
     const std::size_t ray = HeaderText::FindHeader(headers, "CF-Ray:");
     if (status == npos || ray == npos) return std::nullopt;
-    const std::size_t rayEnd = headers.find("\r\n", ray);
+    const std::size_t rayEnd = headers.find('\n', ray);
     const std::size_t dash = headers.find('-', ray + 7);
     if (dash == npos || (rayEnd != npos && dash > rayEnd)) return std::nullopt;
-    const std::string statusText = HeaderText::ValueUntilLineEnd(headers, status + 17);
+    const std::string statusText = HeaderText::ValueAfterName(headers, status, 16);
     const std::string code = HeaderText::ValueUntilLineEnd(headers, dash + 1);
     return CdnResult{code + "/" + statusText, statusText + ", " + code};
 }
@@ -27,14 +27,14 @@ std::optional<CdnResult> Cdn(std::string_view headers) {
     if (auto cf = CfCdn(headers)) return cf;
     const std::size_t cache = HeaderText::FindHeader(headers, "X-Cache: ");
     if (cache == npos) return std::nullopt;
-    const std::string value = HeaderText::ValueUntilLineEnd(headers, cache + 9);
+    const std::string value = HeaderText::ValueAfterName(headers, cache, 8);
     return CdnResult{value, value};
 }
 
 std::optional<std::string> Location(std::string_view headers) {
     const std::size_t at = HeaderText::FindHeader(headers, "Location:");
     if (at == npos) return std::nullopt;
-    std::string value = HeaderText::ValueUntilLineEnd(headers, at + 10);
+    std::string value = HeaderText::ValueAfterName(headers, at, 9);
     const std::size_t back = value.find("back_url=");
     if (back != std::string::npos) value = value.substr(back + 9);
     return value;

@@ -92,8 +92,16 @@ std::string HeaderValue(std::string_view text, std::string_view name) {
 
 std::string ValueUntilLineEnd(std::string_view text, std::size_t from) {
     if (from >= text.size()) return {};
-    const std::size_t end = text.find("\r\n", from);
-    return std::string(text.substr(from, end == std::string_view::npos ? end : end - from));
+    // Servers that end lines with a bare LF exist: the value must never run into the next line.
+    std::string_view value = text.substr(from, text.find('\n', from) - from);
+    if (!value.empty() && value.back() == '\r') value.remove_suffix(1);
+    return std::string(value);
+}
+
+std::string ValueAfterName(std::string_view text, std::size_t at, std::size_t nameLength) {
+    std::size_t from = at + nameLength;
+    while (from < text.size() && (text[from] == ' ' || text[from] == '\t')) ++from;
+    return ValueUntilLineEnd(text, from);
 }
 
 long long ParseDecimal(std::string_view text) {

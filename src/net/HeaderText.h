@@ -17,8 +17,13 @@ std::size_t FindHeader(std::string_view text, std::string_view name);
 // it; empty when absent or longer than 256 characters.
 std::string HeaderValue(std::string_view text, std::string_view name);
 
-// `text` from `from` up to the next "\r\n" (or its end); empty when `from` is past the end.
+// `text` from `from` up to the next line end, "\r\n" or a bare "\n" (or its end); empty when
+// `from` is past the end.
 std::string ValueUntilLineEnd(std::string_view text, std::size_t from);
+
+// The value of the header line at `at` whose name (with its ':') is `nameLength` long: blanks
+// after the name skipped, up to the line end. Never reaches into the next line.
+std::string ValueAfterName(std::string_view text, std::size_t at, std::size_t nameLength);
 
 // Leading blanks skipped, then decimal digits up to the first non-digit; 0 without digits.
 long long ParseDecimal(std::string_view text);

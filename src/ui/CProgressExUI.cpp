@@ -58,11 +58,7 @@ void CProgressExUI::PaintStatusImage(toolkit::Canvas& canvas) {
         StopMoving();
         return;
     }
-    const double range = max_ - min_;
-    const int w = pos_.Width(), h = pos_.Height();
-    toolkit::Rect filled =
-        horizontal_ ? toolkit::Rect{0, 0, static_cast<int>((value_ - min_) * w / range), h}
-                    : toolkit::Rect{0, static_cast<int>(h * (max_ - value_) / range), w, h};
+    toolkit::Rect filled = FilledRect();
     const int scale = manager_->ScalePercent();
     filled = {MulDiv(filled.left, 100, scale), MulDiv(filled.top, 100, scale),
               MulDiv(filled.right, 100, scale), MulDiv(filled.bottom, 100, scale)};
@@ -91,8 +87,10 @@ void CProgressExUI::PaintStatusImage(toolkit::Canvas& canvas) {
 }
 
 void CProgressExUI::Step() {
-    if (max_ - min_ <= 0) return;
-    const int step = std::max(1, value_ * 20 / (max_ - min_));
+    if (max_ <= min_) return;
+    const long long range = static_cast<long long>(max_) - min_;
+    const int step =
+        toolkit::ClampCoordinate(std::max(1LL, static_cast<long long>(value_) * 20 / range));
     if (horizontal_)
         moveRect_.left += step;
     else

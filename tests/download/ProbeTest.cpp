@@ -106,6 +106,14 @@ TEST(ProbeAnswerText, ReadsCdnLocationAndSize) {
         {"HTTP/1.1 200 OK\r\nContent-Location: /elsewhere\r\nContent-Length: x\r\n", std::nullopt,
          std::nullopt, 0},
         {"HTTP/1.1 200 OK\r\n", std::nullopt, std::nullopt, std::nullopt},
+        // Lines ended by a bare LF: no value runs into the next line.
+        {"HTTP/1.1 302 Found\nLocation: https://b/pkg.bin\nCF-Ray: 1a2b-LAX\nCF-Cache-Status: HIT\n"
+         "Content-Length: 0\n",
+         "LAX/HIT", "https://b/pkg.bin", 0},
+        // No blank after the name, or no value at all: nothing is taken from the next line.
+        {"HTTP/1.1 302 Found\r\nCF-Cache-Status:\r\nCF-Ray: 1a2b-LAX\r\n"
+         "Location:https://b/p.bin\r\n",
+         "LAX/", "https://b/p.bin", std::nullopt},
     };
     for (const AnswerCase& c : cases) {
         SCOPED_TRACE(c.headers);

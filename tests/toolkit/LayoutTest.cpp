@@ -164,5 +164,26 @@ TEST(Layout, HiddenControlsTakeNoSpaceAndComeBackWhenShown) {
     EXPECT_EQ(laid.At("b").top, 10);
 }
 
+TEST(Layout, ChildrenOfExtremeSizesStayOrderedAndInsideTheCoordinateRange) {
+    const std::string huge =
+        R"(<Control height="2147483647" maxheight="2147483647" padding="0,9999999,0,0"/>)";
+    std::string children;
+    for (int i = 0; i < 3000; ++i) children += huge;
+    Laid laid(R"(<Window><VerticalLayout name="v">)" + children +
+                  R"(<Control name="last" height="10"/></VerticalLayout></Window>)",
+              {100, 100});
+    const Rect last = laid.At("last");
+    EXPECT_EQ(last.top, kMaxCoordinate);
+    EXPECT_GE(last.bottom, last.top);
+}
+
+TEST(Layout, AnInvertedLimitPairLetsTheMinimumWin) {
+    Laid laid(R"(<Window><VerticalLayout>
+        <Control name="a" minheight="50" maxheight="10"/><Control name="b" height="5"/>
+      </VerticalLayout></Window>)",
+              {100, 100});
+    EXPECT_EQ(laid.At("a").Height(), 50);
+}
+
 }  // namespace
 }  // namespace toolkit

@@ -59,6 +59,16 @@ TEST(ValueSyntax, IntegersBooleansSizesAndAlignments) {
     EXPECT_TRUE(fa.right && fa.top && !fa.left && !fa.bottom);
 }
 
+TEST(ValueSyntax, ExtremeNumbersAreClampedSoLayoutArithmeticCannotOverflow) {
+    EXPECT_EQ(ParseInt("2147483648"), kMaxDocumentNumber);
+    EXPECT_EQ(ParseInt("-99999999999999999999"), -kMaxDocumentNumber);
+    EXPECT_EQ(ParseInt("1000000"), 1000000);
+    EXPECT_EQ(ParseRect("-2147483647,0,2147483647,7"),
+              (Rect{-kMaxDocumentNumber, 0, kMaxDocumentNumber, 7}));
+    EXPECT_EQ(ParseImageDescriptor("file='a.png' fade='-5'").fade, 0);
+    EXPECT_EQ(ParseImageDescriptor("file='a.png' fade='900'").fade, 255);
+}
+
 TEST(ValueSyntax, ImageDescriptorsAndBarePaths) {
     const ImageDescriptor bare = ParseImageDescriptor("skin\\bkprogress.png");
     EXPECT_EQ(bare.file, "skin\\bkprogress.png");

@@ -102,7 +102,8 @@ void ZipArchive::Impl::BuildIndex() {
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* name = zip_get_name(archive.get(), static_cast<zip_uint64_t>(i), 0);
-        if (!name || IsFolderName(name)) continue;
+        // An entry without a name (or only "./") is no file any document could mean.
+        if (!name || IsFolderName(name) || LookupKey(name).empty()) continue;
         names.emplace_back(name);
         // The first of two names that differ only in case wins, as archive order says.
         index.emplace(LookupKey(name), static_cast<zip_uint64_t>(i));

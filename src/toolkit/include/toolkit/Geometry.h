@@ -7,6 +7,16 @@
 
 namespace toolkit {
 
+// The largest magnitude of a number read from a layout document, and of a coordinate a control
+// is placed at. Documents come from outside: bounded inputs keep sums of a few coordinates inside
+// int, and the sums over many children are computed wide and brought back with ClampCoordinate.
+constexpr int kMaxDocumentNumber = 1000000;
+constexpr int kMaxCoordinate = 1 << 26;
+
+constexpr int ClampCoordinate(long long value) {
+    return static_cast<int>(std::clamp<long long>(value, -kMaxCoordinate, kMaxCoordinate));
+}
+
 // ARGB, alpha in the high byte, as written in the layout documents (#AARRGGBB).
 using Color = std::uint32_t;
 

@@ -13,6 +13,7 @@
 namespace toolkit {
 
 // Decimal with leading blanks and a sign; stops at the first non-digit; no digits gives 0.
+// Clamped to +-kMaxDocumentNumber, so no value of a document overflows the layout arithmetic.
 int ParseInt(std::string_view text);
 // "true" in any letter case; everything else is false.
 bool ParseBool(std::string_view text);

@@ -1,5 +1,7 @@
 #include "toolkit/Progress.h"
 
+#include <algorithm>
+
 #include "toolkit/UiManager.h"
 
 namespace toolkit {
@@ -45,14 +47,14 @@ bool ProgressUI::SetAttribute(std::string_view name, std::string_view value) {
 
 Rect ProgressUI::FilledRect() const {
     if (max_ <= min_) return {};
-    const int value = value_ < min_ ? min_ : (value_ > max_ ? max_ : value_);
+    // Values may come from code as well as documents: differences are taken wide.
+    const double value = std::clamp(value_, min_, max_);
+    const double range = static_cast<double>(max_) - min_;
     if (horizontal_) {
-        const int w =
-            static_cast<int>(static_cast<double>(value - min_) * pos_.Width() / (max_ - min_));
+        const int w = static_cast<int>((value - min_) * pos_.Width() / range);
         return {0, 0, w, pos_.Height()};
     }
-    const int top =
-        static_cast<int>(static_cast<double>(pos_.Height()) * (max_ - value) / (max_ - min_));
+    const int top = static_cast<int>(static_cast<double>(pos_.Height()) * (max_ - value) / range);
     return {0, top, pos_.Width(), pos_.Height()};
 }
 

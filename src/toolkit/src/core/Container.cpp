@@ -25,6 +25,9 @@ Place PlaceOf(VAlign align) {
                                      : Place::Start;
 }
 
+// A limit pair of a document may be inverted (min above max): the minimum wins.
+int ClampToLimits(int v, int low, int high) { return std::clamp(v, low, std::max(low, high)); }
+
 int Offset(Place place, int spare) {
     return place == Place::Center ? spare / 2 : place == Place::End ? spare : 0;
 }
@@ -41,12 +44,12 @@ struct AxisView {
     int CrossLead(const Rect& r) const { return vertical ? r.left : r.top; }
     int CrossTrail(const Rect& r) const { return vertical ? r.right : r.bottom; }
     int ClampMain(const Control& c, int v) const {
-        return vertical ? std::clamp(v, c.GetMinHeight(), c.GetMaxHeight())
-                        : std::clamp(v, c.GetMinWidth(), c.GetMaxWidth());
+        return vertical ? ClampToLimits(v, c.GetMinHeight(), c.GetMaxHeight())
+                        : ClampToLimits(v, c.GetMinWidth(), c.GetMaxWidth());
     }
     int ClampCross(const Control& c, int v) const {
-        return vertical ? std::clamp(v, c.GetMinWidth(), c.GetMaxWidth())
-                        : std::clamp(v, c.GetMinHeight(), c.GetMaxHeight());
+        return vertical ? ClampToLimits(v, c.GetMinWidth(), c.GetMaxWidth())
+                        : ClampToLimits(v, c.GetMinHeight(), c.GetMaxHeight());
     }
     Rect MakeRect(int mainAt, int crossAt, int length, int breadth) const {
         return vertical ? Rect{crossAt, mainAt, crossAt + breadth, mainAt + length}
@@ -250,7 +253,9 @@ int ContainerUI::StackItems(Axis direction, const Rect& content, int start) {
     const Place mainPlace = axis.vertical ? PlaceOf(childVAlign_) : PlaceOf(childAlign_);
     const Place crossPlace = axis.vertical ? PlaceOf(childAlign_) : PlaceOf(childVAlign_);
 
-    int fixedTotal = 0, stretchCount = 0;
+    // Sums over all children are taken wide: a document may hold any number of them.
+    long long fixedTotal = 0;
+    int stretchCount = 0;
     for (auto& item : items_) {
         if (!item->IsVisible() || item->IsFloat()) continue;
         const int length = axis.Main(item->EstimateSize(available));
@@ -260,9 +265,9 @@ int ContainerUI::StackItems(Axis direction, const Rect& content, int start) {
             fixedTotal += axis.ClampMain(*item, length);
         fixedTotal += axis.MainLead(item->GetPadding()) + axis.MainTrail(item->GetPadding());
     }
-    const int spare = std::max(0, axis.Main(available) - fixedTotal);
+    const int spare = static_cast<int>(std::max(0LL, axis.Main(available) - fixedTotal));
     const int stretch = stretchCount ? spare / stretchCount : 0;
-    int at = start;
+    long long at = start;
     if (stretchCount == 0) at += Offset(mainPlace, spare);
     int stretchSeen = 0;
     for (auto& item : items_) {
@@ -279,10 +284,11 @@ int ContainerUI::StackItems(Axis direction, const Rect& content, int start) {
         const int breadth = axis.ClampCross(*item, axis.Cross(sz) == 0 ? room : axis.Cross(sz));
         const int crossAt =
             axis.CrossLead(content) + axis.CrossLead(p) + Offset(crossPlace, room - breadth);
-        item->SetPos(axis.MakeRect(at + axis.MainLead(p), crossAt, length, breadth));
+        item->SetPos(
+            axis.MakeRect(ClampCoordinate(at + axis.MainLead(p)), crossAt, length, breadth));
         at += axis.MainLead(p) + length + axis.MainTrail(p);
     }
-    return at;
+    return ClampCoordinate(at);
 }
 
 void ContainerUI::PaintScrollBar(Canvas& canvas) {
@@ -292,8 +298,10 @@ void ContainerUI::PaintScrollBar(Canvas& canvas) {
     canvas.FillRoundRect(rail, {4, 4}, 0xFFEDEDED);
     const int view = rail.Height();
     const int total = view + scrollRange_;
-    const int thumbH = std::max(20, view * view / std::max(1, total));
-    const int thumbTop = rail.top + (view - thumbH) * scrollY_ / std::max(1, scrollRange_);
+    const int thumbH =
+        static_cast<int>(std::max(20LL, static_cast<long long>(view) * view / std::max(1, total)));
+    const int thumbTop = rail.top + static_cast<int>(static_cast<long long>(view - thumbH) *
+                                                     scrollY_ / std::max(1, scrollRange_));
     canvas.FillRoundRect({rail.left + 1, thumbTop, rail.right - 1, thumbTop + thumbH}, {3, 3},
                          0xFFC1C1C1);
 }

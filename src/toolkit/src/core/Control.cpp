@@ -66,12 +66,17 @@ void Control::SetFont(int id) {
 }
 
 void Control::SetPos(const Rect& rect) {
-    pos_ = rect;
+    pos_ = {ClampCoordinate(rect.left), ClampCoordinate(rect.top), ClampCoordinate(rect.right),
+            ClampCoordinate(rect.bottom)};
     if (pos_.right < pos_.left) pos_.right = pos_.left;
     if (pos_.bottom < pos_.top) pos_.bottom = pos_.top;
 }
 
-void Control::Move(int dx, int dy) { pos_ = pos_.Offset(dx, dy); }
+void Control::Move(int dx, int dy) {
+    const auto shift = [](int v, int d) { return ClampCoordinate(static_cast<long long>(v) + d); };
+    pos_ = {shift(pos_.left, dx), shift(pos_.top, dy), shift(pos_.right, dx),
+            shift(pos_.bottom, dy)};
+}
 
 void Control::SetPadding(const Rect& padding) {
     padding_ = padding;

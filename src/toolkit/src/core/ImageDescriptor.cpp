@@ -1,5 +1,7 @@
 #include "toolkit/ImageDescriptor.h"
 
+#include <algorithm>
+
 #include "toolkit/ValueSyntax.h"
 
 namespace toolkit {
@@ -24,7 +26,7 @@ ImageDescriptor ParseImageDescriptor(std::string_view text) {
         else if (name == "gdiplus")
             d.gdiplus = ParseBool(value);
         else if (name == "fade")
-            d.fade = ParseInt(value);
+            d.fade = std::clamp(ParseInt(value), 0, 255);
     }
     return d;
 }

@@ -46,7 +46,7 @@ int ParseInt(std::string_view text) {
     long long value = 0;
     for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
         value = value * 10 + (text[i] - '0');
-        if (value > 0x7FFFFFFF) value = 0x7FFFFFFF;
+        if (value > kMaxDocumentNumber) value = kMaxDocumentNumber;
     }
     return static_cast<int>(negative ? -value : value);
 }

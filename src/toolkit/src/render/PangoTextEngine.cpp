@@ -1,10 +1,20 @@
 #include "render/PangoTextEngine.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <mutex>
 
 namespace toolkit {
 namespace {
+
+// Pango measures in 1/PANGO_SCALE pixels held in int: longer lengths are cut to what it can hold.
+constexpr int kMaxPangoPixels = std::numeric_limits<int>::max() / PANGO_SCALE;
+
+int ToPango(double pixels) {
+    return static_cast<int>(std::clamp(pixels, -double(kMaxPangoPixels), double(kMaxPangoPixels)) *
+                            PANGO_SCALE);
+}
 
 // Layout results must not depend on the screen the text is measured for.
 void SetFontOptions(PangoContext* context) {
@@ -40,7 +50,7 @@ void AddColor(PangoAttrList* list, Color color, guint start, guint end) {
 PangoFontDescription* MakeFontDescription(const FontDesc& font) {
     PangoFontDescription* desc = pango_font_description_new();
     pango_font_description_set_family(desc, font.face.c_str());
-    pango_font_description_set_absolute_size(desc, (font.size > 0 ? font.size : 12) * PANGO_SCALE);
+    pango_font_description_set_absolute_size(desc, ToPango(font.size > 0 ? font.size : 12));
     pango_font_description_set_weight(desc, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     pango_font_description_set_style(desc, font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     return desc;
@@ -98,7 +108,7 @@ PangoLayout* PangoTextEngine::Build(PangoContext* context, const RichText& text,
     pango_layout_set_font_description(layout, baseDesc);
     pango_font_description_free(baseDesc);
     if (width > 0 && (style.wordBreak || style.endEllipsis)) {
-        pango_layout_set_width(layout, width * PANGO_SCALE);
+        pango_layout_set_width(layout, ToPango(width));
         pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
         if (style.endEllipsis && !style.wordBreak)
             pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
@@ -154,9 +164,8 @@ int PangoTextEngine::LinkAt(const RichText& text, const TextStyle& style, const 
     std::lock_guard lock(mutex_);
     Placed placed = Layout(measureContext_, text, style, fonts, rect);
     int index = 0, trailing = 0;
-    const bool inside = pango_layout_xy_to_index(
-        placed.layout, static_cast<int>((point.x - placed.x) * PANGO_SCALE),
-        static_cast<int>((point.y - placed.y) * PANGO_SCALE), &index, &trailing);
+    const bool inside = pango_layout_xy_to_index(placed.layout, ToPango(point.x - placed.x),
+                                                 ToPango(point.y - placed.y), &index, &trailing);
     g_object_unref(placed.layout);
     if (!inside) return -1;
     std::size_t offset = 0;
