@@ -149,6 +149,8 @@ protected:
                 GTEST_SKIP() << "no loop mount: " << made.output << mounted.output;
             mounts.push_back(mount);
         }
+        // The test run's volume list names exactly the two file systems.
+        env.Set("CVD_VOLUMES", mounts[0].string() + ":" + mounts[1].string());
     }
     void TearDown() override {
         for (const fs::path& mount : mounts) RunCommand({"umount", mount.string()});
