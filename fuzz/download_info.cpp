@@ -9,6 +9,7 @@
 #include "content/DownloadInfoQuery.h"
 #include "content/ServerPaths.h"
 #include "download/DownloadEvents.h"
+#include "sys/FileNamePart.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ void CheckNamePiece(const std::wstring& name) {
     FUZZ_CHECK(name.find_first_of(L"/\\") == std::wstring::npos);
     FUZZ_CHECK(name.find(L'\0') == std::wstring::npos);
     FUZZ_CHECK(name != L"." && name != L"..");
-    FUZZ_CHECK(content::IsSafeNamePiece(name));
+    FUZZ_CHECK(FuntionImpl::IsSafeFileNamePart(name));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "content/PrivacyLinks.h"
 #include "content/ServerPaths.h"
 #include "download/DownloadEvents.h"
+#include "sys/FileNamePart.h"
 #include "sys/TextConvert.h"
 
 namespace {
@@ -30,7 +31,7 @@ void CheckInWorkFolder(const std::wstring& path) {
     FUZZ_CHECK(name.find_first_of(L"/\\") == std::wstring::npos);
     FUZZ_CHECK(name.find(L'\0') == std::wstring::npos);
     FUZZ_CHECK(name != L"." && name != L"..");
-    FUZZ_CHECK(IsSafeNamePiece(name));
+    FUZZ_CHECK(FuntionImpl::IsSafeFileNamePart(name));
 }
 
 void Banners(const Json::Value& answer) {
