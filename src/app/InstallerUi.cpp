@@ -12,7 +12,7 @@ void InstallerUi::ShowStartupBox(std::int32_t kind, std::int32_t) {
     platform::DebugOutput(L"message box " + std::to_wstring(kind) + L" not available in this build");
 }
 
-bool InstallerUi::OpenMainWindow(const std::wstring&) {
+bool InstallerUi::OpenMainWindow(const std::wstring&, std::uint32_t) {
     platform::DebugOutput(L"main window not available in this build");
     return false;
 }

@@ -9,7 +9,7 @@ namespace app {
 class InstallerUi : public IStartupUi {
 public:
     void ShowStartupBox(std::int32_t kind, std::int32_t languageIndex) override;
-    bool OpenMainWindow(const std::wstring& caption) override;
+    bool OpenMainWindow(const std::wstring& caption, std::uint32_t) override;
     void RunMessageLoop() override;
     void BringMainWindowToFront() override;
     void ShutDownToolkit() override;

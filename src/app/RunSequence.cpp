@@ -10,8 +10,10 @@
 #include "platform/Clock.h"
 #include "platform/CrashHandler.h"
 #include "platform/DebugOutput.h"
+#include "platform/Paths.h"
 #include "sys/DebugSettings.h"
 #include "sys/Log.h"
+#include "sys/NetworkUtils.h"
 #include "sys/TextConvert.h"
 #include "sys/VersionInfo.h"
 #include "telemetry/SingleUserLog.h"
@@ -61,6 +63,7 @@ RunHooks RunHooks::Real() {
 RunSequence::RunSequence(IStartupUi& ui, RunHooks hooks) : ui_(ui), hooks_(std::move(hooks)) {}
 
 int RunSequence::Run(const std::wstring& commandLine) {
+    startTick_ = platform::TickCount();
     StartUp();
     if (const auto logName = CrashReportArgument(commandLine)) {
         RunCrashReport(*logName);
@@ -82,7 +85,7 @@ int RunSequence::Run(const std::wstring& commandLine) {
     if (gate != StartupGate::None) {
         RefuseStart(gate, ui_, hooks_.gates);
     } else {
-        // Firewall registration has no meaning on this system; nothing to register.
+        FuntionImpl::AuthorizeInFirewall(platform::ModulePath());  // result ignored
         RunMainWindow(instance);
     }
     ShutDown(&instance);
@@ -90,6 +93,8 @@ int RunSequence::Run(const std::wstring& commandLine) {
 }
 
 void RunSequence::StartUp() {
+    // The crash handler first, so a fault anywhere after it is reported. COM has no counterpart
+    // on this system, so its start-up failure exit does not exist here.
     hooks_.installCrashHandler();
     platform::DebugOutput(L"进入下载器");
     hooks_.loadSkin();
@@ -123,7 +128,7 @@ void RunSequence::StartUserLog() {
 
 void RunSequence::RunMainWindow(SingleInstance& instance) {
     CVD_LOG << "new main window";
-    if (!ui_.OpenMainWindow(kMainWindowCaption)) return;
+    if (!ui_.OpenMainWindow(kMainWindowCaption, startTick_)) return;
     instance.ListenForActivation([this] { ui_.BringMainWindowToFront(); });
     ui_.RunMessageLoop();
     instance.StopListening();

@@ -8,6 +8,7 @@
 // windows, the crash report) are hooks, so tests can run the sequence in-process.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -45,6 +46,7 @@ private:
 
     IStartupUi& ui_;
     RunHooks hooks_;
+    std::uint32_t startTick_ = 0;
 };
 
 }  // namespace app

@@ -18,8 +18,9 @@ public:
     // `languageIndex`; returns when it is closed.
     virtual void ShowStartupBox(std::int32_t kind, std::int32_t languageIndex) = 0;
     // Creates the main window with `caption`, centres it and shows it with focus; false when it
-    // could not be created.
-    virtual bool OpenMainWindow(const std::wstring& caption) = 0;
+    // could not be created. `startTick` is the process's first tick (TickCount), against which
+    // the window measures how long it took to show.
+    virtual bool OpenMainWindow(const std::wstring& caption, std::uint32_t startTick) = 0;
     // Runs the toolkit's message loop until the main window has closed.
     virtual void RunMessageLoop() = 0;
     // A second instance asked for the window: bring it to the front (any thread).

@@ -33,7 +33,7 @@ public:
     void ShowStartupBox(std::int32_t kind, std::int32_t language) override {
         calls.push_back("box " + std::to_string(kind) + " language " + std::to_string(language));
     }
-    bool OpenMainWindow(const std::wstring& caption) override {
+    bool OpenMainWindow(const std::wstring& caption, std::uint32_t) override {
         calls.push_back("open " + FuntionImpl::Utf16ToUtf8(caption));
         return windowOpens;
     }

@@ -36,7 +36,7 @@ public:
     void ShowStartupBox(std::int32_t kind, std::int32_t language) override {
         Record("box " + std::to_string(kind) + " language " + std::to_string(language));
     }
-    bool OpenMainWindow(const std::wstring& caption) override {
+    bool OpenMainWindow(const std::wstring& caption, std::uint32_t) override {
         WaitWhile([&] { return fs::exists(folder_ / "hold-window"); });
         Record("window open " + platform::WideToUtf8(caption));
         return true;

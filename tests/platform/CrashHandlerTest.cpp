@@ -111,6 +111,9 @@ TEST(CrashHandler, WritesADumpBesideTheLogAndEndsWithTheSignal) {
         for (const char* part : {"fault address: 0x", "registers:", "backtrace:", "memory map:",
                                  " build-id="})
             EXPECT_NE(dump.find(part), std::string::npos) << row.name << ": " << part;
+        if (row.crash == DivideByZero) {  // the processor's trap, not a raised signal
+            EXPECT_NE(dump.find("code: " + std::to_string(FPE_INTDIV) + "\n"), std::string::npos);
+        }
         if (row.signal == SIGSEGV) {
             EXPECT_NE(dump.find("fault address: 0x10\n"), std::string::npos);
         }
