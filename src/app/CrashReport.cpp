@@ -73,8 +73,8 @@ platform::CrashPlan CrashPlanFor(std::int32_t downloaderId, const std::string& o
     plan.logFile = logFile;
     plan.dumpFolder = logDirectory;
     if (logFile.empty()) {
-        plan.dumpPrefix = std::to_wstring(downloaderId) + L"_" +
-                          FuntionImpl::Utf8ToUtf16(ownVersion) + L"_";
+        plan.dumpPrefix =
+            std::to_wstring(downloaderId) + L"_" + FuntionImpl::Utf8ToUtf16(ownVersion) + L"_";
     } else {
         plan.dumpFile = logFile + L".dmp";
     }

@@ -107,15 +107,14 @@ void RunSequence::StartUp() {
 
 void RunSequence::RunCrashReport(const std::wstring& logName) {
     // A fault while reporting must not start yet another reporter.
-    platform::CrashPlan plan = CrashPlanFor(CConfigure::Instance().Downloader_id,
-                                            FuntionImpl::OwnVersionText(),
-                                            CConfigure::Instance().GetLogDirectory(),
-                                            CConfigure::Instance().GetLogFilePath());
+    platform::CrashPlan plan = CrashPlanFor(
+        CConfigure::Instance().Downloader_id, FuntionImpl::OwnVersionText(),
+        CConfigure::Instance().GetLogDirectory(), CConfigure::Instance().GetLogFilePath());
     plan.restartArguments.clear();
     platform::SetCrashPlan(plan);
-    PackCrashReport({logName, CConfigure::Instance().GetLogDirectory(),
-                     workdirs::LocalTimeStamp17()},
-                    hooks_.uploadCrashReport);
+    PackCrashReport(
+        {logName, CConfigure::Instance().GetLogDirectory(), workdirs::LocalTimeStamp17()},
+        hooks_.uploadCrashReport);
 }
 
 void RunSequence::StartUserLog() {
@@ -140,9 +139,9 @@ void RunSequence::WaitForWorkers() {
     const std::uint32_t start = platform::TickCount();
     CConfigure::Instance().WaitForAllThreadExit();
     const std::uint32_t seconds = (platform::TickCount() - start) / 1000;
-    CSingleUserLog::Instance().AddUserLog_funnel(
-        "CloseDownloader", "WaitWindowThreadExit", "WaitTime",
-        CSingleUserLog::BucketLabel(seconds, 3, "s"));
+    CSingleUserLog::Instance().AddUserLog_funnel("CloseDownloader", "WaitWindowThreadExit",
+                                                 "WaitTime",
+                                                 CSingleUserLog::BucketLabel(seconds, 3, "s"));
     CVD_LOG << "Wait exit 2";
 }
 

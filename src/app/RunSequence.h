@@ -19,8 +19,8 @@
 namespace app {
 
 struct RunHooks {
-    std::function<void()> loadSkin;        // hands the skin package to the toolkit
-    std::function<void()> initConfig;      // CConfigure from the skin's configuration document
+    std::function<void()> loadSkin;    // hands the skin package to the toolkit
+    std::function<void()> initConfig;  // CConfigure from the skin's configuration document
     std::function<void()> installCrashHandler;
     GateFacts gates;
     CrashUploader uploadCrashReport;

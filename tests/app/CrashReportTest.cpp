@@ -1,5 +1,3 @@
-#include "app/CrashReport.h"
-
 #include <gtest/gtest.h>
 #include <zip.h>
 
@@ -7,6 +5,7 @@
 #include <set>
 
 #include "TempEnv.h"
+#include "app/CrashReport.h"
 #include "platform/Text.h"
 
 namespace {
@@ -28,7 +27,8 @@ TEST(CrashReport, TheSwitchTakesEverythingAfterItsBlank) {
         {L"-dmpx.log", std::nullopt},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(CrashReportArgument(row.commandLine), row.name) << platform::WideToUtf8(row.commandLine);
+        EXPECT_EQ(CrashReportArgument(row.commandLine), row.name)
+            << platform::WideToUtf8(row.commandLine);
     EXPECT_EQ(CrashReportArgument(app::JoinedCommandLine({L"-dmp", L"a_1.log"})), L"a_1.log");
     EXPECT_EQ(CrashReportArgument(app::JoinedCommandLine({L"-dmp"})), std::nullopt);
 }

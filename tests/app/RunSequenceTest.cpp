@@ -1,12 +1,9 @@
 // The run sequence in-process: real configuration record, log, user-log sender (to a recording
 // collector) and single-instance lock; the windows and the outside facts are hooks.
-#include "app/RunSequence.h"
-
 #include <gtest/gtest.h>
+#include <json/writer.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <json/writer.h>
 
 #include <string>
 #include <vector>
@@ -14,6 +11,7 @@
 #include "CollectorServer.h"
 #include "TelemetryEnv.h"
 #include "Watchdog.h"
+#include "app/RunSequence.h"
 #include "app/SingleInstance.h"
 #include "config/CConfigure.h"
 #include "platform/NamedMutex.h"
@@ -86,7 +84,9 @@ protected:
         for (const std::string& line : lines) {
             const std::size_t found = text.find(") " + line + "\n", at);
             if (found == std::string::npos)
-                return ::testing::AssertionFailure() << "'" << line << "' missing or out of order in\n" << text;
+                return ::testing::AssertionFailure()
+                       << "'" << line << "' missing or out of order in\n"
+                       << text;
             at = found + 1;
         }
         return ::testing::AssertionSuccess();
@@ -112,9 +112,10 @@ protected:
 
 // The user-log sender is one per process and stops for good at shut-down, so each run needs a
 // process of its own; ctest runs every test alone.
-#define REQUIRE_FRESH_PROCESS()                                                              \
-    do {                                                                                     \
-        if (FreshRuns()++ > 0) GTEST_SKIP() << "needs a process of its own (run it through ctest)"; \
+#define REQUIRE_FRESH_PROCESS()                                                  \
+    do {                                                                         \
+        if (FreshRuns()++ > 0)                                                   \
+            GTEST_SKIP() << "needs a process of its own (run it through ctest)"; \
     } while (0)
 
 int& FreshRuns() {
@@ -132,8 +133,8 @@ TEST_F(RunSequenceTest, OpensTheWindowRunsTheLoopThenWaitsAndShutsDownInOrder) {
         EXPECT_TRUE(app::SingleInstance(185).ActivateExistingWindow());
     };
     EXPECT_EQ(Run(L""), 0);
-    EXPECT_EQ(ui_.calls, (std::vector<std::string>{"open Zorvik Video Converter", "loop",
-                                                   "toolkit down"}));
+    EXPECT_EQ(ui_.calls,
+              (std::vector<std::string>{"open Zorvik Video Converter", "loop", "toolkit down"}));
     EXPECT_EQ(ui_.broughtToFront, 1);
     EXPECT_TRUE(LogHasInOrder({"new main window", " Wait exit 1", "Wait exit 2", "clear resoure",
                                " Wait exit 3", " Wait exit 4", " Wait exit 5"}));
@@ -171,10 +172,11 @@ TEST_F(RunSequenceTest, ForbiddenCountryShowsBox14InTheSystemLanguageAndExits) {
 TEST_F(RunSequenceTest, Department2On32BitShowsBox13AndExits) {
     REQUIRE_FRESH_PROCESS();
     is64_ = false;
-    EXPECT_EQ(Run(L"", [](CConfigure& config) {
-                  config.Department = 2;
-                  config.Support32System = false;
-              }),
+    EXPECT_EQ(Run(L"",
+                  [](CConfigure& config) {
+                      config.Department = 2;
+                      config.Support32System = false;
+                  }),
               0);
     EXPECT_EQ(ui_.calls, (std::vector<std::string>{"box 13 language 3", "toolkit down"}));
     EXPECT_TRUE(LogHasInOrder({"product not support 32 system", "clear resoure"}));

@@ -1,10 +1,9 @@
-#include "app/StartupGates.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "app/SingleInstance.h"
+#include "app/StartupGates.h"
 #include "config/CConfigure.h"
 
 namespace {
@@ -44,7 +43,8 @@ TEST(StartupGates, DepartmentChoosesTheGateAndOnlyThatGateAsks) {
                                  return row.countrySupported;
                              },
                              [] { return 0; }};
-        EXPECT_EQ(app::EvaluateStartupGates(config, facts), row.gate) << "department " << row.department;
+        EXPECT_EQ(app::EvaluateStartupGates(config, facts), row.gate)
+            << "department " << row.department;
         EXPECT_EQ(countryAsked, row.countryAsked) << "department " << row.department;
         if (countryAsked) {
             EXPECT_FALSE(forced);

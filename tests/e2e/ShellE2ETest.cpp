@@ -2,8 +2,8 @@
 // ShellHost.cpp) against the vendor stand's service: crash, dump, restart, upload; single
 // instance and window activation; the country gate.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <openssl/evp.h>
+#include <signal.h>
 #include <zip.h>
 
 #include <chrono>
@@ -73,10 +73,13 @@ protected:
 
     // The vendor stand's service on a free port, with its options ("--country", "CN", ...).
     void StartStand(std::vector<std::string> options = {}) {
-        std::vector<std::string> argv = {"python3", std::string(CVD_SOURCE_DIR) + "/tools/vendor-stand/vendorservice.py",
-                                         "--port", "0", "--state", State().string(),
-                                         "--cdn", "https://127.0.0.1:9", "--catalogue",
-                                         (Root() / "catalogue.json").string(), "--lifetime", "600"};
+        std::vector<std::string> argv = {
+            "python3",     std::string(CVD_SOURCE_DIR) + "/tools/vendor-stand/vendorservice.py",
+            "--port",      "0",
+            "--state",     State().string(),
+            "--cdn",       "https://127.0.0.1:9",
+            "--catalogue", (Root() / "catalogue.json").string(),
+            "--lifetime",  "600"};
         argv.insert(argv.end(), options.begin(), options.end());
         stand_ = std::make_unique<cvdtest::ServerProcess>(argv);
         ASSERT_TRUE(stand_->Started());
@@ -119,9 +122,8 @@ protected:
 
     std::unique_ptr<platform::Process> Start(const std::string& arguments = "") {
         platform::ProcessOptions options;
-        options.commandLine =
-            platform::QuoteArgument(platform::Utf8ToWide(Host().string())) +
-            (arguments.empty() ? L"" : L" " + platform::Utf8ToWide(arguments));
+        options.commandLine = platform::QuoteArgument(platform::Utf8ToWide(Host().string())) +
+                              (arguments.empty() ? L"" : L" " + platform::Utf8ToWide(arguments));
         auto process = platform::Process::Start(options);
         EXPECT_NE(process, nullptr);
         if (process) started_.push_back(process->Pid());
@@ -167,9 +169,10 @@ protected:
         return found;
     }
     std::string StandReport(const std::string& kind) const {
-        return cvdtest::RunCommand({"env", "CVD_STAND_DIR=" + State().string(), "python3",
-                                    std::string(CVD_SOURCE_DIR) + "/tools/vendor-stand/vendor-stand",
-                                    "report", "--kind", kind})
+        return cvdtest::RunCommand(
+                   {"env", "CVD_STAND_DIR=" + State().string(), "python3",
+                    std::string(CVD_SOURCE_DIR) + "/tools/vendor-stand/vendor-stand", "report",
+                    "--kind", kind})
             .output;
     }
 
@@ -197,20 +200,24 @@ TEST_F(ShellE2E, ACrashLeavesADumpAndTheRestartedProcessUploadsAndDeletesTheZip)
     const auto dumps = Find(std::string(kLogName) + R"(\.dmp)");
     ASSERT_EQ(dumps.size(), 1u) << AllLogs();
     const std::string dump = cvdtest::ReadFile(dumps[0]);
-    for (const char* part : {"signal: 8 SIGFPE", "registers:", "backtrace:", "memory map:", "build-id="})
+    for (const char* part :
+         {"signal: 8 SIGFPE", "registers:", "backtrace:", "memory map:", "build-id="})
         EXPECT_NE(dump.find(part), std::string::npos) << part;
-    const std::string crashedLog = cvdtest::ReadFile(dumps[0].string().substr(0, dumps[0].string().size() - 4));
+    const std::string crashedLog =
+        cvdtest::ReadFile(dumps[0].string().substr(0, dumps[0].string().size() - 4));
     for (const char* line : {" Exception handler entered.", " Release mutex: 1, 0, 1, 0",
                              " Create dmp file: ", " Write dmp file: 1, 0"})
         EXPECT_NE(crashedLog.find(line), std::string::npos) << line << "\n" << crashedLog;
 
     // The restarted process runs on its own; it is done once the zip has gone again.
     ASSERT_TRUE(WaitUntil([&] { return !Uploads().empty(); })) << AllLogs();
-    ASSERT_TRUE(WaitUntil([&] { return AllLogs().find("crash report upload: 0") != std::string::npos; }))
-        << AllLogs();
+    ASSERT_TRUE(WaitUntil([&] {
+        return AllLogs().find("crash report upload: 0") != std::string::npos;
+    })) << AllLogs();
     EXPECT_TRUE(Find(R"(\d{17}\.zip)").empty());
     ASSERT_EQ(Uploads().size(), 1u);
-    const std::string logName = dumps[0].filename().string().substr(0, dumps[0].filename().string().size() - 4);
+    const std::string logName =
+        dumps[0].filename().string().substr(0, dumps[0].filename().string().size() - 4);
     EXPECT_EQ(ZipEntries(Uploads()[0]), (std::set<std::string>{logName, logName + ".dmp"}));
     EXPECT_TRUE(std::regex_search(Uploads()[0].filename().string(),
                                   std::regex(R"(_zorvikvideoconverter_zorvik_\d{17}\.zip$)")))
@@ -225,8 +232,9 @@ TEST_F(ShellE2E, AFailingUploadLeavesTheZip) {
     StartStand({"--upload-status", "500"});
     BuildHost();
     Crash();
-    ASSERT_TRUE(WaitUntil([&] { return AllLogs().find("crash report upload: -3") != std::string::npos; }))
-        << AllLogs();
+    ASSERT_TRUE(WaitUntil([&] {
+        return AllLogs().find("crash report upload: -3") != std::string::npos;
+    })) << AllLogs();
     const auto zips = Find(R"(\d{17}\.zip)");
     ASSERT_EQ(zips.size(), 1u);
     EXPECT_EQ(ZipEntries(zips[0]).size(), 2u);
@@ -303,7 +311,8 @@ TEST_F(ShellE2E, Department1InAForbiddenCountryShowsBox14AndExits) {
     auto run = Start();
     ASSERT_TRUE(run->Wait(60000));
     EXPECT_EQ(run->ExitCode(), 0);
-    EXPECT_TRUE(std::regex_search(Events(*run), std::regex("^box 14 language \\d+\ntoolkit down\n$")))
+    EXPECT_TRUE(
+        std::regex_search(Events(*run), std::regex("^box 14 language \\d+\ntoolkit down\n$")))
         << Events(*run);
     EXPECT_NE(AllLogs().find("product not support current country"), std::string::npos);
     EXPECT_NE(StandReport("geolocation").find("geolocation"), std::string::npos);

@@ -36,10 +36,10 @@ TEST(CrashSignalSafe, CivilTimeMatchesTheCalendar) {
     };
     const Row rows[] = {
         {0, 0, "19700101000000000"},
-        {1709647629042, 0, "20240305140709042"},       // 5 March 2024 14:07:09.042 UTC
-        {1709647629042, 8 * 3600, "20240305220709042"},  // the same instant at UTC+8
-        {1709596800000 - 1, 0, "20240304235959999"},     // the last millisecond of a day
-        {951782400000, 0, "20000229000000000"},          // a leap day of a century year
+        {1709647629042, 0, "20240305140709042"},           // 5 March 2024 14:07:09.042 UTC
+        {1709647629042, 8 * 3600, "20240305220709042"},    // the same instant at UTC+8
+        {1709596800000 - 1, 0, "20240304235959999"},       // the last millisecond of a day
+        {951782400000, 0, "20000229000000000"},            // a leap day of a century year
         {1709647629042, -15 * 3600, "20240304230709042"},  // back across midnight
     };
     for (const Row& row : rows) EXPECT_EQ(Stamp(row.unixMs, row.offset), row.stamp) << row.unixMs;
@@ -62,7 +62,9 @@ TEST(CrashSignalSafe, ReadsTheBuildIdOfAnElfObjectOnly) {
     EXPECT_TRUE(std::regex_match(id, std::regex("[0-9a-f]{16,}"))) << id;
 
     cvdtest::TempEnv env;
-    const fs::path text = env.WriteFile("notes.txt", "\x7f" "ELF but not really");
+    const fs::path text = env.WriteFile("notes.txt",
+                                        "\x7f"
+                                        "ELF but not really");
     EXPECT_FALSE(platform::posix::ReadBuildId(text.c_str(), id, sizeof id));
     EXPECT_FALSE(platform::posix::ReadBuildId((env.Root() / "absent").c_str(), id, sizeof id));
 }
@@ -106,10 +108,11 @@ TEST(CrashHandler, WritesADumpBesideTheLogAndEndsWithTheSignal) {
         EXPECT_EQ(WTERMSIG(status), row.signal) << row.name;
 
         const std::string dump = cvdtest::ReadFile(log.string() + ".dmp");
-        EXPECT_NE(dump.find("signal: " + std::to_string(row.signal) + " " + row.name), std::string::npos)
+        EXPECT_NE(dump.find("signal: " + std::to_string(row.signal) + " " + row.name),
+                  std::string::npos)
             << dump.substr(0, 200);
-        for (const char* part : {"fault address: 0x", "registers:", "backtrace:", "memory map:",
-                                 " build-id="})
+        for (const char* part :
+             {"fault address: 0x", "registers:", "backtrace:", "memory map:", " build-id="})
             EXPECT_NE(dump.find(part), std::string::npos) << row.name << ": " << part;
         if (row.crash == DivideByZero) {  // the processor's trap, not a raised signal
             EXPECT_NE(dump.find("code: " + std::to_string(FPE_INTDIV) + "\n"), std::string::npos);
@@ -120,7 +123,9 @@ TEST(CrashHandler, WritesADumpBesideTheLogAndEndsWithTheSignal) {
 
         const std::string logText = cvdtest::ReadFile(log);
         EXPECT_TRUE(std::regex_search(
-            logText, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d,\d{3}--\[Thread\]\(\d+\)  Exception handler entered\.)")))
+            logText,
+            std::regex(
+                R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d,\d{3}--\[Thread\]\(\d+\)  Exception handler entered\.)")))
             << logText;
         EXPECT_NE(logText.find(" Create dmp file: "), std::string::npos) << logText;
         EXPECT_NE(logText.find(" Write dmp file: 1, 0"), std::string::npos) << logText;

@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "TempEnv.h"
@@ -43,7 +43,8 @@ TEST(WindowActivation, NoWindowOnceTheListenerIsGoneOrLeftAStaleSocket) {
     EXPECT_EQ(ActivateWindow(L"CV_UI_Frame_185"), ActivationResult::NoWindow);
 
     // A socket file whose owner died: nobody accepts on it.
-    const std::string path = platform::WideToUtf8(platform::RuntimeFolder()) + "CV_UI_Frame_185.sock";
+    const std::string path =
+        platform::WideToUtf8(platform::RuntimeFolder()) + "CV_UI_Frame_185.sock";
     const int dead = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -63,7 +64,8 @@ TEST(WindowActivation, OnlyTheExactRequestActivates) {
     std::atomic<int> activations{0};
     auto listener = WindowActivationListener::Listen(L"CV_UI_Frame_185", [&] { ++activations; });
     ASSERT_NE(listener, nullptr);
-    const std::string path = platform::WideToUtf8(platform::RuntimeFolder()) + "CV_UI_Frame_185.sock";
+    const std::string path =
+        platform::WideToUtf8(platform::RuntimeFolder()) + "CV_UI_Frame_185.sock";
     for (const std::string request : {"", "activ", "hello world, a much longer line\n"}) {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address{};

@@ -50,12 +50,18 @@ constexpr std::size_t kAltStackSize = 256 * 1024;
 
 const char* SignalName(int sig) {
     switch (sig) {
-    case SIGSEGV: return "SIGSEGV";
-    case SIGBUS: return "SIGBUS";
-    case SIGFPE: return "SIGFPE";
-    case SIGILL: return "SIGILL";
-    case SIGABRT: return "SIGABRT";
-    default: return "signal";
+        case SIGSEGV:
+            return "SIGSEGV";
+        case SIGBUS:
+            return "SIGBUS";
+        case SIGFPE:
+            return "SIGFPE";
+        case SIGILL:
+            return "SIGILL";
+        case SIGABRT:
+            return "SIGABRT";
+        default:
+            return "signal";
     }
 }
 
@@ -138,11 +144,15 @@ void WriteRegisters(SafeWriter& out, const void* context) {
     const auto* uc = static_cast<const ucontext_t*>(context);
     out.Text("registers:\n");
 #if defined(__x86_64__)
-    static const char* const kNames[] = {"r8",  "r9",  "r10", "r11", "r12", "r13", "r14",
-                                         "r15", "rdi", "rsi", "rbp", "rbx", "rdx", "rax",
-                                         "rcx", "rsp", "rip", "eflags"};
+    static const char* const kNames[] = {"r8",  "r9",  "r10", "r11", "r12", "r13",
+                                         "r14", "r15", "rdi", "rsi", "rbp", "rbx",
+                                         "rdx", "rax", "rcx", "rsp", "rip", "eflags"};
     for (int i = 0; i <= REG_EFL; ++i)
-        out.Text(" ").Text(kNames[i]).Text(" ").Hex(static_cast<std::uintptr_t>(uc->uc_mcontext.gregs[i])).Text("\n");
+        out.Text(" ")
+            .Text(kNames[i])
+            .Text(" ")
+            .Hex(static_cast<std::uintptr_t>(uc->uc_mcontext.gregs[i]))
+            .Text("\n");
 #elif defined(__aarch64__)
     for (int i = 0; i < 31; ++i)
         out.Text(" x").Dec(i).Text(" ").Hex(uc->uc_mcontext.regs[i]).Text("\n");

@@ -32,8 +32,8 @@ SafeWriter& SafeWriter::Text(const char* text, std::size_t size) {
 SafeWriter& SafeWriter::Dec(long long value) {
     char digits[24];
     int n = 0;
-    unsigned long long magnitude =
-        value < 0 ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    unsigned long long magnitude = value < 0 ? 0ull - static_cast<unsigned long long>(value)
+                                             : static_cast<unsigned long long>(value);
     do {
         digits[n++] = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
@@ -154,7 +154,8 @@ bool BuildIdOf(int fd, char* out, std::size_t size) {
     static unsigned char notes[4096];  // the handler runs on one thread at a time
     for (unsigned i = 0; i < header.e_phnum; ++i) {
         Phdr program;
-        if (!ReadAt(fd, &program, sizeof program, static_cast<off_t>(header.e_phoff + i * sizeof program)))
+        if (!ReadAt(fd, &program, sizeof program,
+                    static_cast<off_t>(header.e_phoff + i * sizeof program)))
             return false;
         if (program.p_type != PT_NOTE || program.p_filesz == 0 || program.p_filesz > sizeof notes)
             continue;

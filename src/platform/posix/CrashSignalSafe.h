@@ -19,7 +19,7 @@ public:
     SafeWriter& Text(const char* text);
     SafeWriter& Text(const char* text, std::size_t size);
     SafeWriter& Dec(long long value);
-    SafeWriter& Hex(std::uintptr_t value);        // "0x" + lower-case digits
+    SafeWriter& Hex(std::uintptr_t value);          // "0x" + lower-case digits
     SafeWriter& Digits(unsigned value, int width);  // zero-padded decimal
     // False once a write failed.
     bool Ok() const { return ok_; }

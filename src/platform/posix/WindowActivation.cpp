@@ -122,10 +122,11 @@ ActivationResult ActivateWindow(const std::wstring& windowClass, unsigned timeou
     const std::optional<sockaddr_un> address = SocketAddress(windowClass);
     if (!address) return ActivationResult::NoWindow;
     posix::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!fd.Valid() || ::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&*address),
-                                 sizeof *address) != 0)
+    if (!fd.Valid() ||
+        ::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0)
         return ActivationResult::NoWindow;
-    if (!posix::WriteAll(fd.Get(), kRequest, sizeof kRequest - 1)) return ActivationResult::NoWindow;
+    if (!posix::WriteAll(fd.Get(), kRequest, sizeof kRequest - 1))
+        return ActivationResult::NoWindow;
     char answer[sizeof kAnswer - 1];
     std::size_t got = 0;
     while (got < sizeof answer && WaitReadable(fd.Get(), static_cast<int>(timeoutMs))) {
