@@ -14,20 +14,10 @@
 #include "toolkit/ResourceManager.h"
 #include "toolkit/Shell.h"
 #include "toolkit/WindowBase.h"
+#include "ui/LanguageFiles.h"
 #include "ui/SkinPackage.h"
 
 namespace {
-
-// Language files by interface-language index, as the skin package names them.
-const char* const kLanguageFiles[] = {
-    "language_english.xml",   "language_japanese.xml",    "language_chinese.xml",
-    "language_spanish.xml",   "language_german.xml",      "language_french.xml",
-    "language_russian.xml",   "language_portuguese.xml",  "language_arabic.xml",
-    "language_italiano.xml",  "language_chinesetrad.xml", "language_korean.xml",
-    "language_nederland.xml", "language_indonesian.xml",  "language_turkish.xml",
-    "language_hindi.xml",     "language_thai.xml",        "language_malay.xml",
-    "language_swedish.xml",   "language_czech.xml",
-};
 
 int Usage() {
     std::fprintf(
@@ -52,20 +42,10 @@ bool LoadSkin(const std::string& source) {
     return true;
 }
 
-// Copies the install_page texts of language `index` onto the controls of the same name.
+// Applies language `index` as the main window does; the product-group text (`extra_text`) is
+// shown too, so a page can be looked at with every text it may carry.
 bool ApplyLanguage(toolkit::UiManager& manager, int index) {
-    if (index < 0 || index >= 20) return false;
-    toolkit::Builder builder;
-    auto tree = builder.Build(std::string("language\\") + kLanguageFiles[index]);
-    toolkit::Control* page = tree ? tree->FindSubControl("install_page") : nullptr;
-    auto* section = page ? page->As<toolkit::ContainerUI>("Container") : nullptr;
-    if (!section) return false;
-    for (int i = 0; i < section->GetCount(); ++i) {
-        toolkit::Control* entry = section->GetItemAt(i);
-        if (toolkit::Control* target = manager.FindControl(entry->GetName()))
-            target->SetText(entry->GetText());
-    }
-    return true;
+    return language::ApplyLanguage(manager, index, {true}).has_value();
 }
 
 int Render(int argc, char** argv) {

@@ -89,6 +89,9 @@ public:
     void Paint(Canvas& canvas, const Rect& clip);
     // Scale of the window in percent; the toolkit draws at 100.
     int ScalePercent() const { return 100; }
+    // Right-to-left reading order for the whole window (Arabic).
+    void SetRightToLeft(bool rightToLeft) { rightToLeft_ = rightToLeft; }
+    bool IsRightToLeft() const { return rightToLeft_; }
     TextEngine& Text() const;
 
     // Pointer input, in client pixels.
@@ -148,6 +151,7 @@ private:
     std::map<std::string, std::vector<Control*>> groups_;
     std::vector<INotifyUI*> notifiers_;
     WindowHost* host_ = nullptr;
+    bool rightToLeft_ = false;
 };
 
 }  // namespace toolkit

@@ -77,6 +77,9 @@ protected:
     virtual bool OnTimer(int id);
     // false keeps the window open.
     virtual bool OnClose() { return true; }
+    // Enter with nothing activatable focused, and Escape; true when the window acted.
+    virtual bool OnEnterKey() { return false; }
+    virtual bool OnEscapeKey() { return false; }
     // After the window is gone; a window that owns itself may delete itself here.
     virtual void OnFinalMessage() {}
 

@@ -44,6 +44,8 @@ GtkWindowHost::GtkWindowHost(WindowBase& window, const std::string& caption,
     g_signal_connect(area_, "motion-notify-event", G_CALLBACK(&GtkWindowHost::OnMotion), this);
     g_signal_connect(area_, "leave-notify-event", G_CALLBACK(&GtkWindowHost::OnLeave), this);
     g_signal_connect(area_, "scroll-event", G_CALLBACK(&GtkWindowHost::OnScroll), this);
+    gtk_widget_add_events(window_, GDK_KEY_PRESS_MASK);
+    g_signal_connect(window_, "key-press-event", G_CALLBACK(&GtkWindowHost::OnKey), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(&GtkWindowHost::OnDelete), this);
     g_signal_connect(window_, "window-state-event", G_CALLBACK(&GtkWindowHost::OnState), this);
     ResizeClient(attrs.size);
@@ -199,6 +201,27 @@ gboolean GtkWindowHost::OnScroll(GtkWidget*, GdkEventScroll* e, gpointer p) {
         static_cast<GtkWindowHost*>(p)->owner_.Manager().OnWheel(
             {static_cast<int>(e->x), static_cast<int>(e->y)}, delta);
     return TRUE;
+}
+
+gboolean GtkWindowHost::OnKey(GtkWidget*, GdkEventKey* e, gpointer p) {
+    auto* self = static_cast<GtkWindowHost*>(p);
+    // The native entry keeps its own keys while the user types a folder, except Enter/Escape.
+    switch (e->keyval) {
+        case GDK_KEY_Return:
+        case GDK_KEY_KP_Enter:
+            return self->owner_.OnEnterKey();
+        case GDK_KEY_Escape:
+            return self->owner_.OnEscapeKey();
+        case GDK_KEY_F4:
+            // Without a window manager nobody turns Alt+F4 into a close request; do it here.
+            if (e->state & GDK_MOD1_MASK) {
+                self->owner_.Close(0);
+                return TRUE;
+            }
+            return FALSE;
+        default:
+            return FALSE;
+    }
 }
 
 gboolean GtkWindowHost::OnDelete(GtkWidget*, GdkEvent*, gpointer p) {

@@ -49,6 +49,7 @@ private:
     static gboolean OnMotion(GtkWidget*, GdkEventMotion* e, gpointer self);
     static gboolean OnLeave(GtkWidget*, GdkEventCrossing* e, gpointer self);
     static gboolean OnScroll(GtkWidget*, GdkEventScroll* e, gpointer self);
+    static gboolean OnKey(GtkWidget*, GdkEventKey* e, gpointer self);
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
     static gboolean OnState(GtkWidget*, GdkEventWindowState* e, gpointer self);
     static gboolean OnTimerTick(gpointer data);

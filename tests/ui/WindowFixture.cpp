@@ -1,0 +1,167 @@
+#include "WindowFixture.h"
+
+#include <glib.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "XvfbDisplay.h"
+#include "config/CConfigure.h"
+#include "platform/Clock.h"
+#include "sys/TextConvert.h"
+#include "toolkit/ResourceManager.h"
+#include "toolkit/Shell.h"
+#include "toolkit/ZipArchive.h"
+#include "ui/ShellOpen.h"
+#include "ui/SkinPackage.h"
+
+extern char** environ;
+
+namespace uitest {
+
+namespace {
+
+// One display for the whole program: GTK connects once.
+toolkit::XvfbDisplay& Display() {
+    // The folder chooser keeps its settings; without a session bus they stay in memory.
+    setenv("GSETTINGS_BACKEND", "memory", 1);
+    static toolkit::XvfbDisplay display;
+    return display;
+}
+
+bool LoadShippedSkin() {
+    static bool loaded = [] {
+        RegisterExtendedControls();
+        auto bytes = toolkit::PackFolder(CVD_SKIN_SOURCE_DIR);
+        if (!bytes) return false;
+        auto& resources = toolkit::ResourceManager::Instance();
+        resources.SetResourceFolder("skin\\");
+        return resources.SetZipArchive(bytes->data(), bytes->size());
+    }();
+    return loaded;
+}
+
+}  // namespace
+
+std::int32_t RecordingTasks::BeginInstallTask(install::IInstallPage& window) {
+    ++begins;
+    installPaths.push_back(window.GetInstallPath());
+    CConfigure::Instance().SetInstallState(1);
+    window.ShowRunningPage();
+    return 0;
+}
+
+void Settle() {
+    for (int i = 0; i < 5; ++i) toolkit::PumpMessages();
+}
+
+bool SettleUntil(const std::function<bool()>& done, int timeoutMs) {
+    const std::uint32_t start = platform::TickCount();
+    while (!done()) {
+        if (static_cast<int>(platform::TickCount() - start) > timeoutMs) return false;
+        toolkit::PumpMessages();
+        platform::SleepMs(5);
+    }
+    return true;
+}
+
+int RunWhileSettling(const std::vector<std::string>& argv, int timeoutMs) {
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) return -1;
+    int status = 0;
+    bool ended = false;
+    SettleUntil(
+        [&] {
+            ended = waitpid(pid, &status, WNOHANG) == pid;
+            return ended;
+        },
+        timeoutMs);
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string WindowId(const std::string& title) {
+    const std::string command = "xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null";
+    std::string id;
+    SettleUntil(
+        [&] {
+            FILE* pipe = popen(command.c_str(), "r");
+            if (!pipe) return false;
+            char line[64] = {};
+            id = std::fgets(line, sizeof line, pipe) ? std::string(line) : std::string();
+            pclose(pipe);
+            while (!id.empty() && (id.back() == '\n' || id.back() == '\r')) id.pop_back();
+            return !id.empty();
+        },
+        10000);
+    return id;
+}
+
+BoxAnswerer::BoxAnswerer(std::string button, std::function<void(MessageBoxWnd&)> inspect)
+    : button_(std::move(button)), inspect_(std::move(inspect)) {
+    source_ = g_timeout_add(20, reinterpret_cast<GSourceFunc>(&BoxAnswerer::Tick), this);
+}
+
+BoxAnswerer::~BoxAnswerer() {
+    if (source_) g_source_remove(source_);
+}
+
+int BoxAnswerer::Tick(void* data) {
+    auto* self = static_cast<BoxAnswerer*>(data);
+    if (MessageBoxWnd* box = MessageBoxWnd::Topmost()) {
+        self->kinds_.push_back(box->Kind());
+        if (self->inspect_) self->inspect_(*box);
+        box->Press(self->button_);
+    }
+    return G_SOURCE_CONTINUE;
+}
+
+WindowTest::WindowTest() {
+    if (!Display().Ok()) {
+        ADD_FAILURE() << "Xvfb could not be started";
+        return;
+    }
+    if (!LoadShippedSkin()) ADD_FAILURE() << "the shipped skin could not be packed";
+    CConfigure& config = CConfigure::Instance();
+    config.ResetForTesting();
+    config.Init();
+    config.NeedStart_flag = 0;
+    ui::SetUrlOpener([this](const std::string& url) {
+        opened_.push_back(url);
+        return true;
+    });
+}
+
+WindowTest::~WindowTest() {
+    ui::SetUrlOpener(nullptr);
+    Settle();
+    CConfigure::Instance().ResetForTesting();
+}
+
+std::unique_ptr<InstallUIMainWnd> WindowTest::OpenWindow(int language) {
+    CConfigure::Instance().SetLanguageIndex(language);
+    auto window = std::make_unique<InstallUIMainWnd>(tasks_, platform::TickCount(), false);
+    window->SetOnClosed([] {});
+    EXPECT_TRUE(window->CreateMainWindow());
+    window->CenterWindow();
+    window->ShowWindow(true);
+    Settle();
+    return window;
+}
+
+void WindowTest::Post(InstallUIMainWnd& window, std::uint32_t message, std::uintptr_t wParam) {
+    window.GetMessageTarget()->PostCustomMessage(message, wParam, 0);
+    Settle();
+}
+
+}  // namespace uitest

@@ -1,0 +1,88 @@
+// What the window tests share: one private Xvfb for the test program, the shipped skin package,
+// a private home, a fresh configuration, a recording install flow, and helpers that run the UI
+// thread while the test waits for something or while xdotool acts.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TempEnv.h"
+#include "install/InstallTasks.h"
+#include "ui/InstallUIMainWnd.h"
+#include "ui/MessageBoxWnd.h"
+
+namespace uitest {
+
+// The install flow as the window sees it, recording every call. The install click turns the
+// window to its running page, as the real checks do when they pass.
+class RecordingTasks : public install::IInstallTasks {
+public:
+    std::int32_t BeginInstallTask(install::IInstallPage& window) override;
+    bool IsCorrectInstallPath(install::IInstallPage&) override {
+        ++pathChecks;
+        return pathCheckPasses;
+    }
+    void RunStartApp(install::IInstallPage& window) override {
+        ++startApps;
+        window.SetProductStarted();
+    }
+    void ClearAPPData() override { ++clears; }
+    bool CountTooManyRequests() override {
+        ++tooManyRequests;
+        return true;
+    }
+
+    int begins = 0;
+    int pathChecks = 0;
+    bool pathCheckPasses = true;
+    int startApps = 0;
+    int clears = 0;
+    int tooManyRequests = 0;
+    std::vector<std::wstring> installPaths;
+};
+
+// Runs the UI thread for what is pending.
+void Settle();
+// Runs the UI thread until `done` holds or `timeoutMs` passed; whether it holds.
+bool SettleUntil(const std::function<bool()>& done, int timeoutMs = 15000);
+// Runs a command (xdotool, …) while the UI thread keeps running; its exit code.
+int RunWhileSettling(const std::vector<std::string>& argv, int timeoutMs = 20000);
+
+// Answers the next message box that opens with `button` and remembers its kind.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(std::string button, std::function<void(MessageBoxWnd&)> inspect = nullptr);
+    ~BoxAnswerer();
+    const std::vector<int>& Kinds() const { return kinds_; }
+
+private:
+    static int Tick(void* self);
+    std::string button_;
+    std::function<void(MessageBoxWnd&)> inspect_;
+    std::vector<int> kinds_;
+    unsigned source_ = 0;
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    WindowTest();
+    ~WindowTest() override;
+
+    // A main window over the recording flow, created and shown, in `language`.
+    std::unique_ptr<InstallUIMainWnd> OpenWindow(int language = 0);
+    // Posts as the install thread does (through the window's message target) and settles.
+    void Post(InstallUIMainWnd& window, std::uint32_t message, std::uintptr_t wParam = 0);
+
+    cvdtest::TempEnv env_;
+    std::shared_ptr<RecordingTasks> tasks_ = std::make_shared<RecordingTasks>();
+    std::vector<std::string> opened_;
+};
+
+// The X window of a shown toolkit window, found by its title; 0 when not found.
+std::string WindowId(const std::string& title);
+
+}  // namespace uitest
