@@ -127,7 +127,7 @@ shot() {  # shot NAME: the installer window (or the whole screen) as PNG
 }
 find_button() {  # prints "X Y" of a theme-coloured button of the window, if one shows
   xdotool mousemove 0 0 2>/dev/null   # a hovered button changes colour
-  import -window "$WINDOW" "ppm:$DEMO/window.ppm" 2>/dev/null || return 1
+  import -window "$WINDOW" -depth 8 "ppm:$DEMO/window.ppm" 2>/dev/null || return 1
   python3 scripts/find_button.py "$DEMO/window.ppm" "$THEME" "$BUTTON_W" "$BUTTON_H"
 }
 click() { xdotool mousemove --window "$WINDOW" "$1" "$2" click 1; }
@@ -140,6 +140,9 @@ if [ -n "$HEADLESS" ]; then
   say "clicking install"
   click "$X" "$Y"
   step=2 last_shot=0 begun=$(date +%s)
+  # The install button gives way to the running page; the same-looking "Use Now" button comes
+  # with the success view.
+  left=""
   while :; do
     sleep 1
     kill -0 "$INSTALLER_PID" 2>/dev/null || fail "the installer ended before the success view"
@@ -147,6 +150,12 @@ if [ -n "$HEADLESS" ]; then
     if [ -n "$box" ]; then
       shot "$(printf '%02d' $step)-message-box" "$box"
       fail "the installer showed a message box (see the screenshot)"
+    fi
+    if [ -z "$left" ]; then
+      find_button >/dev/null || { left=1; shot "$(printf '%02d' $step)-running"; step=$((step + 1)); last_shot=$(date +%s); }
+      [ -n "$left" ] || [ $(( $(date +%s) - begun )) -lt 30 ] ||
+        fail "the install click did not start an installation (is the install flow part of this build? see $INSTALLER_LOG and the installer's log)"
+      continue
     fi
     if read -r X Y < <(find_button); then break; fi
     if [ $(( $(date +%s) - last_shot )) -ge 5 ]; then

@@ -1,27 +1,56 @@
 #include "app/InstallerUi.h"
 
-#include "platform/DebugOutput.h"
+#include <thread>
+
+#include "install/InstallTasks.h"
+#include "sys/TextConvert.h"
 #include "toolkit/ResourceManager.h"
 #include "toolkit/Shell.h"
+#include "ui/InstallUIMainWnd.h"
+#include "ui/MessageBoxWnd.h"
 
 namespace app {
 
-// The main window and the message box join here once they are part of the program; until then
-// the installer reports that it has no window and ends through the normal shut-down.
-void InstallerUi::ShowStartupBox(std::int32_t kind, std::int32_t) {
-    platform::DebugOutput(L"message box " + std::to_wstring(kind) +
-                          L" not available in this build");
+InstallerUi::InstallerUi(std::shared_ptr<install::IInstallTasks> tasks)
+    : tasks_(std::move(tasks)) {}
+
+InstallerUi::~InstallerUi() = default;
+
+void InstallerUi::ShowStartupBox(std::int32_t kind, std::int32_t languageIndex) {
+    if (!toolkit::InitShell()) return;  // no display: nobody to tell
+    ShowMessageBox(static_cast<EnumMsgType>(kind), languageIndex, nullptr);
 }
 
-bool InstallerUi::OpenMainWindow(const std::wstring&, std::uint32_t) {
-    platform::DebugOutput(L"main window not available in this build");
-    return false;
+bool InstallerUi::OpenMainWindow(const std::wstring& caption, std::uint32_t startTick) {
+    if (!toolkit::InitShell()) return false;
+    window_ = std::make_unique<InstallUIMainWnd>(tasks_, startTick);
+    if (!window_->Create(nullptr, FuntionImpl::Utf16ToUtf8(caption))) {
+        window_.reset();
+        return false;
+    }
+    window_->CenterWindow();
+    window_->ShowWindow(true);
+    window_->Restore();  // to the front, with focus
+    return true;
 }
 
 void InstallerUi::RunMessageLoop() { toolkit::RunMessageLoop(); }
 
-void InstallerUi::BringMainWindowToFront() {}
+void InstallerUi::BringMainWindowToFront() {
+    // Not on the listener's thread: it is joined on the UI thread when the loop has ended, and a
+    // call waiting there for the UI thread would never return. The window is checked on the UI
+    // thread, where it is also destroyed.
+    std::thread([this] {
+        toolkit::InvokeOnUiThread([this] {
+            if (window_ && window_->IsCreated()) window_->Restore();
+            return 0;
+        });
+    }).detach();
+}
 
-void InstallerUi::ShutDownToolkit() { toolkit::ResourceManager::Instance().Release(); }
+void InstallerUi::ShutDownToolkit() {
+    window_.reset();
+    toolkit::ResourceManager::Instance().Release();
+}
 
 }  // namespace app

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "app/InstallFlowLink.h"
 #include "app/InstallerUi.h"
 #include "app/RunSequence.h"
 #include "platform/Text.h"
@@ -9,7 +10,7 @@
 int main(int argc, char** argv) {
     std::vector<std::wstring> arguments;
     for (int i = 1; i < argc; ++i) arguments.push_back(platform::Utf8ToWide(argv[i]));
-    app::InstallerUi ui;
+    app::InstallerUi ui(app::InstallTasksForThisBuild());
     app::RunSequence sequence(ui, app::RunHooks::Real());
     return sequence.Run(app::JoinedCommandLine(arguments));
 }
