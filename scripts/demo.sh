@@ -90,9 +90,10 @@ if [ -z "${DISPLAY:-}" ]; then
   for n in $(seq 90 140); do [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break; done
   Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$DEMO/xvfb.log" 2>&1 &
   XVFB_PID=$!
-  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-  [ -e "/tmp/.X11-unix/X$n" ] || fail "Xvfb did not start (see $DEMO/xvfb.log)"
   export DISPLAY=":$n"
+  # Ready once a client can talk to it (its socket file comes a little earlier).
+  for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+  xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start (see $DEMO/xvfb.log)"
   say "no display: running under Xvfb on $DISPLAY, screenshots go to $SHOTS"
 fi
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real installer window under Xvfb: a second start brings the first window forward and exits
 # 0; with AutoRun both instances run; Department 1 in a forbidden country shows box 14 (no main
-# window) and exits 0. The installer gets a private home and a skin whose services are a vendor
+# window) and exits 0; with CrashTest the install click faults and the dump is uploaded. The installer gets a private home and a skin whose services are a vendor
 # stand service on a free port, so nothing leaves this test's folder.
 #   real_window_instances.sh INSTALLER CVD-RES SKIN-DIR SOURCE-DIR
 set -euo pipefail
@@ -15,7 +15,7 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
-fail() { echo "FAILED: $*" >&2; grep -h "" "$WORK"/home/.local/share/CVDownloader/logs/*/*.log 2>/dev/null | tail -40 >&2 || true; exit 1; }
+fail() { echo "FAILED: $*" >&2; tail -5 "$WORK/out.txt" >&2 || true; grep -h "" "$WORK"/home/.local/share/CVDownloader/logs/*/*.log 2>/dev/null | tail -40 >&2 || true; exit 1; }
 wait_for() {  # wait_for SECONDS COMMAND...: true once COMMAND succeeds
   local limit=$1; shift
   for _ in $(seq $((limit * 10))); do "$@" && return 0; sleep 0.1; done
@@ -34,7 +34,7 @@ for n in $(seq 150 199); do [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock"
 Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 PIDS+=($!)
 export DISPLAY=":$n"
-wait_for 10 test -e "/tmp/.X11-unix/X$n" || fail "Xvfb did not start"
+wait_for 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
 
 python3 "$SOURCE/tools/vendor-stand/vendorservice.py" --port 0 --state "$WORK/stand" \
   --cdn https://127.0.0.1:9 --lifetime 600 --country CN >"$WORK/stand.out" 2>&1 &
@@ -57,7 +57,7 @@ build_installer() {
   cp "$INSTALLER" "$WORK/bin/cvdownloader"
   "$CVD_RES" embed "$WORK/bin/cvdownloader" "$WORK/skin" >/dev/null
 }
-switches() { printf '[Settings]\n%s\n' "$*" >"$WORK/bin/cv_downloader.cfg"; }
+switches() { printf '[Settings]\n' >"$WORK/bin/cv_downloader.cfg"; printf '%s\n' "$@" >>"$WORK/bin/cv_downloader.cfg"; }
 start() { "$WORK/bin/cvdownloader" >>"$WORK/out.txt" 2>&1 & PIDS+=($!); LAST=$!; }
 logs() { cat "$XDG_DATA_HOME"/CVDownloader/logs/*/*.log 2>/dev/null; }
 stop_all() { for pid in "${PIDS[@]:2}"; do kill -9 "$pid" 2>/dev/null || true; done; PIDS=("${PIDS[@]:0:2}"); }
@@ -97,4 +97,15 @@ wait "$RUN" || fail "the installer ended with $?"
 logs | grep -q "product not support current country" || fail "no refusal line in the log"
 logs | grep -q "Error Msg Box Tip: 14" || fail "the box was not kind 14"
 logs | grep -q "new main window" && fail "the main window was opened"
+
+echo "== CrashTest: the install click faults, the dump is uploaded by the restarted installer"
+rm -rf "$XDG_DATA_HOME/CVDownloader/logs"
+build_installer Department=0
+switches "AutoRun=1" "CrashTest=1"   # AutoRun clicks install after two seconds
+start; RUN=$LAST
+wait_for 30 bash -c "! kill -0 $RUN 2>/dev/null" || fail "the installer did not fault"
+wait "$RUN" && fail "the installer ended normally instead of by its fault"
+ls "$XDG_DATA_HOME"/CVDownloader/logs/*/*.log.dmp >/dev/null 2>&1 || fail "no dump beside the log"
+wait_for 60 bash -c "ls '$WORK/stand/uploads/'*.zip >/dev/null 2>&1" || fail "the restarted installer uploaded nothing"
+wait_for 30 bash -c "! ls '$XDG_DATA_HOME'/CVDownloader/logs/*/*.zip >/dev/null 2>&1" || fail "the zip was not deleted after the upload"
 echo "passed"
