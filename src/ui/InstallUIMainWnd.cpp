@@ -10,6 +10,7 @@
 #include "content/BannerContent.h"
 #include "content/ContentThreads.h"
 #include "platform/Clock.h"
+#include "platform/CrashHandler.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/Resources.h"
@@ -385,11 +386,7 @@ std::wstring InstallUIMainWnd::BrowsedFolder(const std::wstring& chosen) {
 }
 
 void InstallUIMainWnd::OnInstallClick() {
-    if (FuntionImpl::CrashTest()) {
-        volatile int zero = 0;
-        volatile int crash = 1 / zero;
-        (void)crash;
-    }
+    if (FuntionImpl::CrashTest()) platform::TriggerCrashForTest();
     UserLog().AddUserLog("Download", "2.DownStart", "");
     UserLog().AddUserLog_funnel("StartDownloader", "ClickToInstall", {});
     if (licenseCheckbox_ && !licenseCheckbox_->IsSelected()) {

@@ -62,6 +62,7 @@ class Stand:
         self.country = country or catalogue.get("country", "US")
         self.state = state
         self.salt = catalogue["salt"]
+        self.upload_status = 0  # 0: take uploads; else answer every upload with this status
 
     def url(self, item):
         return self.cdn + "/" + item["path"]
@@ -153,6 +154,7 @@ class Handler(BaseHTTPRequestHandler):
             "/ServiceList.txt": self.legacy,
             "/csv/": self.legacy,
             "/__stand/country": self.set_country,
+            "/__stand/upload-status": self.set_upload_status,
         }
         try:
             route = routes.get(path)
@@ -203,6 +205,17 @@ class Handler(BaseHTTPRequestHandler):
     def set_country(self, params, query, body):
         self.stand.country = first(params, "code", self.stand.country)
         self.answer(200, json.dumps({"countryCode": self.stand.country}))
+
+    def set_upload_status(self, params, query, body):
+        try:
+            code = int(first(params, "code", "0"))
+            if code != 0 and not 200 <= code <= 599:
+                raise ValueError(code)
+            self.stand.upload_status = code
+        except ValueError:
+            self.answer(400, '{"error":"code must be 0 or an HTTP status of 200 to 599"}')
+            return
+        self.answer(200, json.dumps({"upload_status": self.stand.upload_status}))
 
     # -- the data service ---------------------------------------------------------------------
     def refuse_unsigned(self, kind, query, body):
@@ -267,6 +280,10 @@ class Handler(BaseHTTPRequestHandler):
         self.record(kind, body, 200)
 
     def log_upload(self, params, query, body):
+        if self.stand.upload_status:
+            self.answer(self.stand.upload_status, json.dumps({"code": self.stand.upload_status}))
+            self.record("log-upload", b"", self.stand.upload_status, "refused by the stand's switch")
+            return
         header = f"Content-Type: {self.headers.get('Content-Type', '')}\r\n\r\n".encode()
         message = email.parser.BytesParser(policy=email.policy.HTTP).parsebytes(header + body)
         fields, saved = {}, []
@@ -340,12 +357,15 @@ def main():
     parser.add_argument("--port", type=int, action="append")
     parser.add_argument("--catalogue", default=os.path.join(HERE, "catalogue.json"))
     parser.add_argument("--country")
+    parser.add_argument("--upload-status", type=int, default=0,
+                        help="answer every log upload with this HTTP status (0: take them)")
     parser.add_argument("--lifetime", type=float, default=0, help="seconds; 0 runs until killed")
     args = parser.parse_args()
 
     os.makedirs(args.state, exist_ok=True)
     catalogue = standfiles.resolve(args.catalogue, os.path.join(args.state, "root"))
     Handler.stand = Stand(catalogue, args.cdn, args.country, args.state)
+    Handler.stand.upload_status = args.upload_status
     Handler.recorder = Recorder(os.path.join(args.state, "received.sqlite"))
     context = tls_context(os.path.join(args.state, "tls"))
 

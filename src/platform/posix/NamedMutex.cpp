@@ -22,6 +22,7 @@
 #include <mutex>
 #include <thread>
 
+#include "CrashSignalSafe.h"
 #include "NamedMutexName.h"
 #include "PosixSupport.h"
 #include "platform/Paths.h"
@@ -108,7 +109,13 @@ NamedMutex::NamedMutex(const std::wstring& name) : state_(std::make_unique<State
     state_->slot = SlotFor(folder + posix::LockFileName(WideToUtf8(name)));
 }
 
-NamedMutex::~NamedMutex() { Release(false); }
+NamedMutex::~NamedMutex() {
+    int fd = state_->slot->fd.Get();
+    posix::g_crashReleaseFd.compare_exchange_strong(fd, -1);
+    Release(false);
+}
+
+void NamedMutex::ReleaseOnCrash() { posix::g_crashReleaseFd.store(state_->slot->fd.Get()); }
 
 bool NamedMutex::Lock(std::uint32_t timeoutMs) {
     Slot& slot = *state_->slot;

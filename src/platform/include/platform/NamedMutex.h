@@ -27,6 +27,10 @@ public:
     // waiting: the single-instance test ("already exists").
     bool HeldByAnotherProcess();
 
+    // Lets the crash handler (CrashHandler.h) release this lock when the process faults, so the
+    // restarted process and a later one are not blocked. One mutex at a time; the last call wins.
+    void ReleaseOnCrash();
+
 private:
     void Release(bool ownerThreadOnly);
 

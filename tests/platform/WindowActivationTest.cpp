@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "TempEnv.h"
+#include "Watchdog.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "platform/WindowActivation.h"
+
+namespace {
+
+using platform::ActivateWindow;
+using platform::ActivationResult;
+using platform::WindowActivationListener;
+
+TEST(WindowActivation, ASecondStartReachesTheListeningWindow) {
+    cvdtest::TempEnv env;
+    cvdtest::Watchdog watchdog(30);
+    std::atomic<int> activations{0};
+    auto listener = WindowActivationListener::Listen(L"CV_UI_Frame_185", [&] { ++activations; });
+    ASSERT_NE(listener, nullptr);
+    EXPECT_EQ(ActivateWindow(L"CV_UI_Frame_185"), ActivationResult::Activated);
+    EXPECT_EQ(ActivateWindow(L"CV_UI_Frame_185"), ActivationResult::Activated);
+    EXPECT_EQ(activations.load(), 2);
+    EXPECT_EQ(ActivateWindow(L"CV_UI_Frame_186"), ActivationResult::NoWindow);  // other product
+}
+
+TEST(WindowActivation, NoWindowOnceTheListenerIsGoneOrLeftAStaleSocket) {
+    cvdtest::TempEnv env;
+    cvdtest::Watchdog watchdog(30);
+    EXPECT_EQ(ActivateWindow(L"CV_UI_Frame_185"), ActivationResult::NoWindow);
+    {
+        auto listener = WindowActivationListener::Listen(L"CV_UI_Frame_185", [] {});
+        ASSERT_NE(listener, nullptr);
+    }
+    EXPECT_EQ(ActivateWindow(L"CV_UI_Frame_185"), ActivationResult::NoWindow);
+
+    // A socket file whose owner died: nobody accepts on it.
+    const std::string path =
+        platform::WideToUtf8(platform::RuntimeFolder()) + "CV_UI_Frame_185.sock";
+    const int dead = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(::bind(dead, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(dead);
+    EXPECT_EQ(ActivateWindow(L"CV_UI_Frame_185"), ActivationResult::NoWindow);
+    // ... and the next owner takes its place.
+    auto listener = WindowActivationListener::Listen(L"CV_UI_Frame_185", [] {});
+    ASSERT_NE(listener, nullptr);
+    EXPECT_EQ(ActivateWindow(L"CV_UI_Frame_185"), ActivationResult::Activated);
+}
+
+TEST(WindowActivation, OnlyTheExactRequestActivates) {
+    cvdtest::TempEnv env;
+    cvdtest::Watchdog watchdog(30);
+    std::atomic<int> activations{0};
+    auto listener = WindowActivationListener::Listen(L"CV_UI_Frame_185", [&] { ++activations; });
+    ASSERT_NE(listener, nullptr);
+    const std::string path =
+        platform::WideToUtf8(platform::RuntimeFolder()) + "CV_UI_Frame_185.sock";
+    for (const std::string request : {"", "activ", "hello world, a much longer line\n"}) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, path.c_str());
+        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        if (!request.empty()) {
+            ASSERT_GT(::write(fd, request.data(), request.size()), 0);
+        }
+        ::shutdown(fd, SHUT_WR);
+        char answer[8];
+        EXPECT_LE(::read(fd, answer, sizeof answer), 0) << request;  // closed without an answer
+        ::close(fd);
+    }
+    EXPECT_EQ(activations.load(), 0);
+    EXPECT_EQ(ActivateWindow(L"CV_UI_Frame_185"), ActivationResult::Activated);
+}
+
+}  // namespace
