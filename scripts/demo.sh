@@ -79,6 +79,8 @@ export HOME=$DEMO/home
 export XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache XDG_STATE_HOME=$HOME/.local/state
 export XDG_CONFIG_HOME=$HOME/.config XDG_DESKTOP_DIR=$HOME/Desktop
 export CVD_MACHINE_STATE_DIR=$DEMO/machine
+# The demo installs into its own program folder, never the machine's /opt.
+export CVD_PROGRAM_FILES=$DEMO/programs
 mkdir -p "$HOME" "$XDG_DESKTOP_DIR" "$SHOTS"
 MARKER=$DEMO/started-at
 touch "$MARKER"
@@ -181,7 +183,7 @@ fi
 # The product is the newest program under the program folders, written after this run began.
 find_install_dir() {
   local exe root
-  for root in /opt "$HOME/.local/opt"; do
+  for root in "$CVD_PROGRAM_FILES"; do
     exe=$(find "$root" -type f -perm -u+x -newer "$MARKER" 2>/dev/null | head -1)
     if [ -n "$exe" ]; then
       INSTALL_DIR="$root/$(realpath --relative-to="$root" "$exe" | cut -d/ -f1)"
@@ -217,7 +219,7 @@ say "what the installer sent (vendor-stand report)"
 python3 tools/vendor-stand/vendor-stand report
 echo
 say "result"
-echo "installed into:          ${INSTALL_DIR:-nothing found under /opt or $HOME/.local/opt}"
+echo "installed into:          ${INSTALL_DIR:-nothing found under $CVD_PROGRAM_FILES}"
 if [ -n "$STARTED" ]; then
   echo "product started:         yes (pid $(product_pids | tr '\n' ' '))"
 else

@@ -7,6 +7,7 @@
 #include "config/Endpoints.h"
 #include "config/WorkDirectories.h"
 #include "download/DownloadEvents.h"
+#include "install/StartErrorEvents.h"
 #include "platform/Clock.h"
 #include "platform/CrashHandler.h"
 #include "platform/DebugOutput.h"
@@ -123,6 +124,7 @@ void RunSequence::StartUserLog() {
         config.Downloader_id, config.Site_id, Utf16ToUtf8(config.GetSoftware_name()),
         Utf16ToUtf8(config.GetDownload_url()), config.IsToolkit, config.MainPid);
     InstallUserLogEvents();
+    install::InstallStartErrorEvents();
 }
 
 void RunSequence::RunMainWindow(SingleInstance& instance) {

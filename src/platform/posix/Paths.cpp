@@ -85,6 +85,8 @@ std::wstring DesktopFolder() {
 }
 
 std::wstring ProgramFilesFolder() {
+    // Test runs and the demo name their own, so they never install into the machine's /opt.
+    if (auto value = EnvVar("CVD_PROGRAM_FILES")) return Wide(WithSlash(*value));
     if (Writable("/opt")) return L"/opt/";
     return Wide(WithSlash(posix::HomeFolder() + "/.local/opt"));
 }
