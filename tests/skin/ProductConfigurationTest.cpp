@@ -28,7 +28,7 @@ TEST(ProductConfigurationTest, ShippedDocumentGivesTheBuildValues) {
     EXPECT_EQ(c.GetDownload_url(), c.GetExtra_download_url());
     EXPECT_TRUE(c.GetDownload_url().ends_with(L".exe"));
     EXPECT_EQ(c.Gif_duration, 3);
-    EXPECT_EQ(c.NeedStart_flag, 1);
+    EXPECT_EQ(c.NeedStart_flag, 0);
     EXPECT_EQ(c.admin_flag, 1);
     EXPECT_EQ(c.MainPid, 2705);
     EXPECT_EQ(c.InstallTimeout, 600);
