@@ -81,7 +81,9 @@ export XDG_CONFIG_HOME=$HOME/.config XDG_DESKTOP_DIR=$HOME/Desktop
 export CVD_MACHINE_STATE_DIR=$DEMO/machine
 # The demo installs into its own program folder, never the machine's /opt.
 export CVD_PROGRAM_FILES=$DEMO/programs
-mkdir -p "$HOME" "$XDG_DESKTOP_DIR" "$SHOTS"
+# ... and downloads into its own volume folder, not the top of the machine's file system.
+export CVD_VOLUMES=$DEMO/volume
+mkdir -p "$HOME" "$XDG_DESKTOP_DIR" "$SHOTS" "$CVD_VOLUMES"
 MARKER=$DEMO/started-at
 touch "$MARKER"
 
