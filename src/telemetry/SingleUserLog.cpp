@@ -77,6 +77,7 @@ struct CSingleUserLog::State {
     bool HasService() const { return !retired && service != nullptr; }
 
     std::int32_t SendGa4(const ga4::Event& event) {
+        if (!HasService()) return kNoService;  // before reading the process-wide settings
         const std::string measurementId =
             ga4::MeasurementId(CConfigure::Instance().Department, FuntionImpl::GATestAccount());
         const std::string parameters = ga4::EventParameters(measurementId, facts, Product(), event);
@@ -121,6 +122,8 @@ bool CSingleUserLog::State::SendQueuedFunnel() {
 
 void CSingleUserLog::State::RunSender() {
     for (;;) {
+        // Once the owner is gone the process may be exiting: touch nothing outside this state.
+        if (retired) return;
         if (ga4Queue.LooksEmpty() && funnelQueue.LooksEmpty()) {
             if (stop) return;
             wake.Wait(kIdlePollMs);  // set early by a shut-down request

@@ -149,7 +149,8 @@ protected:
                 GTEST_SKIP() << "no loop mount: " << made.output << mounted.output;
             mounts.push_back(mount);
         }
-        // The test run's volume list names exactly the two file systems.
+        // Only the two test file systems are volumes, so the machine's own disks stay untouched;
+        // they count as fixed disks (a loop-mounted image otherwise never would).
         env.Set("CVD_VOLUMES", mounts[0].string() + ":" + mounts[1].string());
     }
     void TearDown() override {
@@ -166,19 +167,7 @@ TEST_F(SmallFileSystemsTest, AFullFileSystemMovesTheFolderToTheRoomierOne) {
     config.SetSubProgramInfoDone(true);
     config.SetFilesize(8 * 1048576);  // twice that is more than the small one holds
     window.installPath = Wide(mounts[0] / "Apps" / "Zorvik");
-    install::DiskFacts disks;
-    // Only the two test file systems are candidates, so the machine's own disks stay untouched;
-    // they stand in for fixed disks (a loop-mounted image is otherwise never a candidate).
-    disks.volumes = [this] {
-        std::vector<platform::Volume> ours;
-        for (platform::Volume volume : platform::ListVolumes())
-            for (const fs::path& mount : mounts)
-                if (volume.root == Wide(mount) + L"/") {
-                    volume.fixed = true;
-                    ours.push_back(volume);
-                }
-        return ours;
-    };
+    const install::DiskFacts disks;
     ASSERT_EQ(disks.volumes().size(), 2u);
     EXPECT_TRUE(install::IsCorrectInstallPath(window, disks)) << log.Text();
     EXPECT_EQ(window.installPath, Wide(mounts[1] / "Apps" / "Zorvik"));

@@ -1,6 +1,7 @@
 #include "InstallTestSupport.h"
 #include "config/CConfigure.h"
 #include "install/StartApp.h"
+#include "sys/TextConvert.h"
 
 namespace {
 
@@ -87,20 +88,20 @@ TEST_F(StartAppTest, AFinishPageOpensInsteadOfTheProduct) {
 }
 
 TEST_F(StartAppTest, AServerNameLeadingOutOfTheFolderIsNeverStarted) {
-    // The configuration refuses such a name and keeps the product's own.
-    for (const wchar_t* name : {L"../../usr/bin/xterm", L"/usr/bin/xterm"}) {
-        EXPECT_FALSE(CConfigure::Instance().SetProcess_name(name));
-        install::RunStartApp(window, seams);
-        EXPECT_EQ(starts, std::vector<std::wstring>{L"\"/opt/Product/Product\"|0|"});
-        starts.clear();
-    }
     CConfigure& config = CConfigure::Instance();
-    config.SetProcess_name(L"Product");
+    // A process name leading out of the folder never enters the configuration: the product's
+    // own name stays and is what starts.
+    for (const wchar_t* name : {L"../../usr/bin/xterm", L"/usr/bin/xterm"}) {
+        EXPECT_FALSE(config.SetProcess_name(name)) << FuntionImpl::Utf16ToUtf8(name);
+        EXPECT_EQ(config.GetProcess_name(), L"Product");
+    }
+    // A sub-program's launch name comes from the content server without that gate.
     config.IsToolkit = true;
     config.StartSubProgram = 1;
     AddKit(3001, 1, L"../tool");
     install::RunStartApp(window, seams);
     EXPECT_TRUE(starts.empty());
+    EXPECT_EQ(window.boxes, std::vector<int>{12});
     EXPECT_TRUE(log.Contains("refused server name launch_name: ../tool"));
 }
 

@@ -46,13 +46,15 @@ struct Slot {
 };
 
 // Slots by lock-file path; an entry lives as long as some NamedMutex of that name does.
+// The registry is never destroyed: threads still running while the process exits (a detached
+// sender, say) may make and drop named mutexes after static objects have been torn down.
 std::shared_ptr<Slot> SlotFor(const std::string& path) {
-    static std::mutex registryMutex;
-    static std::map<std::string, std::weak_ptr<Slot>> registry;
-    std::lock_guard<std::mutex> guard(registryMutex);
-    for (auto it = registry.begin(); it != registry.end();)  // drop slots of gone mutexes
-        it = it->second.expired() ? registry.erase(it) : std::next(it);
-    std::weak_ptr<Slot>& entry = registry[path];
+    static auto* registryMutex = new std::mutex;
+    static auto* registry = new std::map<std::string, std::weak_ptr<Slot>>;
+    std::lock_guard<std::mutex> guard(*registryMutex);
+    for (auto it = registry->begin(); it != registry->end();)  // drop slots of gone mutexes
+        it = it->second.expired() ? registry->erase(it) : std::next(it);
+    std::weak_ptr<Slot>& entry = (*registry)[path];
     if (auto slot = entry.lock()) return slot;
     auto slot = std::make_shared<Slot>();
     slot->fd = posix::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));

@@ -88,6 +88,9 @@ bool UiManager::ActivateFocus(Key key) {
         return true;
     }
     if (!focus_->GetInterface("Button") && !focus_->GetInterface("Combo")) return false;
+    // Space flips a check box or option; Enter stays the window's default action, so ticking
+    // a box with the mouse and pressing Enter does not untick it again.
+    if (key == Key::Enter && focus_->GetInterface("Option")) return false;
     focusMarked_ = true;
     return focus_->Activate();
 }
