@@ -7,14 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "SkinSource.h"
+#include "SkinInstall.h"
 #include "config/CConfigure.h"
 #include "platform/Clock.h"
 #include "sys/Log.h"
-#include "toolkit/ResourceManager.h"
 #include "toolkit/Shell.h"
 #include "ui/InstallUIMainWnd.h"
-#include "ui/SkinPackage.h"
 
 namespace {
 
@@ -56,15 +54,10 @@ int main(int argc, char** argv) {
     }
     el::Loggers::reconfigureAllLoggers(el::ConfigurationType::ToStandardOutput, "false");
     std::string error;
-    auto bytes = cvdtools::LoadSkinPackage(argv[1], error);
-    if (!bytes) {
+    if (!cvdtools::InstallSkin(argv[1], error)) {
         std::fprintf(stderr, "cvd-startup-bench: %s\n", error.c_str());
         return 1;
     }
-    auto& resources = toolkit::ResourceManager::Instance();
-    resources.SetResourceFolder("skin\\");
-    resources.SetZipArchive(bytes->data(), bytes->size());
-    RegisterExtendedControls();
     Phase("skin package");
     CConfigure::Instance().Init();
     Phase("configuration");

@@ -10,16 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "SkinSource.h"
+#include "SkinInstall.h"
 #include "toolkit/Builder.h"
 #include "toolkit/Combo.h"
 #include "toolkit/Container.h"
 #include "toolkit/Render.h"
-#include "toolkit/ResourceManager.h"
 #include "toolkit/Shell.h"
 #include "toolkit/WindowBase.h"
 #include "ui/LanguageFiles.h"
-#include "ui/SkinPackage.h"
 
 namespace {
 
@@ -35,16 +33,9 @@ int Usage() {
 
 bool LoadSkin(const std::string& source) {
     std::string error;
-    auto bytes = cvdtools::LoadSkinPackage(source, error);
-    if (!bytes) {
-        std::fprintf(stderr, "cvd-skin: %s\n", error.c_str());
-        return false;
-    }
-    auto& resources = toolkit::ResourceManager::Instance();
-    resources.SetResourceFolder("skin\\");
-    resources.SetZipArchive(bytes->data(), bytes->size());
-    RegisterExtendedControls();
-    return true;
+    if (cvdtools::InstallSkin(source, error)) return true;
+    std::fprintf(stderr, "cvd-skin: %s\n", error.c_str());
+    return false;
 }
 
 // Applies language `index` as the main window does; the product-group text (`extra_text`) is

@@ -12,15 +12,13 @@
 #include <string>
 
 #include "PrivateDisplay.h"
-#include "SkinSource.h"
+#include "SkinInstall.h"
 #include "UiPages.h"
 #include "config/CConfigure.h"
 #include "platform/Clock.h"
 #include "sys/Log.h"
-#include "toolkit/ResourceManager.h"
 #include "toolkit/Shell.h"
 #include "ui/InstallUIMainWnd.h"
-#include "ui/SkinPackage.h"
 
 namespace {
 
@@ -64,16 +62,9 @@ bool Parse(int argc, char** argv, Options& options) {
 bool LoadSkin() {
     const char* source = std::getenv("CVD_SKIN");
     std::string error;
-    auto bytes = cvdtools::LoadSkinPackage(source && *source ? source : CVD_SKIN_SOURCE_DIR, error);
-    if (!bytes) {
-        std::fprintf(stderr, "cvd-ui-demo: %s\n", error.c_str());
-        return false;
-    }
-    auto& resources = toolkit::ResourceManager::Instance();
-    resources.SetResourceFolder("skin\\");
-    resources.SetZipArchive(bytes->data(), bytes->size());
-    RegisterExtendedControls();
-    return true;
+    if (cvdtools::InstallSkin(source && *source ? source : CVD_SKIN_SOURCE_DIR, error)) return true;
+    std::fprintf(stderr, "cvd-ui-demo: %s\n", error.c_str());
+    return false;
 }
 
 // The demo must not leave the first-run marker on this machine: records go to a folder of its
