@@ -54,20 +54,6 @@ std::int32_t RecordingTasks::BeginInstallTask(install::IInstallPage& window) {
     return 0;
 }
 
-void Settle() {
-    for (int i = 0; i < 5; ++i) toolkit::PumpMessages();
-}
-
-bool SettleUntil(const std::function<bool()>& done, int timeoutMs) {
-    const std::uint32_t start = platform::TickCount();
-    while (!done()) {
-        if (static_cast<int>(platform::TickCount() - start) > timeoutMs) return false;
-        toolkit::PumpMessages();
-        platform::SleepMs(5);
-    }
-    return true;
-}
-
 int RunWhileSettling(const std::vector<std::string>& argv, int timeoutMs) {
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));

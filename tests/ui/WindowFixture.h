@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "TempEnv.h"
+#include "UiPages.h"
 #include "install/InstallTasks.h"
 #include "ui/InstallUIMainWnd.h"
 #include "ui/MessageBoxWnd.h"
@@ -45,10 +46,8 @@ public:
     std::vector<std::wstring> installPaths;
 };
 
-// Runs the UI thread for what is pending.
-void Settle();
-// Runs the UI thread until `done` holds or `timeoutMs` passed; whether it holds.
-bool SettleUntil(const std::function<bool()>& done, int timeoutMs = 15000);
+using uipages::Settle;
+using uipages::SettleUntil;
 // Runs a command (xdotool, …) while the UI thread keeps running; its exit code.
 int RunWhileSettling(const std::vector<std::string>& argv, int timeoutMs = 20000);
 

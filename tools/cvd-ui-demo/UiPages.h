@@ -41,7 +41,7 @@ public:
 // Handles what is pending on the UI thread.
 void Settle();
 // Runs the UI thread until `done` holds; false when `timeoutMs` passed first.
-bool SettleUntil(const std::function<bool()>& done, int timeoutMs);
+bool SettleUntil(const std::function<bool()>& done, int timeoutMs = 15000);
 // Posts the install thread's messages that lead `window` to `page` and lets them arrive. Boxes
 // the failure shows are confirmed as a user would.
 void DriveTo(InstallUIMainWnd& window, const Page& page);
