@@ -12,17 +12,12 @@ std::string ConfigEntry(const std::string& key, const std::string& value) {
     return "<Label name=\"" + key + "\" text=\"" + value + "\" />";
 }
 
-void ContentTest::SetUp() {
+void ResetConfiguration() {
     CConfigure::Instance().ResetForTesting();
     Endpoints::Instance().Clear();
 }
 
-void ContentTest::TearDown() {
-    CConfigure::Instance().ResetForTesting();
-    Endpoints::Instance().Clear();
-}
-
-void ContentTest::ApplyConfig(const std::string& entries) {
+void ApplyConfigDocument(const std::string& entries) {
     toolkit::XmlDocument document;
     ASSERT_TRUE(document.LoadFromMemory(
         "<VerticalLayout><VerticalLayout name=\"Product_config\">" + entries +
@@ -30,6 +25,12 @@ void ContentTest::ApplyConfig(const std::string& entries) {
         << document.ErrorText();
     CConfigure::Instance().ApplyDocument(document.Root());
 }
+
+void ContentTest::SetUp() { ResetConfiguration(); }
+
+void ContentTest::TearDown() { ResetConfiguration(); }
+
+void ContentTest::ApplyConfig(const std::string& entries) { ApplyConfigDocument(entries); }
 
 void ContentTest::PointEndpointsAt(const std::vector<std::string_view>& keys,
                                    const std::string& host) {

@@ -18,6 +18,10 @@ namespace cvdtest {
 
 // A configuration document entry <Label name=key text=value />.
 std::string ConfigEntry(const std::string& key, const std::string& value);
+// A fresh configuration and an empty endpoints table.
+void ResetConfiguration();
+// Applies a configuration document made of `entries` (ConfigEntry texts).
+void ApplyConfigDocument(const std::string& entries);
 
 class ContentTest : public ::testing::Test {
 protected:

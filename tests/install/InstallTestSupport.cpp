@@ -2,10 +2,7 @@
 
 #include <algorithm>
 
-#include "config/CConfigure.h"
-#include "config/Endpoints.h"
 #include "platform/Text.h"
-#include "toolkit/Xml.h"
 
 namespace cvdtest {
 
@@ -118,25 +115,14 @@ std::vector<std::uintptr_t> MessageLog::Progress() const {
     return out;
 }
 
-void InstallTest::SetUp() {
-    CConfigure::Instance().ResetForTesting();
-    Endpoints::Instance().Clear();
-}
+void InstallTest::SetUp() { ResetConfiguration(); }
 
-void InstallTest::TearDown() {
-    CConfigure::Instance().ResetForTesting();
-    Endpoints::Instance().Clear();
-}
+void InstallTest::TearDown() { ResetConfiguration(); }
 
 void InstallTest::ApplyConfig(const std::vector<std::pair<std::string, std::string>>& entries) {
     std::string body;
-    for (const auto& [key, value] : entries)
-        body += "<Label name=\"" + key + "\" text=\"" + value + "\" />";
-    toolkit::XmlDocument document;
-    ASSERT_TRUE(document.LoadFromMemory("<VerticalLayout><VerticalLayout name=\"Product_config\">" +
-                                        body + "</VerticalLayout></VerticalLayout>"))
-        << document.ErrorText();
-    CConfigure::Instance().ApplyDocument(document.Root());
+    for (const auto& [key, value] : entries) body += ConfigEntry(key, value);
+    ApplyConfigDocument(body);
 }
 
 std::filesystem::path PathOf(const std::wstring& path) {

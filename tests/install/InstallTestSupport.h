@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ContentTestSupport.h"
 #include "DownloadTestSupport.h"
 #include "TempEnv.h"
 #include "download/DownloadEvents.h"
