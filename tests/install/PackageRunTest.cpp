@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "ContentTestSupport.h"
 #include "DownloadTestSupport.h"
 #include "PackageTestSupport.h"
 #include "TempEnv.h"
@@ -20,22 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using cvdtest::ReadFile;
 
-class MessageLog final : public IMessageTarget {
-public:
-    void PostCustomMessage(std::uint32_t message, std::uintptr_t, std::intptr_t) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        messages_.push_back(message);
-    }
-    std::vector<std::uint32_t> Messages() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return messages_;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::uint32_t> messages_;
-};
-
 // The window as the install thread sees it; records what is posted to it.
 class RecordingWindow final : public install::IInstallWindow {
 public:
@@ -45,7 +30,7 @@ public:
     std::vector<std::uint32_t> Messages() const { return log_->Messages(); }
 
 private:
-    std::shared_ptr<MessageLog> log_ = std::make_shared<MessageLog>();
+    std::shared_ptr<cvdtest::MessageRecorder> log_ = std::make_shared<cvdtest::MessageRecorder>();
 };
 
 TEST(InstallCommandLineTest, LanguageCodes) {
