@@ -24,8 +24,8 @@ bool DisplayTaken(int n) {
 
 // Xvfb with its standard streams on /dev/null; 0 when it cannot be started.
 pid_t SpawnXvfb(const std::string& display, const std::string& screen) {
-    const char* argv[] = {"Xvfb",         display.c_str(), "-screen", "0", screen.c_str(),
-                          "-nolisten", "tcp",           nullptr};
+    const char* argv[] = {"Xvfb",         display.c_str(), "-screen", "0",
+                          screen.c_str(), "-nolisten",     "tcp",     nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
