@@ -7,36 +7,15 @@ until its parent process ends or until --lifetime seconds have passed; the serve
 Usage: webserver.py --kind apache|python --root DIR --prefix DIR [--rate-kib N] [--lifetime S]
 """
 import argparse
-import ctypes
 import os
-import signal
-import socket
 import subprocess
 import sys
 import time
 
-PR_SET_PDEATHSIG = 1
+sys.dont_write_bytecode = True  # keep the source tree clean
+from loopback_server import die_with_parent, free_port, stop_requests, wait_accepting, watch  # noqa: E402
+
 MODULES = "/usr/lib/apache2/modules"
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def die_with_parent():
-    ctypes.CDLL("libc.so.6", use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
-
-
-def wait_accepting(port, deadline):
-    while time.time() < deadline:
-        try:
-            socket.create_connection(("127.0.0.1", port), timeout=0.2).close()
-            return True
-        except OSError:
-            time.sleep(0.05)
-    return False
 
 
 def apache_config(root, prefix, port, rate_kib):
@@ -94,22 +73,12 @@ def main():
     parent = os.getppid()
     port = free_port()
     server = start(args, port)
-    stopping = []
-    signal.signal(signal.SIGTERM, lambda *_: stopping.append(True))
+    stopping = stop_requests()
     if not wait_accepting(port, time.time() + 20):
         server.terminate()
         sys.exit(1)
     print(f"PORT {port}", flush=True)
-    deadline = time.time() + args.lifetime
-    while not stopping and time.time() < deadline and os.getppid() == parent:
-        if server.poll() is not None:
-            break
-        time.sleep(0.2)
-    server.terminate()
-    try:
-        server.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        server.kill()
+    watch(server, stopping, parent, time.time() + args.lifetime)
 
 
 if __name__ == "__main__":

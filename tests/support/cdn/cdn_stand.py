@@ -7,39 +7,16 @@ have passed; nginx ends with it.
 Usage: cdn_stand.py --root DIR --prefix DIR [--limit-rate 20m] [--http2] [--lifetime 600]
 """
 import argparse
-import ctypes
 import os
-import signal
-import socket
 import subprocess
 import sys
 import time
 
 sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(1, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import nginx_conf  # noqa: E402
-
-PR_SET_PDEATHSIG = 1
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def die_with_parent():
-    ctypes.CDLL("libc.so.6", use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
-
-
-def wait_accepting(port, deadline):
-    while time.time() < deadline:
-        try:
-            socket.create_connection(("127.0.0.1", port), timeout=0.2).close()
-            return True
-        except OSError:
-            time.sleep(0.05)
-    return False
+from loopback_server import die_with_parent, free_port, stop_requests, wait_accepting, watch  # noqa: E402
 
 
 def main():
@@ -58,21 +35,14 @@ def main():
     nginx = subprocess.Popen(["nginx", "-p", prefix, "-c", conf, "-e",
                               os.path.join(prefix, "error.log"), "-g", "daemon off;"],
                              preexec_fn=die_with_parent, stdout=subprocess.DEVNULL)
-    stop = []
-    signal.signal(signal.SIGTERM, lambda *_: stop.append(1))
+    stop = stop_requests()
     deadline = time.time() + args.lifetime
     if not (wait_accepting(https_port, time.time() + 10) and wait_accepting(http_port, time.time() + 5)):
         nginx.terminate()
         sys.exit("nginx did not start; see " + os.path.join(prefix, "error.log"))
     sys.stdout.write(f"PORT {https_port}\nHTTP_PORT {http_port}\n")
     sys.stdout.flush()
-    while not stop and time.time() < deadline and os.getppid() == parent and nginx.poll() is None:
-        time.sleep(0.2)
-    nginx.terminate()
-    try:
-        nginx.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        nginx.kill()
+    watch(nginx, stop, parent, deadline)
 
 
 if __name__ == "__main__":
