@@ -4,11 +4,10 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "QuietLog.h"
+#include "QuietDownload.h"
 #include "config/CConfigure.h"
 #include "content/DownloadInfoQuery.h"
 #include "content/ServerPaths.h"
-#include "download/DownloadEvents.h"
 #include "sys/FileNamePart.h"
 
 namespace {
@@ -25,9 +24,7 @@ void CheckNamePiece(const std::wstring& name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::PrivateHome();
-    fuzz::QuietProgramLog();
-    SetDownloadEvents(nullptr);
+    fuzz::QuietDownloadTarget();
     return 0;
 }
 

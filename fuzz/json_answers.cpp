@@ -5,12 +5,11 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "QuietLog.h"
+#include "QuietDownload.h"
 #include "config/CConfigure.h"
 #include "content/JsonAnswer.h"
 #include "content/PrivacyLinks.h"
 #include "content/ServerPaths.h"
-#include "download/DownloadEvents.h"
 #include "sys/FileNamePart.h"
 #include "sys/TextConvert.h"
 
@@ -75,9 +74,7 @@ void Geolocation(const Json::Value& answer) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::PrivateHome();
-    fuzz::QuietProgramLog();
-    SetDownloadEvents(nullptr);
+    fuzz::QuietDownloadTarget();
     return 0;
 }
 

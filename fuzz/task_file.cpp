@@ -14,9 +14,8 @@
 #include <thread>
 
 #include "FuzzCheck.h"
-#include "QuietLog.h"
+#include "QuietDownload.h"
 #include "download/CDownloadTaskManager.h"
-#include "download/DownloadEvents.h"
 #include "download/TaskFile.h"
 
 namespace {
@@ -92,9 +91,7 @@ void CheckAcceptedLayout(const CDownloadTaskManager& tasks) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::PrivateHome();
-    fuzz::QuietProgramLog();
-    SetDownloadEvents(nullptr);
+    fuzz::QuietDownloadTarget();
     if (!Server().Start()) std::abort();
     Folder() = fuzz::PrivateHome() + "/task";
     std::filesystem::create_directories(Folder());
