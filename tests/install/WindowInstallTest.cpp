@@ -10,7 +10,7 @@
 #include "InstallTestSupport.h"
 #include "PackageTestSupport.h"
 #include "PrivateDisplay.h"
-#include "SkinSource.h"
+#include "SkinInstall.h"
 #include "UiPages.h"
 #include "config/CConfigure.h"
 #include "config/Endpoints.h"
@@ -25,11 +25,9 @@
 #include "sys/PackageSignature.h"
 #include "sys/TextConvert.h"
 #include "telemetry/SingleUserLog.h"
-#include "toolkit/ResourceManager.h"
 #include "toolkit/Shell.h"
 #include "ui/InstallUIMainWnd.h"
 #include "ui/MessageBoxWnd.h"
-#include "ui/SkinPackage.h"
 
 namespace {
 
@@ -80,11 +78,7 @@ protected:
         static cvdtools::PrivateDisplay* display = new cvdtools::PrivateDisplay;
         ASSERT_TRUE(display->Ok() && toolkit::InitShell()) << "no X display";
         std::string error;
-        skin = cvdtools::LoadSkinPackage(CVD_SOURCE_DIR "/res/skin", error);
-        ASSERT_TRUE(skin) << error;
-        toolkit::ResourceManager::Instance().SetResourceFolder("skin\\");
-        toolkit::ResourceManager::Instance().SetZipArchive(skin->data(), skin->size());
-        RegisterExtendedControls();
+        ASSERT_TRUE(cvdtools::InstallSkin(CVD_SOURCE_DIR "/res/skin", error)) << error;
 
         fs::create_directories(state / "root");
         std::ofstream(env.Root() / "catalogue.json")
@@ -135,7 +129,6 @@ protected:
     fs::path state = env.Root() / "stand";
     std::unique_ptr<CdnStand> cdn;
     std::unique_ptr<VendorService> vendor;
-    std::optional<toolkit::Bytes> skin;  // the toolkit reads the archive in place
     std::unique_ptr<InstallUIMainWnd> window;
 };
 
