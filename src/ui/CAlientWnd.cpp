@@ -8,6 +8,7 @@
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
 #include "telemetry/SingleUserLog.h"
+#include "ui/LanguageFiles.h"
 #include "toolkit/Shell.h"
 #include "ui/MessageBoxWnd.h"
 
@@ -40,6 +41,7 @@ void CAlientWnd::ShowModalWindow() {
 }
 
 void CAlientWnd::InitWindow() {
+    Manager().SetRightToLeft(language::IsRightToLeft(data_.languageIndex));
     foreImage_ = FindControl("foreImage");
     SetTimer(kFrameTimer, kFrameMs);
     CVD_LOG << " init animal window";

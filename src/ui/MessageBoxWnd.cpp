@@ -100,6 +100,8 @@ int MessageBoxWnd::ShowModalBox(toolkit::WindowBase* owner) {
 
 void MessageBoxWnd::InitWindow() {
     CVD_LOG << " Error Msg Box Tip: " << static_cast<int>(kind_);
+    // A box may come before any main window (the start-up gates), so it reads its own direction.
+    Manager().SetRightToLeft(language::IsRightToLeft(languageIndex_));
     if (kind_ != MSG_DOWN_LAYOUT) LoadTexts();
     toolkit::Control* no = FindControl("btn_no");
     if (FuntionImpl::AutoRun() && !(no && no->IsVisible()))
