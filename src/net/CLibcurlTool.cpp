@@ -24,6 +24,8 @@ std::size_t AppendToString(char* data, std::size_t size, std::size_t count, void
     return n;
 }
 
+constexpr long kSegmentReadBytes = 256 * 1024;
+
 // Header list for segment requests; built once, read-only afterwards.
 curl_slist* SegmentHeaders() {
     static curl_slist* const headers = curl_slist_append(nullptr, kUserAgentHeader);
@@ -96,6 +98,7 @@ bool CLibcurlTool::prepare(CURLcode& failure) {
         return false;
     }
     curl_easy_reset(m_pCurl);
+    m_sockets.Watch(m_pCurl);
     return true;
 }
 
@@ -108,6 +111,7 @@ CURLcode CLibcurlTool::httpDownloadContent(const std::string& url, std::int64_t 
     if (!prepare(rc)) return rc;
     worker.taken = -1;
     worker.answer = {};
+    worker.sockets = &m_sockets;
     curl_easy_setopt(m_pCurl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
     const SegmentHeaderList headers(worker.ifRange);
@@ -122,6 +126,9 @@ CURLcode CLibcurlTool::httpDownloadContent(const std::string& url, std::int64_t 
     } else {
         SetRedirectsAndTimeouts(m_pCurl, 20L, 3L);
     }
+    // A plain HTTP read takes what the socket holds up to the buffer's size; libcurl's 16 KiB
+    // default would cost a read and a callback per 16 KiB (a TLS read still yields one record).
+    curl_easy_setopt(m_pCurl, CURLOPT_BUFFERSIZE, kSegmentReadBytes);
     curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &CLibcurlTool::downloadFunc);
     curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &worker);
     curl_easy_setopt(m_pCurl, CURLOPT_HEADERFUNCTION, &CLibcurlTool::HeaderCallback);
@@ -132,6 +139,9 @@ CURLcode CLibcurlTool::httpDownloadContent(const std::string& url, std::int64_t 
     rc = SkipPeerVerification(m_pCurl);
     if (rc != CURLE_OK) return rc;
     rc = curl_easy_perform(m_pCurl);
+    // The connection may serve the next request, whose answer must wake the reader at once.
+    if (worker.batching.Mark() > 1 && m_sockets.Only() >= 0)
+        platform::SetReceiveLowWater(m_sockets.Only(), 1);
     // However the transfer ended, what was received goes to disk before the position is judged.
     if (!flushSegment(worker) && rc == CURLE_OK) rc = CURLE_WRITE_ERROR;
     if (rc != CURLE_OK) figureError(rc);

@@ -12,6 +12,7 @@
 
 #include <curl/curl.h>
 
+#include "net/HandleSockets.h"
 #include "net/SegmentTarget.h"
 
 class CLibcurlTool {
@@ -49,7 +50,8 @@ public:
     // Writes what downloadFunc still holds back; false (logged) when the write failed.
     static bool flushSegment(SegmentTarget& worker);
     // Progress callback of segment downloads: writes held-back bytes that have waited long
-    // enough even when no further chunk arrives, so a stalled range shows what it received.
+    // enough even when no further chunk arrives, and reads a batch the link is late with, so a
+    // stalled range shows what it received.
     // Non-zero (the transfer aborts) when that write failed or the worker's stop is set.
     static int segmentProgress(void* worker, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
@@ -64,4 +66,5 @@ private:
     bool prepare(CURLcode& failure);
 
     CURL* m_pCurl = nullptr;
+    HandleSockets m_sockets;
 };

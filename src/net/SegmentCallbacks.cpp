@@ -9,11 +9,12 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "net/CLibcurlTool.h"
+#include "net/HandleSockets.h"
 #include "net/HeaderText.h"
 #include "platform/NamedMutex.h"
+#include "platform/Network.h"
 #include "sys/Log.h"
 
 namespace {
@@ -66,34 +67,34 @@ std::size_t HoldBack(SegmentTarget& t, const char* data, std::size_t n) {
 
 bool RangeReceived(const SegmentTarget& t) { return NextOffset(t) > LastWritableByte(t); }
 
-constexpr std::chrono::milliseconds kWaitedForData{1};
-constexpr std::chrono::milliseconds kSlowLinkPause{8};
-constexpr std::int64_t kSlowLinkBytesPerSecond = 32 * 1048576;
+platform::Socket SocketOf(const SegmentTarget& t) { return t.sockets ? t.sockets->Only() : -1; }
 
-bool SlowLink(const SegmentTarget::Pacing& p, std::int64_t pos,
-              std::chrono::steady_clock::time_point now) {
-    const auto elapsed =
-        std::chrono::duration_cast<std::chrono::microseconds>(now - p.firstChunk).count();
-    return elapsed > 0 && (pos - p.firstPos) * 1000000 / elapsed < kSlowLinkBytesPerSecond;
+// Sets the socket's low-water mark the batching asks for, when it changed.
+void ApplyMark(const SegmentTarget& t, platform::Socket socket, int before) {
+    if (t.batching.Mark() != before) platform::SetReceiveLowWater(socket, t.batching.Mark());
 }
 
-// A gap before this chunk means libcurl had to wait for the network. On a slow link, pausing then
-// lets the next bursts pile up in the socket buffer to be read in one go, without waking for
-// each; a fast link never waits long enough for the pause to pay.
-void PaceSlowLink(SegmentTarget& t) {
-    SegmentTarget::Pacing& p = t.pacing;
-    const auto now = std::chrono::steady_clock::now();
-    const std::int64_t pos = NextOffset(t);
-    if (p.firstChunk == std::chrono::steady_clock::time_point{}) {
-        p.firstChunk = p.lastChunk = now;
-        p.firstPos = pos;
+void BatchReads(SegmentTarget& t, std::size_t n) {
+    const platform::Socket socket = SocketOf(t);
+    if (socket < 0) return;
+    const int before = t.batching.Mark();
+    const std::int64_t rest = LastWritableByte(t) + 1 - NextOffset(t);
+    t.batching.AfterChunk(NextOffset(t), static_cast<std::int64_t>(n), rest,
+                          ReadBatching::Clock::now(),
+                          [socket] { return platform::UnreadSocketBytes(socket); });
+    ApplyMark(t, socket, before);
+}
+
+// A batch that keeps the worker waiting much longer than it should is read as it stands, so a
+// link that slowed down still shows progress.
+void ReleaseLateBatch(SegmentTarget& t) {
+    constexpr auto kLate = ReadBatching::kBatchTime * 3;
+    if (t.batching.Mark() <= 1 || ReadBatching::Clock::now() - t.batching.LastChunk() < kLate)
         return;
-    }
-    const bool waited = now - p.lastChunk > kWaitedForData;
-    p.lastChunk = now;
-    if (!waited || RangeReceived(t) || !SlowLink(p, pos, now)) return;
-    std::this_thread::sleep_for(kSlowLinkPause);
-    p.lastChunk = std::chrono::steady_clock::now();
+    const platform::Socket socket = SocketOf(t);
+    const int before = t.batching.Mark();
+    t.batching.Release();
+    if (socket >= 0) ApplyMark(t, socket, before);
 }
 
 // A full batch, a finished range, or a slow link that has not shown progress for a while.
@@ -249,7 +250,7 @@ std::size_t CLibcurlTool::downloadFunc(char* data, std::size_t size, std::size_t
         return 0;
     }
     const std::size_t accepted = HoldBack(t, data, n);
-    PaceSlowLink(t);
+    BatchReads(t, n);
     const bool ok = !FlushDue(t) || Flush(t);
     const std::size_t written = ok ? accepted : 0;
     if (written != n) LogWriteError(t, count, written);
@@ -267,6 +268,7 @@ bool CLibcurlTool::flushSegment(SegmentTarget& worker) {
 int CLibcurlTool::segmentProgress(void* worker, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     auto& t = *static_cast<SegmentTarget*>(worker);
     if (t.stop && t.stop->load()) return 1;  // held-back bytes are written after the transfer
+    ReleaseLateBatch(t);
     if (t.pending.bytes.empty() || !FlushDue(t)) return 0;
     return flushSegment(t) ? 0 : 1;
 }

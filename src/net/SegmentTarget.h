@@ -13,8 +13,8 @@
 // Body bytes belong to the range only when the answer said so: a 206 whose Content-Range starts
 // where the range stands and names the expected total. Until then every body byte is refused.
 //
-// On a slow link the worker pauses after each wait for data (`pacing` tells both), so it wakes
-// once for several bursts instead of once per burst; the kernel keeps receiving meanwhile.
+// On a slow link the socket is told to wake the worker only once a batch has arrived
+// (`batching`), instead of once per burst; that needs the transfer's socket (`sockets`).
 //
 // Received bytes are held back in `pending` and written in batches, so the locks and the seek are
 // paid once per batch rather than once per network chunk. `downloadedPos` only ever counts bytes
@@ -31,6 +31,9 @@
 #include <string>
 #include <vector>
 
+#include "net/ReadBatching.h"
+
+class HandleSockets;
 namespace platform {
 class NamedMutex;
 }
@@ -73,10 +76,6 @@ struct SegmentTarget {
     };
     Answer answer;
 
-    struct Pacing {
-        std::chrono::steady_clock::time_point firstChunk{};  // none yet in this transfer
-        std::chrono::steady_clock::time_point lastChunk{};
-        std::int64_t firstPos = 0;
-    };
-    Pacing pacing;
+    ReadBatching batching;
+    const HandleSockets* sockets = nullptr;
 };

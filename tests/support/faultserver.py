@@ -15,6 +15,7 @@ Paths (every HEAD answers with the size of version 1 and Accept-Ranges):
   /norange/<size>         Range is ignored: 200 with the whole file, sent at about 3 MiB/s
   /shifted/<size>         a 206 whose Content-Range (and body) start 100 bytes after the request
   /stalllast/<size>       a range sends all its bytes but the last, then nothing
+  /dripstall/<size>       a range sends its first MiB at about 2 MiB/s, then nothing
   /flakyhead/<n>/<size>   the first n HEAD requests of this path answer 503 without any size
                           header; ranges served correctly
   /replaced/<size>        replaced by version 2 (same size) right after the first HEAD: HEAD
@@ -100,7 +101,7 @@ class Handler(BaseHTTPRequestHandler):
         if mode == "heal":
             _healed.set()
             return self.status(200)
-        if _healed.is_set() and mode in ("norange", "shifted", "stalllast", "stall"):
+        if _healed.is_set() and mode in ("norange", "shifted", "stalllast", "stall", "dripstall"):
             mode = "ok"
         size = int(parts[-1])
         if mode == "norange":
@@ -126,6 +127,12 @@ class Handler(BaseHTTPRequestHandler):
         if mode == "stall":
             self.wfile.write(body[:65536])
             self.wfile.flush()
+            time.sleep(120)
+        elif mode == "dripstall":
+            for at in range(0, min(len(body), 1 << 20), 16384):
+                self.wfile.write(body[at:at + 16384])
+                self.wfile.flush()
+                time.sleep(0.008)
             time.sleep(120)
         elif mode == "stalllast":
             self.wfile.write(body[:-1])

@@ -3,7 +3,9 @@
 
 #include <ifaddrs.h>
 #include <net/if.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <map>
@@ -33,5 +35,18 @@ bool IsNetworkAlive() {
     for (auto& [name, state] : byName) interfaces.push_back(state);
     return IsNetworkAlive(interfaces);
 }
+
+std::int64_t UnreadSocketBytes(Socket socket) {
+    int unread = 0;
+    if (ioctl(static_cast<int>(socket), FIONREAD, &unread) != 0) return -1;
+    return unread;
+}
+
+bool SetReceiveLowWater(Socket socket, int bytes) {
+    const int mark = bytes < 1 ? 1 : bytes;
+    return setsockopt(static_cast<int>(socket), SOL_SOCKET, SO_RCVLOWAT, &mark, sizeof mark) == 0;
+}
+
+bool CloseSocket(Socket socket) { return close(static_cast<int>(socket)) == 0; }
 
 }  // namespace platform

@@ -1,6 +1,8 @@
-// Whether the machine has a network connection at all.
+// Whether the machine has a network connection at all, and the few socket settings the download
+// engine tunes on the connections libcurl opens.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,5 +19,14 @@ struct InterfaceState {
 // interfaces counts as connected, so a doubtful answer never stops a download.
 bool IsNetworkAlive();
 bool IsNetworkAlive(const std::vector<InterfaceState>& interfaces);
+
+// Sockets are passed as the integer the OS names them by.
+using Socket = std::intptr_t;
+
+// Bytes received on a connected socket and not yet read; -1 when that cannot be told.
+std::int64_t UnreadSocketBytes(Socket socket);
+// The socket is reported readable, and its reader woken, only once it holds `bytes` (at least 1).
+bool SetReceiveLowWater(Socket socket, int bytes);
+bool CloseSocket(Socket socket);
 
 }  // namespace platform
