@@ -4,10 +4,11 @@ nginx test stand (HTTPS on loopback), in one run, (a) unthrottled and (b) with a
 limit of 20 MB/s. aria2c uses the same connection count as cvd-fetch's workers, -k 4M and an
 equal -s. Prints wall time, CPU time (user + system) and peak memory (max RSS) per tool and the
 ratios to aria2c, the voluntary context switches (how often the tool slept and woke), and checks
-every downloaded file's MD5. Then the same file from Apache httpd (HTTP, unthrottled) and from a
-server without ranges (Python's http.server: cvd-fetch's single-stream fallback against curl),
-and the MD5 check's throughput (cvd_md5_bench on the page-cached file) against
-`openssl speed md5`.
+every downloaded file's MD5, and one line setting cvd-fetch's capped run against its own
+unthrottled CPU, aria2c and the cap's limit (the wall time 20 MiB/s per connection allows). Then
+the same file from Apache httpd (HTTP, unthrottled) and from a server without ranges (Python's
+http.server: cvd-fetch's single-stream fallback against curl), and the MD5 check's throughput
+(cvd_md5_bench on the page-cached file) against `openssl speed md5`.
 
 On a shared two-core machine one run of a tool varies by a quarter in CPU time, so each tool runs
 --runs times, the tools taking turns, and every figure is the median of its runs.
@@ -137,6 +138,24 @@ def median_of(samples):
     return medians + (all(s[4] for s in samples),)
 
 
+CAP_MIB_PER_S = 20  # nginx's "20m": MiB per second and connection
+
+
+def capped_summary(rows, size, connections):
+    """The capped download against the engine's own unthrottled cost, aria2c and the cap."""
+    found = {(scenario, tool): (wall, cpu) for scenario, tool, wall, cpu, *_ in rows}
+    free, capped = found.get(("nginx unthrottled", "cvd-fetch")), found.get(
+        ("nginx 20 MB/s per conn.", "cvd-fetch"))
+    aria2c = found.get(("nginx 20 MB/s per conn.", "aria2c"))
+    if not (free and capped and aria2c):
+        return
+    limit = size / (connections * CAP_MIB_PER_S * 1048576)
+    print(f"cvd-fetch capped: CPU {capped[1] / free[1]:.2f}x its unthrottled CPU, "
+          f"{capped[1] / aria2c[1]:.2f}x aria2c's; wall {capped[0] / aria2c[0]:.2f}x aria2c's, "
+          f"{capped[0] / limit:.2f}x the cap's limit ({limit:.1f} s at {connections} x "
+          f"{CAP_MIB_PER_S} MiB/s)")
+
+
 def main():
     parser = argparse.ArgumentParser()
     repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -196,6 +215,7 @@ def main():
     for scenario, tool, wall, cpu, rss, switches, wr, cr, ok in rows:
         print(f"{scenario:<24} {tool:<10} {wall:8.2f} {cpu:7.2f} {rss:9.1f} {switches:8.0f} "
               f"{wr:10.2f} {cr:9.2f} {size_mib / wall:7.1f}  {'ok' if ok else 'FAILED'}")
+    capped_summary(rows, args.size, connections)
     engine, openssl = md5_rates(md5_bench, source)
     print(f"MD5 check: {engine:.0f} MiB/s, openssl speed md5: {openssl:.0f} MiB/s "
           f"({engine / openssl:.2f}x)")
