@@ -164,6 +164,7 @@ TEST(CrashHandler, ReleasesTheInstanceLockBeforeTheProcessEnds) {
         platform::InstallCrashHandler();
         platform::CrashPlan plan;
         plan.logFile = platform::Utf8ToWide(log.string());
+        plan.dumpFile = plan.logFile + L".dmp";  // not the working folder
         platform::SetCrashPlan(plan);
         if (::fork() == 0) {  // keeps the descriptor (and with it a plain flock) alive
             ::sleep(5);
