@@ -91,13 +91,14 @@ touch "$MARKER"
 HEADLESS=""
 if [ -z "${DISPLAY:-}" ]; then
   HEADLESS=1
-  for n in $(seq 90 140); do [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break; done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$DEMO/xvfb.log" 2>&1 &
+  # Xvfb picks a free display itself (two started at once never share one) and writes its
+  # number once clients can connect.
+  Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$DEMO/xvfb.display" \
+    >"$DEMO/xvfb.log" 2>&1 &
   XVFB_PID=$!
-  export DISPLAY=":$n"
-  # Ready once a client can talk to it (its socket file comes a little earlier).
-  for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-  xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start (see $DEMO/xvfb.log)"
+  for _ in $(seq 100); do grep -q '^[0-9]' "$DEMO/xvfb.display" 2>/dev/null && break; sleep 0.1; done
+  grep -q '^[0-9]' "$DEMO/xvfb.display" 2>/dev/null || fail "Xvfb did not start (see $DEMO/xvfb.log)"
+  export DISPLAY=":$(head -n1 "$DEMO/xvfb.display")"
   say "no display: running under Xvfb on $DISPLAY, screenshots go to $SHOTS"
 fi
 

@@ -15,7 +15,7 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
-fail() { echo "FAILED: $*" >&2; tail -5 "$WORK/out.txt" >&2 || true; grep -h "" "$WORK"/home/.local/share/CVDownloader/logs/*/*.log 2>/dev/null | tail -40 >&2 || true; exit 1; }
+fail() { echo "FAILED: $*" >&2; tail -30 "$WORK/out.txt" >&2 || true; grep -h "" "$WORK"/home/.local/share/CVDownloader/logs/*/*.log 2>/dev/null | tail -40 >&2 || true; exit 1; }
 wait_for() {  # wait_for SECONDS COMMAND...: true once COMMAND succeeds
   local limit=$1; shift
   for _ in $(seq $((limit * 10))); do "$@" && return 0; sleep 0.1; done
@@ -30,11 +30,12 @@ export XDG_CONFIG_HOME=$HOME/.config XDG_DESKTOP_DIR=$HOME/Desktop
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$TMPDIR" "$WORK/bin"
 chmod 700 "$XDG_RUNTIME_DIR"
 
-for n in $(seq 150 199); do [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break; done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself (and takes it atomically), then writes its number. Without
+# -noreset it would reset when the last installer is killed and refuse the next one meanwhile.
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
 PIDS+=($!)
-export DISPLAY=":$n"
-wait_for 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
+wait_for 10 grep -q '^[0-9]' "$WORK/display" || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$WORK/display")"
 
 python3 "$SOURCE/tools/vendor-stand/vendorservice.py" --port 0 --state "$WORK/stand" \
   --cdn https://127.0.0.1:9 --lifetime 600 --country CN >"$WORK/stand.out" 2>&1 &

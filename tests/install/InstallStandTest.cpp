@@ -7,6 +7,7 @@
 #include "ContentTestSupport.h"
 #include "InstallTestSupport.h"
 #include "PackageTestSupport.h"
+#include "XvfbServer.h"
 #include "config/CConfigure.h"
 #include "config/Endpoints.h"
 #include "content/DownloadInfoQuery.h"
@@ -180,13 +181,9 @@ TEST_F(InstallStandTest, AFirstInstallDownloadsVerifiesInstallsAndStartsTheProdu
     EXPECT_TRUE(events.Matching("ga4|Other|FlowError").empty());
 
     // "Use Now": the product starts from the folder, on a private X server.
-    const std::string display = ":" + std::to_string(200 + ::getpid() % 300);
-    platform::ProcessOptions xvfb;
-    xvfb.commandLine = L"Xvfb " + FuntionImpl::Utf8ToUtf16(display) + L" -nolisten tcp";
-    auto server = platform::Process::Start(xvfb);
+    const auto server = cvdtools::StartXvfb("1024x768x24");
     ASSERT_TRUE(server);
-    env.Set("DISPLAY", display);
-    platform::SleepMs(1000);  // the X server's socket, before the product connects
+    env.Set("DISPLAY", server->display);
     CConfigure::Instance().admin_flag = 1;
     install::RunStartApp(window, install::DefaultStartSeams());
     EXPECT_TRUE(window.boxes.empty());
@@ -205,7 +202,7 @@ TEST_F(InstallStandTest, AFirstInstallDownloadsVerifiesInstallsAndStartsTheProdu
     EXPECT_EQ(window.boxes, std::vector<int>{3});
     EXPECT_TRUE(events.Has("funnel|ErrorReporting|Error|MainErrorType=DL0024"));
     if (pid) EXPECT_EQ(platform::KillProcess(pid), 0);
-    server->Kill();
+    cvdtools::StopXvfb(server->pid);
 }
 
 TEST_F(InstallStandTest, ConfigurationFromTheDocumentIsQueriedAgainAtTheClick) {

@@ -13,10 +13,14 @@ struct XvfbServer {
     std::string display;  // ":N"
 };
 
-// Xvfb on the first display number in [first, last) that no other server holds, with one screen
-// of `screen` ("WxHxD"), once its socket is there. Nothing when Xvfb cannot be started or none
-// comes up. DISPLAY is left alone.
-std::optional<XvfbServer> StartXvfb(int first, int last, const std::string& screen);
+// When the server ends: only when stopped (it keeps serving, without the reset X servers do when
+// their last client goes), or also by itself once the last client that connected has gone.
+enum class XvfbEnd { WhenStopped, WithLastClient };
+
+// Xvfb on a display number no other server holds (Xvfb picks it), with one screen of `screen`
+// ("WxHxD"), once it accepts clients. Nothing when Xvfb cannot be started or does not come up.
+// DISPLAY is left alone.
+std::optional<XvfbServer> StartXvfb(const std::string& screen, XvfbEnd end = XvfbEnd::WhenStopped);
 
 // Ends a server StartXvfb gave and waits for it.
 void StopXvfb(pid_t pid);

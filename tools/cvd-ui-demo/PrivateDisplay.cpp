@@ -11,7 +11,7 @@ PrivateDisplay::PrivateDisplay() {
         ok_ = true;
         return;
     }
-    if (auto server = StartXvfb(200, 300, "1280x1024x24")) {
+    if (auto server = StartXvfb("1280x1024x24", XvfbEnd::WithLastClient)) {
         pid_ = server->pid;
         ok_ = true;
         setenv("DISPLAY", server->display.c_str(), 1);

@@ -1,5 +1,7 @@
 // An X display for a tool that draws windows without showing them: the user's display when
-// there is one, else a private Xvfb on a free display number, stopped with the object.
+// there is one, else a private Xvfb on a free display number, stopped with the object. The
+// private server also ends once its last client has gone, so a program that keeps its display
+// for its whole life (and never destroys this object) leaves no server behind.
 #pragma once
 
 #include <sys/types.h>

@@ -1,4 +1,4 @@
-// A private X display for tests that need real windows: Xvfb on the first free display number,
+// A private X display for tests that need real windows: Xvfb on a display number it picks itself,
 // stopped when the object goes away.
 #pragma once
 
@@ -22,7 +22,7 @@ public:
             setenv("DISPLAY", inherited, 1);
             return;
         }
-        if (auto server = cvdtools::StartXvfb(90, 190, "1024x768x24")) {
+        if (auto server = cvdtools::StartXvfb("1024x768x24")) {
             pid_ = server->pid;
             name_ = server->display;
             setenv("DISPLAY", name_.c_str(), 1);
