@@ -72,9 +72,9 @@ void CProgressExUI::PaintStatusImage(toolkit::Canvas& canvas) {
     moveRect_.bottom = std::min(filled.bottom, moveRect_.top + imageH);
     const bool wideEnough = !horizontal_ || moveRect_.Width() * 2 >= imageW;
     if (wideEnough && moveRect_.Height() * 2 >= imageH) {
+        const toolkit::Rect dest = AsDrawn(moveRect_, MulDiv(pos_.Width(), 100, scale));
         const std::string modify =
-            "dest='" + RectText(moveRect_.left, moveRect_.top, moveRect_.right, moveRect_.bottom) +
-            "' source='" +
+            "dest='" + RectText(dest.left, dest.top, dest.right, dest.bottom) + "' source='" +
             RectText(0, 0, std::min(imageW, moveRect_.Width()),
                      std::min(imageH, moveRect_.Height())) +
             "'";

@@ -19,7 +19,8 @@ public:
 
     const std::string& MoveImagePath() const { return moveImagePath_; }
     bool HasMoveImage() const { return moveImage_ != nullptr; }
-    // The highlight, relative to the control, in unscaled layout units.
+    // The highlight, relative to the control and measured from the bar's start edge (the right
+    // one in a right-to-left window), in unscaled layout units.
     const toolkit::Rect& MoveRect() const { return moveRect_; }
 
 private:

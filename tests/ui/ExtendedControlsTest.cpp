@@ -183,4 +183,15 @@ TEST_F(ProgressHighlight, HighlightIsDrawnOverTheFilledPart) {
     EXPECT_EQ(p.Alpha(150, 3), 0);        // not filled
 }
 
+// Arabic reads from the right: the bar fills, and its highlight starts, at the right edge.
+TEST_F(ProgressHighlight, RightToLeftWindowFillsFromTheRight) {
+    manager.SetRightToLeft(true);
+    bar->SetValue(50);
+    const Pixels p = Paint({200, 6});
+    EXPECT_EQ(bar->MoveRect(), (Rect{0, 0, 40, 6}));  // from the start edge
+    EXPECT_EQ(p.At(190, 3), 0xFFFFFFFFu);             // highlight
+    EXPECT_EQ(p.At(140, 3), 0xFF8372FFu);             // fore colour
+    EXPECT_EQ(p.Alpha(50, 3), 0);                     // not filled
+}
+
 }  // namespace

@@ -23,8 +23,11 @@ public:
     void PaintStatusImage(Canvas& canvas) override;
 
 protected:
-    // The filled part, relative to the control.
+    // The filled part, relative to the control, measured from the bar's start edge.
     Rect FilledRect() const;
+    // `fromStart`, measured from the start edge of a bar `width` wide, as drawn: a horizontal bar
+    // starts at its right edge in a right-to-left window, as the text around it reads.
+    Rect AsDrawn(const Rect& fromStart, int width) const;
 
     bool horizontal_ = true;
     int min_ = 0;

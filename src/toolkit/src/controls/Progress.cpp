@@ -58,8 +58,13 @@ Rect ProgressUI::FilledRect() const {
     return {0, top, pos_.Width(), pos_.Height()};
 }
 
+Rect ProgressUI::AsDrawn(const Rect& fromStart, int width) const {
+    if (!horizontal_ || !manager_ || !manager_->IsRightToLeft()) return fromStart;
+    return {width - fromStart.right, fromStart.top, width - fromStart.left, fromStart.bottom};
+}
+
 void ProgressUI::PaintStatusImage(Canvas& canvas) {
-    const Rect filled = FilledRect();
+    const Rect filled = AsDrawn(FilledRect(), pos_.Width());
     if (filled.IsEmpty()) return;
     const Rect abs = filled.Offset(pos_.left, pos_.top);
     if (foreColor_ != 0) {
