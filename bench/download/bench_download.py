@@ -51,37 +51,38 @@ def md5_of(path):
     return digest.hexdigest()
 
 
-class Stand:
-    def __init__(self, root, prefix, limit_rate=None):
-        args = [sys.executable, STAND, "--root", root, "--prefix", prefix, "--lifetime", "1800"]
-        if limit_rate:
-            args += ["--limit-rate", limit_rate]
-        self.process = subprocess.Popen(args, stdout=subprocess.PIPE, text=True)
+class ServerProcess:
+    """A test server script on loopback that prints its port first; stopped with stop()."""
+
+    def __init__(self, args, scheme):
+        self.process = subprocess.Popen([sys.executable] + args + ["--lifetime", "1800"],
+                                        stdout=subprocess.PIPE, text=True)
         self.port = int(self.process.stdout.readline().split()[1])
+        self.scheme = scheme
 
     def url(self, name):
-        return f"https://127.0.0.1:{self.port}/{name}"
+        return f"{self.scheme}://127.0.0.1:{self.port}/{name}"
 
     def stop(self):
         self.process.terminate()
         self.process.wait(timeout=20)
 
 
-class WebStand:
+class Stand(ServerProcess):
+    """The nginx test stand (HTTPS), optionally with a per-connection rate limit."""
+
+    def __init__(self, root, prefix, limit_rate=None):
+        args = [STAND, "--root", root, "--prefix", prefix]
+        if limit_rate:
+            args += ["--limit-rate", limit_rate]
+        super().__init__(args, "https")
+
+
+class WebStand(ServerProcess):
     """Apache httpd or Python's http.server on loopback (HTTP only)."""
 
     def __init__(self, kind, root, prefix):
-        args = [sys.executable, WEBSERVER, "--kind", kind, "--root", root, "--prefix", prefix,
-                "--lifetime", "1800"]
-        self.process = subprocess.Popen(args, stdout=subprocess.PIPE, text=True)
-        self.port = int(self.process.stdout.readline().split()[1])
-
-    def url(self, name):
-        return f"http://127.0.0.1:{self.port}/{name}"
-
-    def stop(self):
-        self.process.terminate()
-        self.process.wait(timeout=20)
+        super().__init__([WEBSERVER, "--kind", kind, "--root", root, "--prefix", prefix], "http")
 
 
 def md5_rates(md5_bench, source):

@@ -57,6 +57,22 @@ protected:
         return impl.SuperDownloadFile(Utf8ToUtf16(url), Utf8ToUtf16(package), cdn, false, true);
     }
 
+    void RemovePackage() {
+        std::filesystem::remove(package);
+        std::filesystem::remove(package + ".xml");
+    }
+
+    // A fresh cvd-fetch of `url` (no package, no task file), killed after a second.
+    bool FetchKilledAfterASecond(const std::string& url) {
+        RemovePackage();
+        const pid_t fetch = cvdtest::StartFetch({url, package});
+        if (fetch <= 0) return false;
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        kill(fetch, SIGKILL);
+        waitpid(fetch, nullptr, 0);
+        return true;
+    }
+
     cvdtest::TempEnv env;
     std::filesystem::path www = env.Root() / "www";
     std::string package = (env.Root() / "pkg.bin").string();
@@ -70,8 +86,7 @@ TEST_F(RealServers, EveryServerDeliversTheSameBytes) {
         ASSERT_TRUE(stand.started());
         const std::string name = std::string(kind) + ".bin";
         cvdtest::WriteRandomFile(www / name, 9 * 1048576 + 7, 3);
-        std::filesystem::remove(package);
-        std::filesystem::remove(package + ".xml");
+        RemovePackage();
         EXPECT_EQ(Download(stand.url(name)), Success);
         EXPECT_TRUE(cvdtest::SameBytes(www / name, package));
         EXPECT_EQ(log.Contains(" the server shows no range support: single-stream download"),
@@ -88,13 +103,7 @@ TEST_F(RealServers, KilledDownloadResumesOnEveryRangeServer) {
         const std::string name = std::string(kind) + "-kill.bin";
         cvdtest::WriteRandomFile(www / name, 64 * 1048576 + 99, 8);
         const std::string md5 = CDownLoadImpl::FileMd5((www / name).string());
-        std::filesystem::remove(package);
-        std::filesystem::remove(package + ".xml");
-        const pid_t first = cvdtest::StartFetch({stand.url(name), package});
-        ASSERT_GT(first, 0);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-        kill(first, SIGKILL);
-        waitpid(first, nullptr, 0);
+        ASSERT_TRUE(FetchKilledAfterASecond(stand.url(name)));
         EXPECT_TRUE(cvdtest::RecordedBytesAreServedOnes(package + ".xml", package,
                                                         cvdtest::ReadFile(www / name)));
         const pid_t second = cvdtest::StartFetch({stand.url(name), package, "--md5", md5});
@@ -114,13 +123,7 @@ TEST_F(RealServers, FileReplacedBySameSizeBetweenRunsEndsAsTheNewFile) {
         const auto served = www / name;
         constexpr std::int64_t kSize = 64 * 1048576 + 5;
         cvdtest::WriteRandomFile(served, kSize, 21);
-        std::filesystem::remove(package);
-        std::filesystem::remove(package + ".xml");
-        const pid_t first = cvdtest::StartFetch({stand.url(name), package});
-        ASSERT_GT(first, 0);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-        kill(first, SIGKILL);
-        waitpid(first, nullptr, 0);
+        ASSERT_TRUE(FetchKilledAfterASecond(stand.url(name)));
         ASSERT_TRUE(std::filesystem::exists(package + ".xml"));
 
         const auto before = std::filesystem::last_write_time(served);
