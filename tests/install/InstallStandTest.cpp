@@ -29,10 +29,12 @@ namespace fs = std::filesystem;
 const fs::path kPackages = CVD_PACKAGE_DIR;
 
 // A shell script signed like a setup, that never ends before `seconds`: an installer that hangs.
-void WriteHangingSetup(const fs::path& path, int seconds) {
+// It writes its process id into `pidFile`.
+void WriteHangingSetup(const fs::path& path, int seconds, const fs::path& pidFile) {
     {
         std::ofstream out(path, std::ios::binary);
-        out << "#!/bin/sh\nsleep " << seconds << "\nexit 0\n" << std::string(1100000, '#') << "\n";
+        out << "#!/bin/sh\necho $$ > '" << pidFile.string() << "'\nexec sleep " << seconds << "\n"
+            << std::string(1100000, '#') << "\n";
     }
     fs::permissions(path, fs::perms::owner_all, fs::perm_options::add);
     ASSERT_TRUE(SignFile(CVD_KEY_DIR "/publisher.key", CVD_KEY_DIR "/publisher.pem", path));
@@ -53,7 +55,7 @@ protected:
             file.seekp(100000);
             file.put('\x5a');
         }
-        WriteHangingSetup(state / "root" / "direct" / "hanging_setup.exe", 30);
+        WriteHangingSetup(state / "root" / "direct" / "hanging_setup.exe", 30, hangingPid);
         WriteCatalogue();
         cdn = std::make_unique<CdnStand>(state / "root", env.Root() / "nginx");
         ASSERT_TRUE(cdn->Started());
@@ -72,6 +74,8 @@ protected:
     }
     void TearDown() override {
         if (HasFailure()) std::cerr << log.Text();
+        if (hangingRun) KillProcessNamedIn(hangingPid, 10000);
+        KillProgramsUnder(env.Root() / "apps");
         CConfigure& config = CConfigure::Instance();
         std::error_code ignored;
         fs::remove_all(PathOf(config.GetWorkDirectory()), ignored);
@@ -157,6 +161,8 @@ protected:
     }
 
     fs::path state = env.Root() / "stand";
+    fs::path hangingPid = env.Root() / "hanging.pid";
+    bool hangingRun = false;  // the hanging setup was handed to the flow
     std::unique_ptr<CdnStand> cdn;
     std::unique_ptr<VendorService> vendor;
     FuntionImpl::TrustStore trust;
@@ -201,7 +207,7 @@ TEST_F(InstallStandTest, AFirstInstallDownloadsVerifiesInstallsAndStartsTheProdu
     EXPECT_EQ(install::BeginInstallTask(window, Seams()), -1);
     EXPECT_EQ(window.boxes, std::vector<int>{3});
     EXPECT_TRUE(events.Has("funnel|ErrorReporting|Error|MainErrorType=DL0024"));
-    if (pid) EXPECT_EQ(platform::KillProcess(pid), 0);
+    KillProgramsUnder(env.Root() / "apps");
     cvdtools::StopXvfb(server->pid);
 }
 
@@ -269,6 +275,7 @@ TEST_F(InstallStandTest, AnInstallerThatOutlivesItsTimeEndsTheAttempt) {
     config.SetLoadSource(2);  // no digest to compare with
     window.target->onRecheck = [] { CConfigure::Instance().SetInstallState(1); };
     Endpoints::Instance().Set(endpoint::kUpdateServerInternational, "127.0.0.1:9");
+    hangingRun = true;
     EXPECT_EQ(Run(), install::kStoppedOrFailed);
     EXPECT_EQ(window.target->Messages().back(), WM_INSTALL_TIMEOUT);
     EXPECT_TRUE(events.Has("ga4|Other|FlowError|DL016"));

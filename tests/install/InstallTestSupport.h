@@ -121,6 +121,14 @@ protected:
 std::filesystem::path PathOf(const std::wstring& path);
 std::wstring Wide(const std::filesystem::path& path);
 
+// Ends every process whose program lies under `folder`, however late it started: a product a
+// test installed and started there must not outlive the test.
+void KillProgramsUnder(const std::filesystem::path& folder);
+
+// Ends the process whose id a test's script wrote into `pidFile`, waiting up to `waitMs` for the
+// file when the script may still be starting.
+void KillProcessNamedIn(const std::filesystem::path& pidFile, int waitMs);
+
 }  // namespace cvdtest
 
 #include <deque>

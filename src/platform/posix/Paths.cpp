@@ -91,16 +91,18 @@ std::wstring ProgramFilesFolder() {
     return Wide(WithSlash(posix::HomeFolder() + "/.local/opt"));
 }
 
-std::wstring RuntimeFolder() {
+std::wstring RuntimeFolderPath() {
     // The fallback deliberately ignores TMPDIR: every process of the user must find the same
     // lock files whatever temporary folder its environment names.
-    std::string folder;
     if (auto value = EnvVar("XDG_RUNTIME_DIR"); value && value->front() == '/')
-        folder = WithSlash(*value) + "cvdownloader/";
-    else
-        folder = "/tmp/cvdownloader-" + std::to_string(::getuid()) + "/";
-    posix::MakeFolders(folder, 0700);
-    return Wide(folder);
+        return Wide(WithSlash(*value) + "cvdownloader/");
+    return Wide("/tmp/cvdownloader-" + std::to_string(::getuid()) + "/");
+}
+
+std::wstring RuntimeFolder() {
+    const std::wstring folder = RuntimeFolderPath();
+    posix::MakeFolders(WideToUtf8(folder), 0700);
+    return folder;
 }
 
 std::wstring MachineStateFolder() {

@@ -28,8 +28,11 @@ std::wstring DesktopFolder();
 // /opt/ when writable, else $HOME/.local/opt/.
 std::wstring ProgramFilesFolder();
 
-// $XDG_RUNTIME_DIR/cvdownloader/, else /tmp/cvdownloader-<uid>/; created if missing.
+// $XDG_RUNTIME_DIR/cvdownloader/ (when absolute), else /tmp/cvdownloader-<uid>/; created if
+// missing.
 std::wstring RuntimeFolder();
+// Where RuntimeFolder() lies, without creating it.
+std::wstring RuntimeFolderPath();
 
 // Where machine-wide records live: $CVD_MACHINE_STATE_DIR, else /var/lib/cvdownloader/ when
 // writable, else $XDG_STATE_HOME/cvdownloader/ ($HOME/.local/state/cvdownloader/).
