@@ -22,6 +22,16 @@ using platform::ActivateWindow;
 using platform::ActivationResult;
 using platform::WindowActivationListener;
 
+// The address of the activation socket of "CV_UI_Frame_185" in this test's runtime folder.
+sockaddr_un SocketAddressOf185() {
+    const std::string path =
+        platform::WideToUtf8(platform::RuntimeFolder()) + "CV_UI_Frame_185.sock";
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    return address;
+}
+
 TEST(WindowActivation, ASecondStartReachesTheListeningWindow) {
     cvdtest::TempEnv env;
     cvdtest::Watchdog watchdog(30);
@@ -45,12 +55,8 @@ TEST(WindowActivation, NoWindowOnceTheListenerIsGoneOrLeftAStaleSocket) {
     EXPECT_EQ(ActivateWindow(L"CV_UI_Frame_185"), ActivationResult::NoWindow);
 
     // A socket file whose owner died: nobody accepts on it.
-    const std::string path =
-        platform::WideToUtf8(platform::RuntimeFolder()) + "CV_UI_Frame_185.sock";
     const int dead = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, path.c_str());
+    sockaddr_un address = SocketAddressOf185();
     ASSERT_EQ(::bind(dead, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     ::close(dead);
     EXPECT_EQ(ActivateWindow(L"CV_UI_Frame_185"), ActivationResult::NoWindow);
@@ -66,13 +72,9 @@ TEST(WindowActivation, OnlyTheExactRequestActivates) {
     std::atomic<int> activations{0};
     auto listener = WindowActivationListener::Listen(L"CV_UI_Frame_185", [&] { ++activations; });
     ASSERT_NE(listener, nullptr);
-    const std::string path =
-        platform::WideToUtf8(platform::RuntimeFolder()) + "CV_UI_Frame_185.sock";
     for (const std::string request : {"", "activ", "hello world, a much longer line\n"}) {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, path.c_str());
+        sockaddr_un address = SocketAddressOf185();
         ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         if (!request.empty()) {
             ASSERT_GT(::write(fd, request.data(), request.size()), 0);
@@ -96,12 +98,8 @@ TEST(WindowActivation, OnlyTheExactRequestActivates) {
         activated.Set();
         hungUp.Wait(10000);
     });
-    const std::string path =
-        platform::WideToUtf8(platform::RuntimeFolder()) + "CV_UI_Frame_185.sock";
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, path.c_str());
+    sockaddr_un address = SocketAddressOf185();
     const bool sent = listener &&
                       ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
                       ::write(fd, "activate\n", 9) == 9 && activated.Wait(10000);
