@@ -120,6 +120,9 @@ TEST(SegmentWriteCallback, BodyWithoutAMatchingRangeAnswerIsRefused) {
         EXPECT_EQ(segment.Write(10), 0u);
         EXPECT_EQ(segment.Pos(), 0);
     }
+    // Only the field named Content-Range shows the range, not one whose name starts so.
+    segment.Header("Content-Range-Note: bytes 0-99/1000\r\n");
+    EXPECT_EQ(segment.Write(10), 0u);
     EXPECT_EQ(segment.Header("Content-Range: bytes 0-99/1000\r\n"), 32u);
     EXPECT_EQ(segment.Write(10), 10u);
 }
