@@ -52,8 +52,11 @@ void LogLockFolder() {
     for (const std::wstring& refused : choice.refused)
         CVD_LOG << " lock folder refused: " << Utf16ToUtf8(refused);
     if (choice.refused.empty()) return;
-    CVD_LOG << " lock folder: " << Utf16ToUtf8(choice.folder)
-            << (choice.fresh ? " (this process alone)" : "");
+    if (choice.folder.empty())
+        CVD_LOG << " lock folder: none, locks hold within this process only";
+    else
+        CVD_LOG << " lock folder: " << Utf16ToUtf8(choice.folder)
+                << (choice.fresh ? " (this process alone)" : "");
 }
 
 }  // namespace
