@@ -145,6 +145,9 @@ TEST(SegmentWriteCallback, BodyWithoutAMatchingRangeAnswerIsRefused) {
         EXPECT_EQ(segment.Write(10), 0u);
         EXPECT_EQ(segment.Pos(), 0);
     }
+    // Only the field named Content-Range shows the range, not one whose name starts so.
+    segment.Header("Content-Range-Note: bytes 0-99/1000\r\n");
+    EXPECT_EQ(segment.Write(10), 0u);
     EXPECT_EQ(segment.Header("Content-Range: bytes 0-99/1000\r\n"), 32u);
     EXPECT_EQ(segment.Write(10), 10u);
 }
@@ -258,7 +261,7 @@ TEST(SegmentTransfer, EveryReceivedByteIsWrittenOrTheTransferFails) {
 TEST(SegmentTransfer, AnswersThatDoNotMatchTheRangeWriteNothing) {
     cvdtest::FaultServer server;
     ASSERT_TRUE(server.Started());
-    for (const char* mode : {"norange", "shifted"}) {
+    for (const char* mode : {"norange", "shifted", "early"}) {
         SCOPED_TRACE(mode);
         TempEnv env;
         Segment segment(env, 4096, 8191, 100000);
@@ -277,6 +280,7 @@ struct RangeCase {
     std::int64_t contentLength;
     bool accepted;
     const char* logText;
+    std::int64_t start = 0;  // where the segment stands
 };
 
 TEST(SegmentHeaderCallback, ContentRangeGuard) {
@@ -297,12 +301,19 @@ TEST(SegmentHeaderCallback, ContentRangeGuard) {
          " HeaderCallback error4: 0 != Content-Range: bytes 5-99/1000"},
         {"Content-Range: bytes */1000\r\n", 1000, false, " HeaderCallback error4: "},
         {"Content-Range: bytes 0-99/1000 junk\r\n", 1000, false, " HeaderCallback error4: "},
+        {"Content-Range: bytes 100-199/1000\r\n", 1000, true, nullptr, 100},
+        {"Content-Range: bytes 99-199/1000\r\n", 1000, false,
+         " HeaderCallback error4: 100 != Content-Range: bytes 99-199/1000", 100},
+        {"Content-Range: bytes 0-199/1000\r\n", 1000, false,
+         " HeaderCallback error4: 100 != Content-Range: bytes 0-199/1000", 100},
+        {"Content-Range: bytes 101-199/1000\r\n", 1000, false,
+         " HeaderCallback error4: 100 != Content-Range: bytes 101-199/1000", 100},
     };
     for (const RangeCase& c : cases) {
         SCOPED_TRACE(c.line);
         TempEnv env;
         cvdtest::LogCapture log(env.Root() / "log.txt");
-        Segment segment(env, 0, 99, c.contentLength);
+        Segment segment(env, c.start, c.start + 99, c.contentLength);
         const std::string line = c.line;
         EXPECT_EQ(segment.Header(line), c.accepted ? line.size() : 0u);
         if (c.logText) {

@@ -1,7 +1,9 @@
-// POSIX implementation: O_CREAT|O_EXCL|O_NOFOLLOW temporary file, fsync, rename.
+// POSIX implementation: O_CREAT|O_EXCL|O_NOFOLLOW temporary file, fsync, rename; settings files
+// judged by fstat of the descriptor they are read from.
 #include "platform/Files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -28,7 +30,45 @@ posix::UniqueFd CreateTemporary(const std::string& target, std::string& temporar
     return posix::UniqueFd();
 }
 
+bool OthersMayHaveWritten(const struct stat& info) {
+    const bool ownedByUsOrRoot = info.st_uid == ::geteuid() || info.st_uid == 0;
+    return !ownedByUsOrRoot || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
+// Reads at most `limit` bytes; false on an error or when the file holds more.
+bool ReadAtMost(int fd, std::uint64_t limit, std::string& bytes) {
+    bytes.clear();
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) return true;
+        if (bytes.size() + static_cast<std::uint64_t>(got) > limit) return false;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
 }  // namespace
+
+SettingsFileRead ReadSettingsFile(const std::wstring& path, std::uint64_t limit,
+                                  std::string& bytes) {
+    bytes.clear();
+    posix::UniqueFd fd(
+        ::open(WideToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.Valid())
+        return errno == ENOENT || errno == ENOTDIR ? SettingsFileRead::Missing
+                                                   : SettingsFileRead::Unreadable;
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0) return SettingsFileRead::Unreadable;
+    if (OthersMayHaveWritten(info)) return SettingsFileRead::NotTrusted;
+    if (!S_ISREG(info.st_mode) || static_cast<std::uint64_t>(info.st_size) > limit ||
+        !ReadAtMost(fd.Get(), limit, bytes)) {
+        bytes.clear();
+        return SettingsFileRead::Unreadable;
+    }
+    return SettingsFileRead::Read;
+}
 
 bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
     const std::string target = WideToUtf8(path);
