@@ -110,9 +110,10 @@ bool MakeReencodedTwin(const fs::path& cert, const fs::path& twin) {
     return set && WriteCertificate(x509.get(), twin);
 }
 
-bool BuildSetup(const fs::path& payloadFolder, const fs::path& output) {
-    return RunCommand(
-               {CVD_SETUP_BUILDER, CVD_SETUP_PROGRAM, payloadFolder.string(), output.string()})
+bool BuildSetup(const fs::path& payloadFolder, const fs::path& output, const std::string& product,
+                const std::string& version, const fs::path& program) {
+    return RunCommand({CVD_SETUP_BUILDER, program.string(), payloadFolder.string(), output.string(),
+                       product, version})
                .status == 0;
 }
 

@@ -38,10 +38,14 @@ bool MakeReencodedTwin(const std::filesystem::path& cert, const std::filesystem:
 bool IssueCertificate(const PublisherKeys& keys, const std::filesystem::path& keyFrom,
                       const std::filesystem::path& serialFrom, const std::filesystem::path& out);
 
-// A setup executable carrying `payloadFolder`, built by setup-builder; true when built.
-bool BuildSetup(const std::filesystem::path& payloadFolder, const std::filesystem::path& output);
-
 // The setup program alone (cvd-setup), for tests that assemble setups by hand.
 std::filesystem::path SetupProgram();
+
+// A setup executable carrying `payloadFolder` and naming `product` at `version`, built by
+// setup-builder around `program`; true when built.
+bool BuildSetup(const std::filesystem::path& payloadFolder, const std::filesystem::path& output,
+                const std::string& product = "Zorvik Video Converter",
+                const std::string& version = "1.0.0.0",
+                const std::filesystem::path& program = SetupProgram());
 
 }  // namespace cvdtest
