@@ -14,12 +14,14 @@
 #include <optional>
 #include <string>
 
+#include "sys/LengthTrailer.h"
+
 struct zip;  // libzip's archive
 
 namespace FuntionImpl {
 
 inline constexpr char kSetupMagic[8] = {'C', 'V', 'D', 'S', 'E', 'T', 'P', '1'};
-inline constexpr std::uint64_t kSetupTrailerSize = 16;
+inline constexpr std::uint64_t kSetupTrailerSize = kLengthTrailerSize;
 
 struct PayloadSpan {
     std::uint64_t offset = 0;

@@ -14,10 +14,10 @@
 
 #include "PayloadInstall.h"
 #include "SetupArguments.h"
-#include "sys/SetupFormat.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/Text.h"
+#include "sys/SetupFormat.h"
 
 namespace {
 
