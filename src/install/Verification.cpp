@@ -27,7 +27,8 @@ bool VerifyMainPackage(InstallAttempt& attempt, bool& md5, bool& sig) {
     md5 = md5Result == 1;
     CVD_LOG << " finish main md5 check ret = " << md5Result;
     if (attempt.Stopped()) return false;
-    sig = attempt.seams.verifySignature(attempt.packagePath);
+    sig = attempt.seams.verifySignature(attempt.packagePath) &&
+          attempt.seams.verifyProduct(attempt.packagePath);
     Ga4("Download", "Md5CheckFinsh", "");
     const std::int64_t seconds = SecondsSince(attempt.verifyTick);
     Ga4("Other", "MMD5CheckTime", std::to_string(seconds));

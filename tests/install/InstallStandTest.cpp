@@ -28,15 +28,25 @@ namespace fs = std::filesystem;
 
 const fs::path kPackages = CVD_PACKAGE_DIR;
 
-// A shell script signed like a setup, that never ends before `seconds`: an installer that hangs.
-// It writes its process id into `pidFile`.
+// A signed setup whose program is a shell script that never ends before `seconds`: an installer
+// that hangs. It writes its process id into `pidFile`.
 void WriteHangingSetup(const fs::path& path, int seconds, const fs::path& pidFile) {
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << "#!/bin/sh\necho $$ > '" << pidFile.string() << "'\nexec sleep " << seconds << "\n"
-            << std::string(1100000, '#') << "\n";
-    }
-    fs::permissions(path, fs::perms::owner_all, fs::perm_options::add);
+    const fs::path script = path.string() + ".sh";
+    std::ofstream(script, std::ios::binary)
+        << "#!/bin/sh\necho $$ > '" << pidFile.string() << "'\nexec sleep " << seconds << "\n"
+        << std::string(1100000, '#') << "\n";
+    fs::create_directories(path.string() + ".files");
+    ASSERT_TRUE(
+        BuildSetup(path.string() + ".files", path, "Zorvik Video Converter", "1.0.0.0", script));
+    ASSERT_TRUE(SignFile(CVD_KEY_DIR "/publisher.key", CVD_KEY_DIR "/publisher.pem", path));
+}
+
+// A signed setup of an older build of the product.
+void WriteOlderBuild(const fs::path& path) {
+    const fs::path payload = path.string() + ".files";
+    fs::create_directories(payload);
+    std::ofstream(payload / "ZorvikVideoConverter.exe") << "an older build";
+    ASSERT_TRUE(BuildSetup(payload, path, "Zorvik Video Converter", "0.9.0.0"));
     ASSERT_TRUE(SignFile(CVD_KEY_DIR "/publisher.key", CVD_KEY_DIR "/publisher.pem", path));
 }
 
@@ -56,6 +66,7 @@ protected:
             file.put('\x5a');
         }
         WriteHangingSetup(state / "root" / "direct" / "hanging_setup.exe", 30, hangingPid);
+        WriteOlderBuild(env.Root() / "older.exe");
         WriteCatalogue();
         cdn = std::make_unique<CdnStand>(state / "root", env.Root() / "nginx");
         ASSERT_TRUE(cdn->Started());
@@ -97,7 +108,15 @@ protected:
     {"downloader_id": 187, "software_name": "Zorvik Video Converter", "software_version": "1.0.0.1",
      "process_name": "ZorvikVideoConverter.exe",
      "package": {"path": "download/zorvikvideoconverter_tampered.exe", "source": ")" +
-                   (env.Root() / "tampered.exe").string() + R"("}}],
+                   (env.Root() / "tampered.exe").string() + R"("}},
+    {"downloader_id": 188, "software_name": "Zorvik Video Converter", "software_version": "1.0.0.0",
+     "process_name": "ZorvikVideoConverter.exe",
+     "package": {"path": "download/zorvikvideoconverter_other.exe", "source": ")" +
+                   packages + R"(/zorviktoolkit_setup.exe"}},
+    {"downloader_id": 189, "software_name": "Zorvik Video Converter", "software_version": "0.9.0.0",
+     "process_name": "ZorvikVideoConverter.exe",
+     "package": {"path": "download/zorvikvideoconverter_older.exe", "source": ")" +
+                   (env.Root() / "older.exe").string() + R"("}}],
   "kits": {"DEMOKIT": [
     {"pid": 3001, "parent_pid": 2705, "path": "kits/zorvik_tool.exe", "source": ")" +
                    packages + R"(/zorvik_tool_setup.exe",
@@ -115,6 +134,8 @@ protected:
             {"MainPid", "2705"},
             {"Department", "0"},
             {"Software_name", "Zorvik"},
+            {"Package_product", id == 186 ? "Zorvik Toolkit" : "Zorvik Video Converter"},
+            {"Package_min_version", "1.0.0.0"},
             {"Process_name", "ZorvikVideoConverter.exe"},
             {"InstallTimeout", "120"},
             {"Download_url", url}};
@@ -158,6 +179,15 @@ protected:
     }
     fs::path Installed(const std::string& relative) {
         return PathOf(window.installPath) / relative;
+    }
+    // The attempt for product `id` refuses its signed package the way it refuses a bad signature.
+    void ExpectSignatureFailure(int id, const std::string& why) {
+        Product(id, "https://h/unused.exe");
+        ServerAnswered();
+        EXPECT_EQ(Run(), install::kStoppedOrFailed);
+        EXPECT_EQ(window.target->Messages().back(), WM_INSTALL_SIGNATURE_FAIL);
+        EXPECT_TRUE(events.Has("ga4|Other|FlowError|DL014"));
+        EXPECT_TRUE(log.Contains(" Package product check failed: " + why)) << why;
     }
 
     fs::path state = env.Root() / "stand";
@@ -265,6 +295,19 @@ TEST_F(InstallStandTest, ABadSignatureRunsNothing) {
     EXPECT_TRUE(events.Has("ga4|Other|FlowError|DL014"));
     EXPECT_FALSE(fs::exists(Installed("ZorvikVideoConverter.exe")));
     EXPECT_NE(Report().find("Hash_Check_Fail_Cfg1"), std::string::npos);
+}
+
+// The server hands out a package its publisher signed, but not the one this installer is for.
+TEST_F(InstallStandTest, ASignedPackageOfAnotherProductRunsNothing) {
+    ExpectSignatureFailure(
+        188, "the package is \"Zorvik Toolkit\" 2.0.0.0, not \"Zorvik Video Converter\"");
+    EXPECT_FALSE(fs::exists(Installed("ZorvikToolkit.exe")));
+}
+
+TEST_F(InstallStandTest, ASignedOlderBuildThanTheMinimumRunsNothing) {
+    ExpectSignatureFailure(
+        189, "the package is \"Zorvik Video Converter\" 0.9.0.0, older than the minimum 1.0.0.0");
+    EXPECT_FALSE(fs::exists(Installed("ZorvikVideoConverter.exe")));
 }
 
 TEST_F(InstallStandTest, AnInstallerThatOutlivesItsTimeEndsTheAttempt) {

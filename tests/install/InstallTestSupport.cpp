@@ -185,6 +185,10 @@ install::InstallSeams ScriptedFlow::Seams() {
     seams.checkMd5 = [this](const std::wstring&, const std::wstring&, const std::wstring&,
                             const std::wstring&) { return md5Result; };
     seams.verifySignature = [this](const std::wstring& path) { return signatureOk(path); };
+    seams.verifyProduct = [this](const std::wstring& path) {
+        productChecks.push_back(path);
+        return productOk;
+    };
     seams.runMainPackage = [this](const std::wstring& package, const std::wstring& installPath,
                                   install::IInstallWindow&) {
         mainRuns.push_back(package + L"|" + installPath);

@@ -146,6 +146,8 @@ struct ScriptedFlow {
     std::vector<std::wstring> downloadedUrls;
     int md5Result = 1;
     std::function<bool(const std::wstring&)> signatureOk = [](const std::wstring&) { return true; };
+    bool productOk = true;
+    std::vector<std::wstring> productChecks;  // the paths checked
     bool mainRunResult = true;
     std::vector<std::wstring> mainRuns;  // "package|installPath"
     std::vector<std::wstring> subRuns;   // install paths

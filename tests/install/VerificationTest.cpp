@@ -11,16 +11,20 @@ TEST_F(VerificationTest, IntegrityFailuresAreReportedAndOnlyABadSignatureStops) 
     struct Row {
         int md5;
         bool sig;
+        bool product;  // the package is the installer's product
         const char* code;
         const char* exception;
         bool installs;
-    } rows[] = {{0, true, "DL013", "MD5_Check_Fail_Cfg1", true},
-                {1, false, "DL014", "Hash_Check_Fail_Cfg1", false},
-                {0, false, "DL015", "MD5_Hash_Check_Fail_Cfg1", false}};
+    } rows[] = {{0, true, true, "DL013", "MD5_Check_Fail_Cfg1", true},
+                {1, false, true, "DL014", "Hash_Check_Fail_Cfg1", false},
+                {1, true, false, "DL014", "Hash_Check_Fail_Cfg1", false},
+                {0, false, true, "DL015", "MD5_Hash_Check_Fail_Cfg1", false},
+                {0, true, false, "DL015", "MD5_Hash_Check_Fail_Cfg1", false}};
     for (const Row& row : rows) {
         flow = ScriptedFlow{};
         flow.md5Result = row.md5;
         flow.signatureOk = [&](const std::wstring&) { return row.sig; };
+        flow.productOk = row.product;
         window.target = std::make_shared<MessageLog>();
         EXPECT_EQ(Run(), row.installs ? install::kInstalled : install::kStoppedOrFailed)
             << row.code;
@@ -54,6 +58,8 @@ TEST_F(VerificationTest, ASubProgramWithABadSignatureIsNotInstalled) {
                 (fs::status(PathOf(info.local_path)).permissions() & fs::perms::owner_exec) !=
                     fs::perms::none);
     EXPECT_TRUE(log.Contains(" sub program signature fail, not installed: 3001"));
+    // Sub-programs are other products: only the main package is held to the product.
+    EXPECT_EQ(flow.productChecks, std::vector<std::wstring>{Package()});
 }
 
 }  // namespace
