@@ -165,9 +165,9 @@ bool KeepFileFromChildren(const std::wstring& path) {
         char* end = nullptr;
         const long fd = std::strtol(entry->d_name, &end, 10);
         if (end == entry->d_name || *end != '\0' || fd == ::dirfd(folder)) continue;
-        struct stat open {};
-        if (::fstat(static_cast<int>(fd), &open) != 0 || open.st_dev != file.st_dev ||
-            open.st_ino != file.st_ino)
+        struct stat held {};
+        if (::fstat(static_cast<int>(fd), &held) != 0 || held.st_dev != file.st_dev ||
+            held.st_ino != file.st_ino)
             continue;
         const int flags = ::fcntl(static_cast<int>(fd), F_GETFD);
         if (flags >= 0 && ::fcntl(static_cast<int>(fd), F_SETFD, flags | FD_CLOEXEC) == 0)
@@ -248,8 +248,8 @@ std::optional<TargetUser> LookUpUser(uid_t uid) {
     return user;
 }
 
-// Everything above standard error closes at exec, the start-error report included. In the
-// forked child, so system calls only.
+// Everything above standard error closes at exec, the start-error report included. Runs in the
+// forked child, so it makes no call that could wait on a lock another thread held at the fork.
 void MarkInheritedCloseOnExec() {
     if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0) return;
     const long limit = ::sysconf(_SC_OPEN_MAX);  // kernels before 5.11
