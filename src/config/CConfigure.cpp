@@ -222,7 +222,8 @@ CVD_LOCKED_ACCESSORS(std::string, QueryUrl)
 bool CConfigure::SetNamePart(const char* key, std::wstring CConfigure::*field,
                              const std::wstring& value) {
     if (!FuntionImpl::IsSafeFileNamePart(value)) {
-        CVD_LOG << " Refused " << key << " (not a plain name): " << Utf16ToUtf8(value);
+        CVD_LOG << " Refused " << key
+                << " (not a plain name): " << Utf16ToUtf8(FuntionImpl::PrintableNamePart(value));
         return false;
     }
     std::lock_guard guard(lock_);

@@ -8,6 +8,7 @@
 #include "config/CConfigure.h"
 #include "platform/DebugOutput.h"
 #include "platform/Paths.h"
+#include "sys/FileNamePart.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
 
@@ -52,7 +53,8 @@ std::wstring ProductFolderName(const std::wstring& downloadUrl, const std::wstri
     if (slash == std::wstring::npos) return softwareName;
     const std::size_t dot = downloadUrl.find(L'.', slash);
     if (dot == std::wstring::npos) return softwareName;
-    return downloadUrl.substr(slash + 1, dot - slash - 1);
+    const std::wstring name = downloadUrl.substr(slash + 1, dot - slash - 1);
+    return FuntionImpl::IsSafeFileNamePart(name) ? name : softwareName;
 }
 
 std::wstring UrlFileStem(const std::wstring& downloadUrl) {

@@ -13,7 +13,8 @@
 
 namespace workdirs {
 
-// After the last '/' up to the first '.' after it; `softwareName` when there is no '/' or no '.'.
+// After the last '/' up to the first '.' after it; `softwareName` when there is no '/' or no '.',
+// or when that text is no safe file-name part (FuntionImpl::IsSafeFileNamePart).
 std::wstring ProductFolderName(const std::wstring& downloadUrl, const std::wstring& softwareName);
 // After the last '/', cut before its last '.'.
 std::wstring UrlFileStem(const std::wstring& downloadUrl);

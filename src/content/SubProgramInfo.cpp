@@ -35,14 +35,20 @@ bool LimitedHere(const std::string& countryLimit) {
     return !code.empty() && countryLimit.find(code) != std::string::npos;
 }
 
-// The first of the record's names that may not be a file or folder name ("" when none is).
-std::wstring RefusedName(const SubProgramInfo& info) {
-    for (const std::wstring* name : {&info.launch_name, &info.install_dir})
-        if (!FuntionImpl::IsSafeFileNamePart(*name)) return *name;
+// Why the record's names cannot be used ("" when they can): a sub-program needs a folder to go
+// into and a program to start, each a single safe name.
+std::wstring RefusedNames(const SubProgramInfo& info) {
+    const std::pair<const wchar_t*, const std::wstring*> names[] = {
+        {L"launch_name", &info.launch_name}, {L"install_dir", &info.install_dir}};
+    for (const auto& [key, name] : names)
+        if (name->empty())
+            return L"empty " + std::wstring(key) + L" of " + std::to_wstring(info.pid);
+    for (const auto& [key, name] : names)
+        if (!FuntionImpl::IsSafeFileNamePart(*name)) return L"file name: " + *name;
     return std::wstring();
 }
 
-// False (with the refused text in `refused`) when a name from the answer is not a safe name.
+// False (with the reason in `refused`) when a name from the answer is missing or not safe.
 bool RecordOf(const Json::Value& item, const std::wstring& workDirectory, SubProgramInfo& info,
               std::wstring& refused) {
     info.pid = IntMember(item, "pid");
@@ -52,12 +58,12 @@ bool RecordOf(const Json::Value& item, const std::wstring& workDirectory, SubPro
     info.file_md5 = Utf8ToUtf16(StringMember(item, "file_md5"));
     info.launch_name = Utf8ToUtf16(StringMember(item, "launch_name"));
     info.install_dir = Utf8ToUtf16(StringMember(item, "install_dir"));
-    refused = RefusedName(info);
+    refused = RefusedNames(info);
     if (!refused.empty()) return false;
     const std::wstring version = Utf8ToUtf16(StringMember(item, "version"));
     const auto local = SubProgramLocalPath(workDirectory, info.download, version);
     if (!local) {
-        refused = info.download + L" " + version;
+        refused = L"file name: " + info.download + L" " + version;
         return false;
     }
     info.local_path = *local;
@@ -129,8 +135,8 @@ int ApplySubProgramAnswer(const Json::Value& answer) {
         SubProgramInfo info;
         std::wstring refused;
         if (!RecordOf(data[i], config.GetWorkDirectory(), info, refused)) {
-            CVD_LOG << " GetSubProgramInfo refused file name: "
-                    << FuntionImpl::Utf16ToUtf8(refused);
+            CVD_LOG << " GetSubProgramInfo refused "
+                    << FuntionImpl::Utf16ToUtf8(FuntionImpl::PrintableNamePart(refused));
             continue;
         }
         config.AddSubProgram(info);

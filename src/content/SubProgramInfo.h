@@ -24,8 +24,9 @@ unsigned GetSubProgramInfoThreadFunc();
 // The same for an installer at `executablePath`.
 void LoadSubProgramInfo(const std::wstring& executablePath);
 
-// Appends a record per element of "data", skipping those offered not in this country and those
-// whose local file name is refused. The number appended.
+// Appends a record per element of "data", skipping those offered not in this country and,
+// with a log line, those without a launch name or install folder or with a name the file-name
+// rule refuses (so they count toward no size either). The number appended.
 int ApplySubProgramAnswer(const Json::Value& answer);
 
 }  // namespace content

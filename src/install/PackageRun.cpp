@@ -41,11 +41,13 @@ std::wstring CurrentLanguageCode() {
 std::wstring OwnTrackValue() { return TrackValue(platform::ModulePath()); }
 
 // Installers are started the way setup programs read their command line (a quote toggles, a
-// backslash is literal), so the folder's trailing separator stays inside its quotes.
+// backslash is literal), so the folder's trailing separator stays inside its quotes. The
+// verified file is the program as it stands: its name is never split out of the line again.
 std::unique_ptr<platform::Process> StartInstaller(const std::wstring& program,
                                                   const std::wstring& commandLine) {
     platform::ProcessOptions options;
-    options.commandLine = L"\"" + program + L"\"" + commandLine;
+    options.program = program;
+    options.commandLine = commandLine;
     options.setupRules = true;
     return platform::Process::Start(options);
 }

@@ -7,7 +7,8 @@
 
 namespace install {
 
-// False for an empty name and for one holding '/', '\\', ".." or NUL.
+// False for an empty name and for one the shared file-name rule refuses
+// (FuntionImpl::IsSafeFileNamePart).
 bool IsPlainServerName(const std::wstring& name);
 
 // IsPlainServerName, logging "refused server name <what>: <name>" when it fails.

@@ -1,5 +1,8 @@
 #include "sys/Log.h"
 
+#include "platform/Process.h"
+#include "platform/Text.h"
+
 INITIALIZE_EASYLOGGINGPP
 
 namespace FuntionImpl {
@@ -16,6 +19,9 @@ void ConfigureLogger(const std::string& logFile) {
     conf.set(el::Level::Info, el::ConfigurationType::Format, "%datetime--[Thread](%thread) %msg");
     conf.set(el::Level::Info, el::ConfigurationType::Filename, logFile);
     el::Loggers::reconfigureLogger("default", conf);
+    // The library opens the file without close-on-exec; no program we start (the product runs
+    // as the desktop user) may write into our log.
+    platform::KeepFileFromChildren(platform::Utf8ToWide(logFile));
 }
 
 }  // namespace FuntionImpl

@@ -1,5 +1,6 @@
 #include "sys/ProductStart.h"
 
+#include <cerrno>
 #include <filesystem>
 
 #include "platform/FsPath.h"
@@ -32,13 +33,15 @@ std::wstring Unquoted(const std::wstring& exe) {
     return exe.size() >= 2 ? exe.substr(1, exe.size() - 2) : std::wstring();
 }
 
+// The product is the quoted path as it stands; only `args` are split into arguments.
 std::int32_t StartWithOwnRights(const std::wstring& exe, const std::wstring& args) {
     platform::ProcessOptions options;
-    options.commandLine = exe + args;
+    options.program = Unquoted(exe);
+    options.commandLine = args;
     options.workingFolder = FolderOfQuoted(exe);
-    int error = 0;
-    if (platform::Process::Start(options, nullptr, &error)) return 0;
-    CVD_LOG << "CreateProcess failed3 (" << error << ") " << Utf16ToUtf8(options.commandLine);
+    int error = ENOENT;  // when no program is named at all
+    if (!options.program.empty() && platform::Process::Start(options, nullptr, &error)) return 0;
+    CVD_LOG << "CreateProcess failed3 (" << error << ") " << Utf16ToUtf8(exe + args);
     ReportStartError(error);
     return -1;
 }
@@ -52,7 +55,7 @@ std::int32_t StartAsDesktopUser(const std::wstring& exe) {
         return -1;
     }
     platform::ProcessOptions options;
-    options.commandLine = exe;
+    options.program = file;
     options.workingFolder = FolderOfQuoted(exe);
     options.newSession = true;
     options.runAsUser = platform::DesktopUserOfRoot();

@@ -31,6 +31,15 @@ TEST(WorkDirectoryNames, DeriveFromTheLastSegmentOfTheDownloadUrl) {
     }
 }
 
+TEST(WorkDirectoryNames, AProductFolderThatIsNoPlainNameBecomesTheSoftwareName) {
+    for (const std::wstring url :
+         {L"https://h/d/zorvik\" --evil.exe", L"https://h/d/a|b.exe", L"https://h/d/con.exe",
+          L"https://h/d/x?y.exe", L"https://h/d/tab\there.exe", L"https://h/d/a:b.exe"}) {
+        SCOPED_TRACE(std::string(url.begin(), url.end()));
+        EXPECT_EQ(workdirs::ProductFolderName(url, L"Zorvik"), L"Zorvik");
+    }
+}
+
 TEST(WorkDirectoryNames, ShortUrlsCountAsExecutableDownloads) {
     EXPECT_TRUE(workdirs::IsExecutableDownload(L""));
     EXPECT_TRUE(workdirs::IsExecutableDownload(L"a.e"));

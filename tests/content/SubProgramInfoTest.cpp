@@ -63,6 +63,13 @@ protected:
                "\"launch_name\":\"tool.exe\",\"install_dir\":\"Tools \xe5\xb7\xa5\xe5\x85\xb7\","
                "\"version\":\"" + version + "\",\"country_limit\":\"" + limit + "\"}";
     }
+    // The names every Item carries.
+    static constexpr const char* kLaunch = "\"launch_name\":\"tool.exe\"";
+    static constexpr const char* kFolder = "\"install_dir\":\"Tools \xe5\xb7\xa5\xe5\x85\xb7\"";
+    // `item` with its text `from` replaced by `to`.
+    static std::string Replaced(std::string item, const std::string& from, const std::string& to) {
+        return item.replace(item.find(from), from.size(), to);
+    }
     void Answer(const std::string& items) {
         server.SetBody("/kitDownloads", "{\"status\":200,\"msg\":\"ok\",\"data\":[" + items + "]}");
     }
@@ -144,18 +151,16 @@ TEST_F(SubProgramInfoTest, AnItemWhoseFileWouldLieOutsideTheWorkDirectoryIsSkipp
 }
 
 TEST_F(SubProgramInfoTest, AnItemWhoseLaunchNameOrInstallFolderIsNoPlainNameIsSkipped) {
-    const auto with = [](std::string item, const std::string& from, const std::string& to) {
-        return item.replace(item.find(from), from.size(), to);
-    };
-    const std::string launch = "\"launch_name\":\"tool.exe\"";
-    const std::string folder = "\"install_dir\":\"Tools \xe5\xb7\xa5\xe5\x85\xb7\"";
     const std::string items[] = {
-        with(Item(1, "a.exe", "1", ""), launch, "\"launch_name\":\"../../bin/sh\""),
-        with(Item(2, "b.exe", "1", ""), launch, "\"launch_name\":\"C:tool.exe\""),
-        with(Item(3, "c.exe", "1", ""), folder, "\"install_dir\":\"..\""),
-        with(Item(4, "d.exe", "1", ""), folder, "\"install_dir\":\"Tools/x\""),
-        with(Item(5, "e.exe", "1", ""), folder, "\"install_dir\":\"CON\""),
-        with(Item(6, "f.exe", "1", ""), launch, "\"launch_name\":\"tool.exe.\""),
+        Replaced(Item(1, "a.exe", "1", ""), kLaunch, "\"launch_name\":\"../../bin/sh\""),
+        Replaced(Item(2, "b.exe", "1", ""), kLaunch, "\"launch_name\":\"C:tool.exe\""),
+        Replaced(Item(3, "c.exe", "1", ""), kFolder, "\"install_dir\":\"..\""),
+        Replaced(Item(4, "d.exe", "1", ""), kFolder, "\"install_dir\":\"Tools/x\""),
+        Replaced(Item(5, "e.exe", "1", ""), kFolder, "\"install_dir\":\"CON\""),
+        Replaced(Item(6, "f.exe", "1", ""), kLaunch, "\"launch_name\":\"tool.exe.\""),
+        Replaced(Item(8, "g.exe", "1", ""), kLaunch, "\"launch_name\":\"tool\\\" --x.exe\""),
+        Replaced(Item(9, "h.exe", "1", ""), kFolder, "\"install_dir\":\"Tools|x\""),
+        Item(10, "i.exe", "1\\\" x", ""),
         Item(7, "good.exe", "2.0", ""),
     };
     std::string list;
@@ -167,6 +172,21 @@ TEST_F(SubProgramInfoTest, AnItemWhoseLaunchNameOrInstallFolderIsNoPlainNameIsSk
     EXPECT_EQ(records[0].pid, 7);
     EXPECT_TRUE(log.Contains(" GetSubProgramInfo refused file name: ../../bin/sh"));
     EXPECT_TRUE(log.Contains(" GetSubProgramInfo refused file name: CON"));
+    EXPECT_TRUE(log.Contains(" GetSubProgramInfo refused file name: tool\" --x.exe"));
+}
+
+// Such an item could never be installed or started; listed, its size would still count toward
+// the free space the install needs.
+TEST_F(SubProgramInfoTest, AnItemWithoutLaunchNameOrInstallFolderIsRefusedAtTheList) {
+    Answer(Replaced(Item(1, "a.exe", "1", ""), kLaunch, "\"launch_name\":\"\"") + "," +
+           Replaced(Item(2, "b.exe", "1", ""), kFolder, "\"install_dir\":\"\"") + "," +
+           Item(3, "good.exe", "2.0", ""));
+    Run();
+    const auto records = Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].pid, 3);
+    EXPECT_TRUE(log.Contains(" GetSubProgramInfo refused empty launch_name of 1"));
+    EXPECT_TRUE(log.Contains(" GetSubProgramInfo refused empty install_dir of 2"));
 }
 
 TEST_F(SubProgramInfoTest, FailuresLeaveTheListEmptyButRaiseDone) {

@@ -116,7 +116,11 @@ protected:
     {"downloader_id": 189, "software_name": "Zorvik Video Converter", "software_version": "0.9.0.0",
      "process_name": "ZorvikVideoConverter.exe",
      "package": {"path": "download/zorvikvideoconverter_older.exe", "source": ")" +
-                   (env.Root() / "older.exe").string() + R"("}}],
+                   (env.Root() / "older.exe").string() + R"("}},
+    {"downloader_id": 190, "software_name": "Zorvik Video Converter", "software_version": "1\" x",
+     "process_name": "ZorvikVideoConverter.exe\" --evil \"x.exe",
+     "package": {"path": "download/zorvikvideoconverter_zorvik.exe", "source": ")" +
+                   packages + R"(/zorvikvideoconverter_zorvik.exe"}}],
   "kits": {"DEMOKIT": [
     {"pid": 3001, "parent_pid": 2705, "path": "kits/zorvik_tool.exe", "source": ")" +
                    packages + R"(/zorvik_tool_setup.exe",
@@ -189,6 +193,14 @@ protected:
         EXPECT_TRUE(events.Has("ga4|Other|FlowError|DL014"));
         EXPECT_TRUE(log.Contains(" Package product check failed: " + why)) << why;
     }
+    // The process running `exe`, waited for up to 10 s; 0 when there is none.
+    static int RunningPid(const std::wstring& exe) {
+        for (int wait = 0; wait < 100; ++wait, platform::SleepMs(100))
+            for (const auto& process :
+                 platform::ListProcesses().value_or(std::vector<platform::RunningProcess>{}))
+                if (process.exePath == exe) return process.pid;
+        return 0;
+    }
 
     fs::path state = env.Root() / "stand";
     fs::path hangingPid = env.Root() / "hanging.pid";
@@ -224,12 +236,7 @@ TEST_F(InstallStandTest, AFirstInstallDownloadsVerifiesInstallsAndStartsTheProdu
     install::RunStartApp(window, install::DefaultStartSeams());
     EXPECT_TRUE(window.boxes.empty());
     EXPECT_TRUE(events.Has("ga4|Download|9.StartWindow|0"));
-    const std::wstring exe = Wide(Installed("ZorvikVideoConverter.exe"));
-    int pid = 0;
-    for (int wait = 0; wait < 100 && pid == 0; ++wait, platform::SleepMs(100))
-        for (const auto& process :
-             platform::ListProcesses().value_or(std::vector<platform::RunningProcess>{}))
-            if (process.exePath == exe) pid = process.pid;
+    const int pid = RunningPid(Wide(Installed("ZorvikVideoConverter.exe")));
     EXPECT_NE(pid, 0) << "the product is not running";
 
     // A second install while the product runs is refused before anything is done.
@@ -347,6 +354,40 @@ TEST_F(InstallStandTest, AToolkitInstallsItsTwoSubPrograms) {
                                 "ga4|Download|5.ProgramInstallIsChToolKit|3001",
                                 "ga4|Download|6.ProgramFinshIsChToolKit|3002"}))
         << ::testing::PrintToString(events.All());
+}
+
+// Quotes in the answer's names once ran a file other than the verified one and gave the product
+// (started as root) extra arguments: those names are refused and the document's are used.
+TEST_F(InstallStandTest, AnAnswerWhoseNamesHoldQuotesInstallsAndStartsWithTheEmbeddedNames) {
+    Product(190, "https://h/zorvikvideoconverter_zorvik.exe");
+    CConfigure& config = CConfigure::Instance();
+    config.SetSoftware_version(L"1.0.0.0");
+    ServerAnswered();
+    EXPECT_TRUE(log.Contains(" Refused Software_version (not a plain name): 1\" x"));
+    EXPECT_TRUE(log.Contains(
+        " Refused Process_name (not a plain name): ZorvikVideoConverter.exe\" --evil \"x.exe"));
+    EXPECT_EQ(config.GetPackageFileName(), L"zorvikvideoconverter_zorvik_1.0.0.0.exe");
+    ASSERT_EQ(Run(), install::kInstalled);
+    EXPECT_TRUE(fs::exists(Installed("ZorvikVideoConverter.exe")));
+
+    const auto server = cvdtools::StartXvfb("1024x768x24");
+    ASSERT_TRUE(server);
+    env.Set("DISPLAY", server->display);
+    config.admin_flag = 1;
+    install::RunStartApp(window, install::DefaultStartSeams());
+    EXPECT_TRUE(window.boxes.empty());
+    const fs::path exe = Installed("ZorvikVideoConverter.exe");
+    const int pid = RunningPid(Wide(exe));
+    EXPECT_NE(pid, 0) << "the product is not running";
+    if (pid) {
+        // Empty while the exec is still setting the process up.
+        std::string arguments;
+        for (int wait = 0; wait < 100 && arguments.empty(); ++wait, platform::SleepMs(50))
+            arguments = ReadFile("/proc/" + std::to_string(pid) + "/cmdline");
+        EXPECT_EQ(arguments, exe.string() + '\0') << "nothing but the program";
+        EXPECT_EQ(platform::KillProcess(pid), 0);
+    }
+    cvdtools::StopXvfb(server->pid);
 }
 
 TEST_F(InstallStandTest, NoUrlAtAllFailsWithItsCode) {

@@ -222,4 +222,16 @@ TEST_F(PackageRunTest, DownloadedSubProgramsInstallIntoTheirFoldersInOrder) {
     EXPECT_EQ(events.Matching("ga4|Download|5.ProgramInstallIsChToolKit|").size(), 1u);
 }
 
+// A server's version once made the package "…_1\" x.exe": the verified file must be the one
+// that runs, never a file named after the text before the quote.
+TEST_F(PackageRunTest, TheGivenPackageRunsWhateverItsNameHolds) {
+    const fs::path package = BuildPackage("zorvikvideoconverter_zorvik_1\" x.exe");
+    const fs::path decoy =
+        env.WriteFile("work/zorvikvideoconverter_zorvik_1", "#!/bin/sh\ntouch \"$0.ran\"\n");
+    fs::permissions(decoy, fs::perms::owner_all);
+    ASSERT_TRUE(install::RunMainPackage(Wide(package), Wide(installPath), window));
+    EXPECT_TRUE(fs::exists(installPath / "ZorvikVideoConverter.exe"));
+    EXPECT_FALSE(fs::exists(decoy.string() + ".ran"));
+}
+
 }  // namespace

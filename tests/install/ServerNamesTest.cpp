@@ -15,7 +15,8 @@ TEST_F(ServerNamesTest, OnlyPlainNamesStayInsideTheirFolder) {
     } rows[] = {{L"Product.exe", true}, {L"zorvik tool.exe", true}, {L"a..b", false},
                 {L"..", false},         {L"../evil", false},        {L"/usr/bin/x", false},
                 {L"sub/x.exe", false},  {L"x\\y", false},           {L"x\0y"s, false},
-                {L"", false},           {L".hidden", true}};
+                {L"", false},           {L".hidden", true},         {L"a\" --x.exe", false},
+                {L"tool|x.exe", false}, {L"tool\n.exe", false},     {L"a?.exe", false}};
     for (const Row& row : rows)
         EXPECT_EQ(install::IsPlainServerName(row.name), row.plain) << row.name.size();
 }
@@ -23,6 +24,8 @@ TEST_F(ServerNamesTest, OnlyPlainNamesStayInsideTheirFolder) {
 TEST_F(ServerNamesTest, ARefusalIsLogged) {
     EXPECT_FALSE(install::AcceptServerName("launch_name", L"../../bin/sh"));
     EXPECT_TRUE(log.Contains(" refused server name launch_name: ../../bin/sh"));
+    EXPECT_FALSE(install::AcceptServerName("install_dir", L"Tool\nforged line"));
+    EXPECT_TRUE(log.Contains(" refused server name install_dir: Tool?forged line"));
 }
 
 }  // namespace

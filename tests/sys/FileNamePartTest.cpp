@@ -27,4 +27,19 @@ TEST(IsSafeFileNamePart, RefusesWhatLeavesTheFolderOrNamesADevice) {
         EXPECT_FALSE(IsSafeFileNamePart(piece)) << testing::PrintToString(piece);
 }
 
+// A quote would close the quoted path on a command line early and turn the rest into arguments.
+TEST(IsSafeFileNamePart, RefusesQuotesWildcardsRedirectionsAndControlCharacters) {
+    const std::wstring refused[] = {
+        L"1\" x",   L"\"",    L"Zorvik\" --evil.exe", L"a<b", L"a>b",    L"a|b",   L"a*b.exe",
+        L"a?b.exe", L"1.0\t", L"1.0\nforged line",    L"\r",  L"a\x1b[", L"a\x7f", L"a\u0085b",
+    };
+    for (const std::wstring& piece : refused)
+        EXPECT_FALSE(IsSafeFileNamePart(piece)) << testing::PrintToString(piece);
+}
+
+TEST(PrintableNamePart, ShowsControlCharactersAsQuestionMarks) {
+    EXPECT_EQ(FuntionImpl::PrintableNamePart(std::wstring(L"1\n2\0\x85 \"x\"", 9)), L"1?2?? \"x\"");
+    EXPECT_EQ(FuntionImpl::PrintableNamePart(L"视频 1.0"), L"视频 1.0");
+}
+
 }  // namespace

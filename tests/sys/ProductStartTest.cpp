@@ -16,15 +16,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Writes down "folder|argument count|arguments|session" beside itself.
+constexpr char kReportingProduct[] =
+    "#!/bin/sh\n"
+    "read -r _ _ _ _ _ sid _ < /proc/$$/stat\n"
+    "printf '%s|%s|%s|%s' \"$(pwd)\" \"$#\" \"$*\" \"$sid\" > \"$0.out.tmp\"\n"
+    "mv \"$0.out.tmp\" \"$0.out\"\n";
+
 class ProductStartTest : public ::testing::Test {
 protected:
     void SetUp() override {
         FuntionImpl::SetStartErrorReporter([this](const std::string& e) { errors.push_back(e); });
-        env.WriteFile("prod dir/product.sh",
-                      "#!/bin/sh\n"
-                      "read -r _ _ _ _ _ sid _ < /proc/$$/stat\n"
-                      "printf '%s|%s|%s|%s' \"$(pwd)\" \"$#\" \"$*\" \"$sid\" > \"$0.out.tmp\"\n"
-                      "mv \"$0.out.tmp\" \"$0.out\"\n");
+        env.WriteFile("prod dir/product.sh", kReportingProduct);
         fs::permissions(product, fs::perms::owner_all);
     }
     void TearDown() override { FuntionImpl::SetStartErrorReporter(nullptr); }
@@ -33,10 +36,13 @@ protected:
         return L"\"" + platform::WidePath(path) + L"\"";
     }
     // What the product wrote: "folder|argument count|arguments|session".
-    std::string Report() const {
-        const fs::path out = product.string() + ".out";
+    std::string Report() const { return ReportOf(product); }
+    static std::string ReportOf(const fs::path& program) {
+        const fs::path out = program.string() + ".out";
         for (int i = 0; i < 1000 && !fs::exists(out); ++i) platform::SleepMs(10);
-        return cvdtest::ReadFile(out);
+        const std::string report = cvdtest::ReadFile(out);
+        fs::remove(out);
+        return report;
     }
 
     cvdtest::TempEnv env;
@@ -79,6 +85,21 @@ TEST_F(ProductStartTest, AMissingProductFailsWithTheSystemError) {
     EXPECT_EQ(FuntionImpl::StartTargetMainExe(Quoted(missing), 0, L""), -1);
     EXPECT_EQ(FuntionImpl::StartTargetMainExe(Quoted(missing), 1, L""), -1);
     EXPECT_EQ(errors, (std::vector<std::string>{"2", "2"}));
+}
+
+// A process name from the server once carried quotes: the path must start as it stands, never
+// re-split into a shorter program and extra arguments.
+TEST_F(ProductStartTest, TheQuotedPathStartsAsItStandsWhateverItsNameHolds) {
+    const fs::path odd = env.WriteFile("prod dir/product\" --evil \"x.sh", kReportingProduct);
+    const fs::path decoy = env.WriteFile("prod dir/product", "#!/bin/sh\ntouch \"$0.ran\"\n");
+    for (const fs::path& script : {odd, decoy}) fs::permissions(script, fs::perms::owner_all);
+    const std::string folder = product.parent_path().string();
+    ASSERT_EQ(FuntionImpl::StartTargetMainExe(Quoted(odd), 1, L" /startSubProgramPID 3001"), 0);
+    EXPECT_TRUE(ReportOf(odd).starts_with(folder + "|2|/startSubProgramPID 3001|"));
+    ASSERT_EQ(FuntionImpl::StartTargetMainExe(Quoted(odd), 0, L""), 0);
+    EXPECT_TRUE(ReportOf(odd).starts_with(folder + "|0||"));
+    EXPECT_FALSE(fs::exists(decoy.string() + ".ran"));
+    EXPECT_TRUE(errors.empty());
 }
 
 }  // namespace

@@ -59,11 +59,10 @@ int RunFromTempCopy(const std::string& self, const std::vector<std::string>& arg
     fs::permissions(copy, fs::perms::owner_all, ec);
     int code = 4;
     if (!ec) {
-        std::wstring line = platform::QuoteArgument(platform::Utf8ToWide(copy.string()));
-        for (const std::string& arg : args)
-            line += L" " + platform::QuoteArgument(platform::Utf8ToWide(arg));
         platform::ProcessOptions options;
-        options.commandLine = line;
+        options.program = platform::Utf8ToWide(copy.string());  // whatever its name holds
+        for (const std::string& arg : args)
+            options.commandLine += L" " + platform::QuoteArgument(platform::Utf8ToWide(arg));
         if (auto child = platform::Process::Start(options)) {
             child->Wait(0xFFFFFFFFu);
             code = child->ExitCode().value_or(4);

@@ -1,12 +1,14 @@
-// POSIX implementation: posix_spawnp with the output on a pipe; waits poll waitpid.
+// POSIX implementation: posix_spawn with the output on a pipe; waits poll waitpid.
 #include "platform/Process.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
 #include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -84,11 +86,8 @@ void CloseQuietly(int fd) {
     if (fd >= 0) ::close(fd);
 }
 
-}  // namespace
-
-std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
-    std::vector<std::wstring> out;
-    std::size_t i = SplitProgram(line, out);
+// The arguments after the program, from `i` on, with the C runtime's rules.
+void SplitArguments(const std::wstring& line, std::size_t i, std::vector<std::wstring>& out) {
     while (true) {
         while (i < line.size() && IsBlank(line[i])) ++i;
         if (i >= line.size()) break;
@@ -111,6 +110,29 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
         }
         out.push_back(arg);
     }
+}
+
+// The program first, then its arguments. A program given apart stands as it is; the command
+// line then holds arguments only.
+std::vector<std::wstring> ArgumentsOf(const ProcessOptions& options) {
+    std::vector<std::wstring> args;
+    if (!options.program.empty()) args.push_back(options.program);
+    if (options.setupRules) {
+        const auto split = SplitSetupCommandLine(options.commandLine);
+        args.insert(args.end(), split.begin(), split.end());
+    } else if (options.program.empty()) {
+        args = SplitCommandLine(options.commandLine);
+    } else {
+        SplitArguments(options.commandLine, 0, args);
+    }
+    return args;
+}
+
+}  // namespace
+
+std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
+    std::vector<std::wstring> out;
+    SplitArguments(line, SplitProgram(line, out), out);
     return out;
 }
 
@@ -131,6 +153,28 @@ std::vector<std::wstring> SplitSetupCommandLine(const std::wstring& line) {
         out.push_back(arg);
     }
     return out;
+}
+
+bool KeepFileFromChildren(const std::wstring& path) {
+    struct stat file {};
+    if (::stat(WideToUtf8(path).c_str(), &file) != 0) return false;
+    DIR* folder = ::opendir("/proc/self/fd");
+    if (!folder) return false;
+    bool kept = false;
+    while (const dirent* entry = ::readdir(folder)) {
+        char* end = nullptr;
+        const long fd = std::strtol(entry->d_name, &end, 10);
+        if (end == entry->d_name || *end != '\0' || fd == ::dirfd(folder)) continue;
+        struct stat held {};
+        if (::fstat(static_cast<int>(fd), &held) != 0 || held.st_dev != file.st_dev ||
+            held.st_ino != file.st_ino)
+            continue;
+        const int flags = ::fcntl(static_cast<int>(fd), F_GETFD);
+        if (flags >= 0 && ::fcntl(static_cast<int>(fd), F_SETFD, flags | FD_CLOEXEC) == 0)
+            kept = true;
+    }
+    ::closedir(folder);
+    return kept;
 }
 
 int DesktopUserOfRoot() {
@@ -204,6 +248,17 @@ std::optional<TargetUser> LookUpUser(uid_t uid) {
     return user;
 }
 
+// Everything above standard error closes at exec, the start-error report included. Runs in the
+// forked child, so it makes no call that could wait on a lock another thread held at the fork.
+void MarkInheritedCloseOnExec() {
+    if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0) return;
+    const long limit = ::sysconf(_SC_OPEN_MAX);  // kernels before 5.11
+    for (int fd = 3; fd < limit; ++fd) {
+        const int flags = ::fcntl(fd, F_GETFD);
+        if (flags >= 0) ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
+    }
+}
+
 [[noreturn]] void FailChild(int reportFd) {
     const int error = errno;
     [[maybe_unused]] ssize_t ignored = ::write(reportFd, &error, sizeof error);
@@ -236,11 +291,15 @@ int SpawnAsUser(std::vector<char*>& argv, const ProcessOptions& options, const s
         const int devNull = ::open("/dev/null", O_RDONLY);
         if (devNull >= 0) ::dup2(devNull, 0);
         if (outputFd >= 0) ::dup2(outputFd, 1), ::dup2(outputFd, 2);
+        MarkInheritedCloseOnExec();
         if (::setgroups(user.groups.size(), user.groups.data()) != 0 || ::setgid(user.gid) != 0 ||
             ::setuid(user.uid) != 0)
             FailChild(report[1]);
         if (!folder.empty() && ::chdir(folder.c_str()) != 0) FailChild(report[1]);
-        ::execvpe(argv[0], argv.data(), envp.data());
+        if (options.program.empty())
+            ::execvpe(argv[0], argv.data(), envp.data());
+        else
+            ::execve(argv[0], argv.data(), envp.data());
         FailChild(report[1]);
     }
     ::close(report[1]);
@@ -269,6 +328,7 @@ int Spawn(std::vector<char*>& argv, const ProcessOptions& options, const std::st
         posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
         posix_spawn_file_actions_adddup2(&actions, outputFd, 2);
     }
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
     if (options.newSession) flags |= POSIX_SPAWN_SETSID;
@@ -285,8 +345,11 @@ int Spawn(std::vector<char*>& argv, const ProcessOptions& options, const std::st
         for (std::string& entry : environment) envp.push_back(entry.data());
         envp.push_back(nullptr);
     }
-    const int started = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(),
-                                     envp.empty() ? environ : envp.data());
+    char** const childEnvironment = envp.empty() ? environ : envp.data();
+    const int started =
+        options.program.empty()
+            ? posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), childEnvironment)
+            : posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), childEnvironment);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     return started;
@@ -304,9 +367,7 @@ std::unique_ptr<Process> Process::Start(const ProcessOptions& options, ProcessSt
     if (error) *error = ProcessStartError::None;
     if (systemError) *systemError = 0;
     std::vector<std::string> args;
-    const auto split = options.setupRules ? SplitSetupCommandLine(options.commandLine)
-                                          : SplitCommandLine(options.commandLine);
-    for (const std::wstring& arg : split) args.push_back(WideToUtf8(arg));
+    for (const std::wstring& arg : ArgumentsOf(options)) args.push_back(WideToUtf8(arg));
     if (args.empty() || args[0].empty()) return fail(ProcessStartError::StartFailed, ENOENT);
 
     std::optional<TargetUser> user;

@@ -3,6 +3,14 @@
 // rules, so the same text works on both systems. The program is looked up on PATH when its name
 // has no '/'. No shell is involved, so nothing in an argument is interpreted.
 //
+// A program whose path was checked (a verified package, the installed product) is given apart
+// from the command line (ProcessOptions::program): that path is the file that runs, whatever
+// the text around it holds, since it is never split out of a string again.
+//
+// A child inherits standard input, output and error and nothing else: every other descriptor of
+// ours (log files, server connections) is closed before it runs, whether or not it was opened
+// close-on-exec.
+//
 // Threading: one Process object is used by one thread at a time. Lifetime: dropping the object
 // neither waits for nor stops the child; a child still running is reaped in the background when
 // it ends, so no zombie is left behind.
@@ -35,6 +43,11 @@ std::vector<std::wstring> SplitSetupCommandLine(const std::wstring& commandLine)
 std::wstring QuoteArgument(const std::wstring& argument);
 
 struct ProcessOptions {
+    // The program to run, used as it stands: never split, never looked up on PATH. Then
+    // `commandLine` holds only the arguments after it (" /VERYSILENT ..."); on Windows it is the
+    // application name, and the command line the quoted program followed by `commandLine`.
+    // Empty: the program is the first argument of `commandLine`.
+    std::wstring program;
     std::wstring commandLine;
     std::wstring workingFolder;  // empty: the current folder
     bool captureOutput = false;  // standard output and error into one pipe (ReadOutput)
@@ -50,6 +63,11 @@ struct ProcessOptions {
 };
 
 enum class ProcessStartError { None, PipeFailed, StartFailed };
+
+// Keeps the descriptors of ours that are open on the file `path` from every program started
+// later, by any part of the process (a file opened by a library that cannot ask for it at open
+// time). False when `path` cannot be examined or nothing of ours is open on it.
+bool KeepFileFromChildren(const std::wstring& path);
 
 // The desktop user a root process was started for (SUDO_UID, else PKEXEC_UID); -1 when we are
 // not root or no such user is named.
