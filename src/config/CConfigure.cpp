@@ -207,6 +207,7 @@ CVD_LOCKED_ACCESSORS(std::wstring, Md5_extra)
 CVD_LOCKED_ACCESSORS(std::wstring, PrivacyUrl)
 CVD_LOCKED_ACCESSORS(std::wstring, LicenseUrl)
 CVD_LOCKED_ACCESSORS(std::wstring, FinishJumpUrl)
+CVD_LOCKED_ACCESSORS(std::wstring, CheckedInstallPath)
 CVD_LOCKED_ACCESSORS(std::wstring, CountryCode)
 CVD_LOCKED_ACCESSORS(std::string, QueryUrl)
 
@@ -316,6 +317,13 @@ bool CConfigure::SetSubProgramStatus(std::size_t index, std::int32_t status) {
     return true;
 }
 
+bool CConfigure::SetSubProgramRunPath(std::size_t index, const std::wstring& path) {
+    std::lock_guard guard(lock_);
+    if (index >= SubPrograms_.size()) return false;
+    SubPrograms_[index].run_path = path;
+    return true;
+}
+
 void CConfigure::AddWorkerThread(platform::ThreadHandle thread) {
     std::lock_guard guard(lock_);
     WorkerThreads_.push_back(std::move(thread));
@@ -371,9 +379,10 @@ void CConfigure::ResetForTesting() {
     IsExiting_ = SubProgramInfoDone_ = false;
     LanguageIndex_ = InstallStage_ = InstallState_ = LoadSource_ = 0;
     Filesize_ = PackageSize_ = SpaceNeeded_ = SpaceFree_ = 0;
-    for (std::wstring* text : {&Software_name_, &Software_version_, &Process_name_, &Download_url_,
-                               &Extra_download_url_, &Md5_, &Md5_extra_, &PrivacyUrl_, &LicenseUrl_,
-                               &LogFilePath_, &CountryCode_, &FinishJumpUrl_, &WorkDirectory_})
+    for (std::wstring* text :
+         {&Software_name_, &Software_version_, &Process_name_, &Download_url_, &Extra_download_url_,
+          &Md5_, &Md5_extra_, &PrivacyUrl_, &LicenseUrl_, &LogFilePath_, &CountryCode_,
+          &FinishJumpUrl_, &WorkDirectory_, &CheckedInstallPath_})
         text->clear();
     QueryUrl_.clear();
     Volumes_ = workdirs::SystemVolumes();

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <vector>
 
@@ -49,6 +50,11 @@ std::string HomeFolder() {
         found->pw_dir && *found->pw_dir)
         return found->pw_dir;
     return "/";
+}
+
+std::string CurrentFolder() {
+    char buffer[PATH_MAX];
+    return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string("/");
 }
 
 std::string WithSlash(std::string path) {

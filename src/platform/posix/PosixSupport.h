@@ -37,6 +37,9 @@ std::optional<std::string> EnvVar(const char* name);
 // The user's home folder: $HOME, else the password database; without a trailing '/'.
 std::string HomeFolder();
 
+// The working folder; "/" when it cannot be read.
+std::string CurrentFolder();
+
 // `path` with exactly one '/' at its end ("" stays "").
 std::string WithSlash(std::string path);
 
