@@ -1,6 +1,7 @@
 // Header text from servers and proxies: the size probe's answer (size, redirect target, CDN
 // data) and the header lines of range answers, whose Content-Range guard must refuse any answer
 // that is not the package the ranges were made for.
+#include <cctype>
 #include <string>
 #include <string_view>
 
@@ -13,7 +14,7 @@
 namespace {
 
 bool IsContentRangeLine(std::string_view line) {
-    return HeaderText::FindHeader(line, "Content-Range") == 0;
+    return HeaderText::FindHeader(line, "Content-Range:") == 0;
 }
 
 void CheckProbeAnswer(std::string_view headers) {
@@ -31,18 +32,27 @@ void CheckProbeAnswer(std::string_view headers) {
     FUZZ_CHECK(HeaderText::ParseDecimal(headers) >= 0);
 }
 
-// Feeds the lines to the segment header callback as libcurl would, one line per call, for a
-// range request from `requestedStart`.
-// The first byte position of a Content-Range value ("bytes 100-199/1000"), -1 without one.
+// The first byte position of a Content-Range line ("Content-Range: bytes 100-199/1000"), -1
+// without one. The unit is compared without regard to case, as HTTP range units are.
 long long RangeStart(std::string_view line) {
-    const std::size_t bytes = line.find("bytes");
-    if (bytes == std::string_view::npos) return -1;
-    std::size_t at = bytes + 5;
-    while (at < line.size() && line[at] == ' ') ++at;
+    std::size_t at = line.find(':');
+    const auto skipBlanks = [&] {
+        while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+    };
+    if (at == std::string_view::npos) return -1;
+    ++at;
+    skipBlanks();
+    std::string unit(line.substr(at, 5));
+    for (char& c : unit) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (unit != "bytes") return -1;
+    at += 5;
+    skipBlanks();
     if (at >= line.size() || line[at] < '0' || line[at] > '9') return -1;
     return HeaderText::ParseDecimal(line.substr(at));
 }
 
+// Feeds the lines to the segment header callback as libcurl would, one line per call, for a
+// range request from `requestedStart`.
 void CheckRangeAnswer(std::int64_t contentLength, std::int64_t requestedStart,
                       std::string_view headers) {
     std::atomic<std::int64_t> position{requestedStart};
@@ -58,10 +68,17 @@ void CheckRangeAnswer(std::int64_t contentLength, std::int64_t requestedStart,
         std::size_t end = headers.find('\n', start);
         end = end == std::string_view::npos ? headers.size() : end + 1;
         std::string line(headers.substr(start, end - start));
+        const bool confirmedBefore = target.answer.rangeConfirmed;
         const std::size_t taken =
             CLibcurlTool::HeaderCallback(line.data(), 1, line.size(), &target);
         FUZZ_CHECK(taken == 0 || taken == line.size());
-        if (taken != 0 && contentLength != 0 && IsContentRangeLine(line)) {
+        // Only a 206 lets a body into the package, and only its Content-Range field says so. A
+        // 200 to a range request is read for its validators alone and ends with its headers, so
+        // its lines (a Content-Range among them) are not judged by the guard.
+        FUZZ_CHECK(!target.answer.rangeConfirmed || target.answer.status == 206);
+        FUZZ_CHECK(confirmedBefore || !target.answer.rangeConfirmed || IsContentRangeLine(line));
+        if (taken != 0 && contentLength != 0 && target.answer.status != 200 &&
+            IsContentRangeLine(line)) {
             // Accepted: the total after the last '/' is the package's size.
             const std::size_t slash = line.rfind('/');
             FUZZ_CHECK(slash != std::string::npos);

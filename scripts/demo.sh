@@ -33,19 +33,23 @@ fail() {
   exit 1
 }
 
-product_pids() {  # processes running a program from the install folder
-  [ -n "$INSTALL_DIR" ] || return 0
+pids_running_from() {  # pids_running_from FOLDER: processes running a program from FOLDER
   for exe in /proc/[0-9]*/exe; do
     target=$(readlink "$exe" 2>/dev/null) || continue
-    case "$target" in "$INSTALL_DIR"/*) pid=${exe#/proc/}; echo "${pid%/exe}";; esac
+    case "$target" in "$1"/*) pid=${exe#/proc/}; echo "${pid%/exe}";; esac
   done
+}
+product_pids() {  # processes running a program from the install folder
+  [ -n "$INSTALL_DIR" ] && pids_running_from "$INSTALL_DIR"
 }
 
 cleanup() {
   local status=$?
   [ -n "$SAMPLER_PID" ] && kill "$SAMPLER_PID" 2>/dev/null
-  [ -n "$INSTALLER_PID" ] && kill "$INSTALLER_PID" 2>/dev/null
-  for pid in $(product_pids); do kill "$pid" 2>/dev/null; done
+  # The installer first, so it starts nothing more; then whatever runs from the demo's program
+  # folder, found or not while the demo watched.
+  [ -n "$INSTALLER_PID" ] && kill "$INSTALLER_PID" 2>/dev/null && wait "$INSTALLER_PID" 2>/dev/null
+  for pid in $(pids_running_from "$DEMO/programs"); do kill "$pid" 2>/dev/null; done
   [ -n "$STAND_STARTED" ] && python3 "$REPO/tools/vendor-stand/vendor-stand" stop >/dev/null 2>&1
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
   exit "$status"
@@ -60,9 +64,11 @@ seconds_since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.2f", b - a }'; 
 if [ -z "${CVD_DEMO_NO_BUILD:-}" ]; then
   say "installing dependencies (scripts/setup.sh)"
   bash scripts/setup.sh || fail "scripts/setup.sh could not install the build dependencies"
-  say "building"
+  say "building the installer and the demo packages"
   cmake --preset default >/dev/null || fail "cmake configure failed"
-  nice cmake --build build -j2 || fail "the build failed"
+  # Only what the demo runs: the installer and the signed packages the stand serves (the test
+  # suite is built by scripts/test.sh).
+  nice cmake --build build -j2 --target cvdownloader demo-packages || fail "the build failed"
 fi
 [ -x "$INSTALLER" ] || fail "no installer at $INSTALLER after the build"
 
@@ -81,6 +87,13 @@ export XDG_CONFIG_HOME=$HOME/.config XDG_DESKTOP_DIR=$HOME/Desktop
 export CVD_MACHINE_STATE_DIR=$DEMO/machine
 # The demo installs into its own program folder, never the machine's /opt.
 export CVD_PROGRAM_FILES=$DEMO/programs
+# Its locks and sockets go to a runtime folder of its own, not the user's shared one (a Wayland
+# display named relative to the old folder keeps working by its full path).
+if [ -n "${WAYLAND_DISPLAY:-}" ] && [ "${WAYLAND_DISPLAY#/}" = "$WAYLAND_DISPLAY" ] && [ -n "${XDG_RUNTIME_DIR:-}" ]; then
+  export WAYLAND_DISPLAY=$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY
+fi
+export XDG_RUNTIME_DIR=$DEMO/runtime
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 # ... and downloads into its own volume folder, not the top of the machine's file system.
 export CVD_VOLUMES=$DEMO/volume
 mkdir -p "$HOME" "$XDG_DESKTOP_DIR" "$SHOTS" "$CVD_VOLUMES"

@@ -46,6 +46,19 @@ void PlanCrashDump(CConfigure& config) {
                                         config.GetLogDirectory(), config.GetLogFilePath()));
 }
 
+// Said once at start-up: the lock folder is chosen again at each use, the same way.
+void LogLockFolder() {
+    const platform::RuntimeFolderChoice choice = platform::ChooseRuntimeFolder();
+    for (const std::wstring& refused : choice.refused)
+        CVD_LOG << " lock folder refused: " << Utf16ToUtf8(refused);
+    if (choice.refused.empty()) return;
+    if (choice.folder.empty())
+        CVD_LOG << " lock folder: none, locks hold within this process only";
+    else
+        CVD_LOG << " lock folder: " << Utf16ToUtf8(choice.folder)
+                << (choice.fresh ? " (this process alone)" : "");
+}
+
 }  // namespace
 
 RunHooks RunHooks::Real() {
@@ -70,6 +83,7 @@ int RunSequence::Run(const std::wstring& commandLine) {
         RunCrashReport(*logName);
         return 0;  // no shut-down in this mode: nothing else was started
     }
+    LogLockFolder();
     StartUserLog();
 
     CConfigure& config = CConfigure::Instance();

@@ -112,6 +112,9 @@ void CConfigure::ApplyEntry(const std::wstring& key, const std::wstring& value) 
         {L"theme_color",
          [](CConfigure& c, const std::wstring& v) { c.theme_color = configdoc::ParseThemeColor(v); }},
         {L"FinishJumpUrl", [](CConfigure& c, const std::wstring& v) { c.SetFinishJumpUrl(v); }},
+        {L"Package_product", [](CConfigure& c, const std::wstring& v) { c.SetPackage_product(v); }},
+        {L"Package_min_version",
+         [](CConfigure& c, const std::wstring& v) { c.SetPackage_min_version(v); }},
         {L"ChooseLicense",
          [](CConfigure& c, const std::wstring& v) { c.ChooseLicense = configdoc::TrueUnlessZero(v); }},
     };
@@ -207,6 +210,8 @@ CVD_LOCKED_ACCESSORS(std::wstring, Md5_extra)
 CVD_LOCKED_ACCESSORS(std::wstring, PrivacyUrl)
 CVD_LOCKED_ACCESSORS(std::wstring, LicenseUrl)
 CVD_LOCKED_ACCESSORS(std::wstring, FinishJumpUrl)
+CVD_LOCKED_ACCESSORS(std::wstring, Package_product)
+CVD_LOCKED_ACCESSORS(std::wstring, Package_min_version)
 CVD_LOCKED_ACCESSORS(std::wstring, CheckedInstallPath)
 CVD_LOCKED_ACCESSORS(std::wstring, CountryCode)
 CVD_LOCKED_ACCESSORS(std::string, QueryUrl)
@@ -379,10 +384,10 @@ void CConfigure::ResetForTesting() {
     IsExiting_ = SubProgramInfoDone_ = false;
     LanguageIndex_ = InstallStage_ = InstallState_ = LoadSource_ = 0;
     Filesize_ = PackageSize_ = SpaceNeeded_ = SpaceFree_ = 0;
-    for (std::wstring* text :
-         {&Software_name_, &Software_version_, &Process_name_, &Download_url_, &Extra_download_url_,
-          &Md5_, &Md5_extra_, &PrivacyUrl_, &LicenseUrl_, &LogFilePath_, &CountryCode_,
-          &FinishJumpUrl_, &WorkDirectory_, &CheckedInstallPath_})
+    for (std::wstring* text : {&Software_name_, &Software_version_, &Process_name_, &Download_url_,
+                               &Extra_download_url_, &Md5_, &Md5_extra_, &PrivacyUrl_, &LicenseUrl_,
+                               &LogFilePath_, &CountryCode_, &FinishJumpUrl_, &Package_product_,
+                               &Package_min_version_, &WorkDirectory_, &CheckedInstallPath_})
         text->clear();
     QueryUrl_.clear();
     Volumes_ = workdirs::SystemVolumes();

@@ -110,6 +110,13 @@ public:
     void SetLicenseUrl(const std::wstring& value);
     std::wstring GetFinishJumpUrl() const;
     void SetFinishJumpUrl(const std::wstring& value);
+    // What a downloaded package must be: the product its signed manifest names and the oldest
+    // version accepted (empty: any). Only the configuration document sets them; no server answer
+    // may, since they guard against the server handing out something else.
+    std::wstring GetPackage_product() const;
+    void SetPackage_product(const std::wstring& value);
+    std::wstring GetPackage_min_version() const;
+    void SetPackage_min_version(const std::wstring& value);
     std::wstring GetCountryCode() const;
     void SetCountryCode(const std::wstring& value);
     std::string GetQueryUrl() const;
@@ -188,6 +195,8 @@ private:
     std::wstring LogFilePath_;
     std::wstring CountryCode_;
     std::wstring FinishJumpUrl_;
+    std::wstring Package_product_;
+    std::wstring Package_min_version_;
     std::wstring WorkDirectory_;
     std::wstring CheckedInstallPath_;
     workdirs::VolumeSource Volumes_ = workdirs::SystemVolumes();

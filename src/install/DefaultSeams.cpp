@@ -2,6 +2,7 @@
 // the package runs, the update server, the system's facts. Tests replace these seams.
 #include <cstdlib>
 
+#include "config/CConfigure.h"
 #include "content/DownloadInfoQuery.h"
 #include "install/AfterInstall.h"
 #include "install/ExceptionReport.h"
@@ -14,6 +15,7 @@
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "sys/OsFacts.h"
+#include "sys/PackageProduct.h"
 #include "sys/PackageSignature.h"
 #include "sys/ProductStart.h"
 #include "sys/TextConvert.h"
@@ -38,6 +40,13 @@ std::wstring NativeProgramFiles() {
     return platform::ProgramFilesFolder();
 }
 
+// What the configuration document, not the server, says the package must be.
+FuntionImpl::ProductRequirement RequiredProduct() {
+    const CConfigure& config = CConfigure::Instance();
+    return {FuntionImpl::Utf16ToUtf8(config.GetPackage_product()),
+            FuntionImpl::Utf16ToUtf8(config.GetPackage_min_version())};
+}
+
 }  // namespace
 
 InstallSeams DefaultSeams() {
@@ -49,6 +58,9 @@ InstallSeams DefaultSeams() {
     seams.checkMd5 = &CDownLoadImpl::checkMD5;
     seams.verifySignature = [](const std::wstring& path) {
         return FuntionImpl::VerifyEmbeddedSignature(path);
+    };
+    seams.verifyProduct = [](const std::wstring& path) {
+        return FuntionImpl::VerifyPackageProduct(path, RequiredProduct()).accepted;
     };
     seams.runMainPackage = [](const std::wstring& package, const std::wstring& installPath,
                               IInstallWindow& window) {

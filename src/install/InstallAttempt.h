@@ -33,6 +33,9 @@ struct InstallSeams {
                       const std::wstring& md5Extra, const std::wstring& version)>
         checkMd5;
     std::function<bool(const std::wstring& path)> verifySignature;
+    // After the main package's signature verified: its signed manifest names this installer's
+    // product at an accepted version (logs why not). Sub-programs are other products.
+    std::function<bool(const std::wstring& path)> verifyProduct;
     // The main package's silent install; false when the thread must end with -1.
     std::function<bool(const std::wstring& package, const std::wstring& installPath,
                        IInstallWindow& window)>

@@ -33,7 +33,7 @@ bool RunFolder::MakeBeside(const std::wstring& file) {
         return false;
     }
     std::string error;
-    const auto folder = platform::MakePrivateFolder(parent, L"run-", error);
+    const auto folder = platform::MakeFreshPrivateFolder(parent, L"run-", error);
     if (!folder) {
         CVD_LOG << " Package copy failed: " << error;
         return false;

@@ -29,7 +29,8 @@ bool VerifyMainPackage(InstallAttempt& attempt, bool& md5, bool& sig) {
     md5 = md5Result == 1;
     CVD_LOG << " finish main md5 check ret = " << md5Result;
     if (attempt.Stopped()) return false;
-    sig = !attempt.runPath.empty() && attempt.seams.verifySignature(attempt.runPath);
+    sig = !attempt.runPath.empty() && attempt.seams.verifySignature(attempt.runPath) &&
+          attempt.seams.verifyProduct(attempt.runPath);
     Ga4("Download", "Md5CheckFinsh", "");
     const std::int64_t seconds = SecondsSince(attempt.verifyTick);
     Ga4("Other", "MMD5CheckTime", std::to_string(seconds));

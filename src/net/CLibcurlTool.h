@@ -13,6 +13,7 @@
 #include <curl/curl.h>
 
 #include "net/HandleSockets.h"
+#include "net/LogUpload.h"
 #include "net/SegmentTarget.h"
 
 class CLibcurlTool {
@@ -57,10 +58,11 @@ public:
 
     // Uploads a file to the log-upload service as a multipart form. 0 when the service answered
     // HTTP 200; -1 when filePath has fewer than 5 characters; -2 when no libcurl handle could be
-    // created; -3 on any transfer failure or other status.
+    // created; -3 on any transfer failure or other status, a transfer past `limits` included.
     static int uploadLogFile(const std::string& filePath, const std::string& fileName,
                              const std::string& productId, const std::string& version,
-                             const std::string& catalogue);
+                             const std::string& catalogue,
+                             const logupload::UploadLimits& limits = {});
 
 private:
     bool prepare(CURLcode& failure);

@@ -46,7 +46,8 @@ void AddTextPart(curl_mime* form, const char* name, const std::string& text) {
 
 int CLibcurlTool::uploadLogFile(const std::string& filePath, const std::string& fileName,
                                 const std::string& productId, const std::string& version,
-                                const std::string& catalogue) {
+                                const std::string& catalogue,
+                                const logupload::UploadLimits& limits) {
     if (filePath.size() < 5) return -1;
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
     if (!curl) {
@@ -81,6 +82,11 @@ int CLibcurlTool::uploadLogFile(const std::string& filePath, const std::string& 
     curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 1L);
     curl_easy_setopt(curl.get(), CURLOPT_SSL_VERIFYPEER, 0L);
     curl_easy_setopt(curl.get(), CURLOPT_SSL_VERIFYHOST, 0L);
+    curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
+    curl_easy_setopt(curl.get(), CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl.get(), CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
+    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, limits.totalSeconds);
 
     const CURLcode result = curl_easy_perform(curl.get());
     long status = 0;

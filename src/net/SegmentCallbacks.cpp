@@ -292,7 +292,8 @@ std::size_t CLibcurlTool::HeaderCallback(char* line, std::size_t size, std::size
             CVD_LOG << " HeaderCallback error1: " << t.contentLength << " != " << text;
             return 0;
         }
-    } else if (HeaderText::FindHeader(text, "Content-Range") == 0) {
+    } else if (HeaderText::FindHeader(text, "Content-Range:") == 0) {
+        // The field itself: a name that merely starts so ("Content-Range-Note:") shows no range.
         if (!ContentRangeMatches(t, text)) return 0;
         t.answer.rangeConfirmed = t.answer.status == 206;
     }

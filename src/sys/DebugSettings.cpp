@@ -1,12 +1,33 @@
 #include "sys/DebugSettings.h"
 
+#include <mutex>
+#include <set>
+
+#include "platform/Files.h"
 #include "platform/Paths.h"
 #include "sys/IniFile.h"
+#include "sys/Log.h"
+#include "sys/TextConvert.h"
 
 namespace FuntionImpl {
 namespace {
 
+// A tester's file holds a few lines; anything larger is not one.
+constexpr std::uint64_t kMaxSettingsBytes = 64 * 1024;
+
 bool SwitchOn(const wchar_t* key) { return DebugSwitchOn(DebugSettingsPath(), key); }
+
+// Once per file: every switch query reads the file, and some run for every event sent.
+void LogIgnored(const std::wstring& file) {
+    static std::mutex mutex;
+    static std::set<std::wstring> logged;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!logged.insert(file).second) return;
+    }
+    CVD_LOG << " debug settings file ignored, another user could have written it: "
+            << Utf16ToUtf8(file);
+}
 
 }  // namespace
 
@@ -19,7 +40,17 @@ std::wstring DebugSettingsPath() {
 }
 
 bool DebugSwitchOn(const std::wstring& file, const wchar_t* key) {
-    return ReadIniInt(file, L"Settings", key, 0) == 1;
+    if (file.empty()) return false;
+    std::string bytes;
+    switch (platform::ReadSettingsFile(file, kMaxSettingsBytes, bytes)) {
+        case platform::SettingsFileRead::Read:
+            return IniInt(bytes, L"Settings", key, 0) == 1;
+        case platform::SettingsFileRead::NotTrusted:
+            LogIgnored(file);
+            return false;
+        default:
+            return false;
+    }
 }
 
 bool TestEnv() { return SwitchOn(L"TestEnv"); }

@@ -41,13 +41,6 @@ std::optional<std::string> ReadBytes(const std::wstring& file) {
     return bytes;
 }
 
-std::optional<std::wstring> ReadText(const std::wstring& file) {
-    std::optional<std::string> bytes = ReadBytes(file);
-    if (!bytes) return std::nullopt;
-    if (bytes->compare(0, 3, "\xEF\xBB\xBF") == 0) bytes->erase(0, 3);
-    return Utf8ToUtf16(*bytes);
-}
-
 bool IsComment(std::wstring_view line) { return line.front() == L';' || line.front() == L'#'; }
 
 // The value of `key` in the first section called `section`, trimmed. Like the Windows reader,
@@ -79,9 +72,15 @@ std::optional<std::wstring> FindValue(std::wstring_view text, std::wstring_view 
 
 int ReadIniInt(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                int defaultValue) {
-    const std::optional<std::wstring> text = ReadText(file);
-    if (!text) return defaultValue;
-    const std::optional<std::wstring> value = FindValue(*text, Trim(section), Trim(key));
+    const std::optional<std::string> bytes = ReadBytes(file);
+    return bytes ? IniInt(*bytes, section, key, defaultValue) : defaultValue;
+}
+
+int IniInt(std::string_view bytes, const std::wstring& section, const std::wstring& key,
+           int defaultValue) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    const std::wstring text = Utf8ToUtf16(std::string(bytes));
+    const std::optional<std::wstring> value = FindValue(text, Trim(section), Trim(key));
     if (!value || value->empty()) return defaultValue;
     return WToI(*value);
 }

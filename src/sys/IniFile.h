@@ -3,10 +3,15 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace FuntionImpl {
 
 int ReadIniInt(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                int defaultValue);
+
+// The same rules for the UTF-8 contents of a file already read.
+int IniInt(std::string_view bytes, const std::wstring& section, const std::wstring& key,
+           int defaultValue);
 
 }  // namespace FuntionImpl

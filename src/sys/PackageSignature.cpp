@@ -3,6 +3,7 @@
 #include <openssl/bio.h>
 #include <openssl/cms.h>
 #include <openssl/err.h>
+#include <openssl/evp.h>
 #include <openssl/objects.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
@@ -101,30 +102,64 @@ std::vector<X509Ptr> ParseCertificates(const std::vector<std::string>& pems) {
     return out;
 }
 
-bool IsListed(const std::vector<X509Ptr>& list, X509* cert) {
-    for (const X509Ptr& listed : list)
-        if (X509_cmp(listed.get(), cert) == 0) return true;
-    return false;
-}
+// Withdrawn certificates, matched by what no re-encoding can change. A certificate's bytes can
+// change while it still verifies (an ECDSA signature (r, s) is as valid as (r, n - s)), so a
+// byte-for-byte match would let such a twin through; its key and its issuer's serial number
+// stay the same.
+class DenyList {
+public:
+    explicit DenyList(const std::vector<std::string>& pems) {
+        for (X509Ptr& cert : ParseCertificates(pems)) {
+            std::string key = KeyDigest(cert.get());
+            entries_.push_back({std::move(key), std::move(cert)});
+        }
+    }
+    bool Empty() const { return entries_.empty(); }
+    bool Denies(X509* cert) const {
+        const std::string key = KeyDigest(cert);
+        for (const Entry& entry : entries_)
+            if ((!key.empty() && key == entry.keyDigest) ||
+                SameIssuerAndSerial(entry.cert.get(), cert))
+                return true;
+        return false;
+    }
+    bool DeniesAny(STACK_OF(X509) * certs) const {
+        for (int i = 0; certs && i < sk_X509_num(certs); ++i)
+            if (Denies(sk_X509_value(certs, i))) return true;
+        return false;
+    }
 
-bool AnyListed(const std::vector<X509Ptr>& list, STACK_OF(X509) * certs) {
-    for (int i = 0; certs && i < sk_X509_num(certs); ++i)
-        if (IsListed(list, sk_X509_value(certs, i))) return true;
-    return false;
-}
+private:
+    struct Entry {
+        std::string keyDigest;
+        X509Ptr cert;
+    };
+    // SHA-256 of the public key; empty when it cannot be taken.
+    static std::string KeyDigest(X509* cert) {
+        unsigned char digest[EVP_MAX_MD_SIZE];
+        unsigned int length = 0;
+        if (X509_pubkey_digest(cert, EVP_sha256(), digest, &length) != 1) return {};
+        return std::string(reinterpret_cast<const char*>(digest), length);
+    }
+    static bool SameIssuerAndSerial(X509* a, X509* b) {
+        return X509_NAME_cmp(X509_get_issuer_name(a), X509_get_issuer_name(b)) == 0 &&
+               ASN1_INTEGER_cmp(X509_get0_serialNumber(a), X509_get0_serialNumber(b)) == 0;
+    }
+    std::vector<Entry> entries_;
+};
 
 // The verified signers' chains up to the trusted root, checked against the deny list.
-bool ChainDenied(const std::vector<X509Ptr>& denied, CMS_ContentInfo* cms, X509_STORE* store) {
-    if (denied.empty()) return false;
+bool ChainDenied(const DenyList& denied, CMS_ContentInfo* cms, X509_STORE* store) {
+    if (denied.Empty()) return false;
     STACK_OF(X509)* signers = CMS_get0_signers(cms);
     CertStackPtr carried(CMS_get1_certs(cms));
-    bool listed = AnyListed(denied, signers);
+    bool listed = denied.DeniesAny(signers);
     for (int i = 0; !listed && signers && i < sk_X509_num(signers); ++i) {
         X509_STORE_CTX* context = X509_STORE_CTX_new();
         if (context &&
             X509_STORE_CTX_init(context, store, sk_X509_value(signers, i), carried.get()) &&
             X509_verify_cert(context) == 1)
-            listed = AnyListed(denied, X509_STORE_CTX_get0_chain(context));
+            listed = denied.DeniesAny(X509_STORE_CTX_get0_chain(context));
         X509_STORE_CTX_free(context);
     }
     sk_X509_free(signers);
@@ -146,8 +181,11 @@ CmsPtr ReadSignature(std::istream& in, const SignatureBlock& block) {
     in.seekg(static_cast<std::streamoff>(block.signedLength));
     if (!in.read(der.data(), static_cast<std::streamsize>(der.size()))) return nullptr;
     const auto* data = reinterpret_cast<const unsigned char*>(der.data());
+    const auto* end = data + der.size();
     CmsPtr cms(d2i_CMS_ContentInfo(nullptr, &data, static_cast<long>(der.size())));
-    if (!cms || OBJ_obj2nid(CMS_get0_type(cms.get())) != NID_pkcs7_signed) return nullptr;
+    // Bytes after the CMS would be signed by nobody yet travel inside the signature block.
+    if (!cms || data != end || OBJ_obj2nid(CMS_get0_type(cms.get())) != NID_pkcs7_signed)
+        return nullptr;
     return cms;
 }
 
@@ -166,9 +204,9 @@ Outcome Check(const std::wstring& path, const TrustStore& trust) {
     CmsPtr cms = ReadSignature(in, *block);
     if (!cms) return {kTrustNoSignature};
 
-    const std::vector<X509Ptr> denied = ParseCertificates(trust.deniedPem);
+    const DenyList denied(trust.deniedPem);
     CertStackPtr carried(CMS_get1_certs(cms.get()));
-    if (AnyListed(denied, carried.get())) return {kTrustExplicitDistrust};
+    if (denied.DeniesAny(carried.get())) return {kTrustExplicitDistrust};
     StorePtr store = MakeStore(ParseCertificates(trust.trustedPem));
     if (!store) return {kSignatureSetupFailed};
 

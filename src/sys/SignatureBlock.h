@@ -12,10 +12,12 @@
 #include <optional>
 #include <string>
 
+#include "sys/LengthTrailer.h"
+
 namespace FuntionImpl {
 
 inline constexpr char kSignatureMagic[8] = {'C', 'V', 'D', 'S', 'I', 'G', '0', '1'};
-inline constexpr std::uint64_t kSignatureTrailerSize = 16;
+inline constexpr std::uint64_t kSignatureTrailerSize = kLengthTrailerSize;
 // No signature of ours comes near this; a larger length is damage, not a signature to read.
 inline constexpr std::uint64_t kMaxSignatureSize = 1u << 20;
 

@@ -34,6 +34,7 @@ bool Load(const std::string& path, Json::Value& document) {
 // Replaced in one step, so a crash never leaves half a file, through a temporary file that
 // nobody can have planted.
 void Save(const std::string& path, const Json::Value& document) {
+    if (path.empty()) return;  // no folder of our own: a bare name would land in the working folder
     if (!platform::ReplaceFileContents(FuntionImpl::Utf8ToUtf16(path), document.toStyledString()))
         CVD_LOG << " galog write fail " << path;
 }
@@ -61,7 +62,8 @@ VisitFile VisitFile::ForThisUser() {
     if (fs::is_directory(fs::path(folder), error) &&
         platform::IsOwnWritableFolder(FuntionImpl::Utf8ToUtf16(folder)))
         return VisitFile(folder + "galog.json");
-    return VisitFile(FuntionImpl::Utf16ToUtf8(platform::RuntimeFolder()) + "galog.json");
+    const std::string runtime = FuntionImpl::Utf16ToUtf8(platform::RuntimeFolder());
+    return VisitFile(runtime.empty() ? std::string() : runtime + "galog.json");
 }
 
 int VisitFile::UpdateIsNew(const LocalDate& today) const {

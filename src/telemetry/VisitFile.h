@@ -20,7 +20,7 @@ class VisitFile {
 public:
     explicit VisitFile(std::string path) : path_(std::move(path)) {}
     // $XDG_CACHE_HOME/CVDownloader/galog.json, or galog.json in the runtime folder when that
-    // folder cannot be made.
+    // folder cannot be made; no path (nothing is kept, every start counts as new) without either.
     static VisitFile ForThisUser();
 
     // 1 when the installer has not started yet today (and records today), else 0.

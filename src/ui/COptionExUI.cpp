@@ -1,5 +1,7 @@
 #include "ui/COptionExUI.h"
 
+#include "toolkit/UiManager.h"
+
 using toolkit::PointF;
 
 void* COptionExUI::GetInterface(std::string_view name) {
@@ -11,16 +13,14 @@ void COptionExUI::DoPaint(toolkit::Canvas& canvas, const toolkit::Rect& clip) {
     if (name_ != "install_setting") return;
     const toolkit::Rect area = pos_.Intersect(clip);
     if (area.IsEmpty()) return;
-    const double t = pos_.top, r = pos_.right;
+    // The chevron follows its label, at the text's end: right to left, that is the left edge.
+    const bool rightToLeft = manager_ && manager_->IsRightToLeft();
+    const double t = pos_.top, middle = rightToLeft ? pos_.left + 8 : pos_.right - 8;
+    const double tip = selected_ ? t + 6 : t + 11, ends = selected_ ? t + 11 : t + 6;
     const toolkit::Pen pen{textColor_, 1.5, toolkit::LineCap::Round, toolkit::LineJoin::Round};
     canvas.PushClip(area);
-    if (selected_) {
-        canvas.DrawPolyline({PointF{r - 13, t + 11}, PointF{r - 8, t + 6}}, pen);
-        canvas.DrawPolyline({PointF{r - 3, t + 11}, PointF{r - 8, t + 6}}, pen);
-    } else {
-        canvas.DrawPolyline({PointF{r - 13, t + 6}, PointF{r - 8, t + 11}}, pen);
-        canvas.DrawPolyline({PointF{r - 3, t + 6}, PointF{r - 8, t + 11}}, pen);
-    }
+    canvas.DrawPolyline({PointF{middle - 5, ends}, PointF{middle, tip}}, pen);
+    canvas.DrawPolyline({PointF{middle + 5, ends}, PointF{middle, tip}}, pen);
     canvas.PopClip();
 }
 

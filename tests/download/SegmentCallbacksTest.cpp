@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <string>
@@ -70,15 +71,39 @@ struct WriteCase {
 
 TEST(SegmentWriteCallback, CompletionAndSurplusRules) {
     const std::vector<WriteCase> cases = {
-        {"inner segment receives exactly its range", 0, 4194303, 10000000,
-         {4194304 - 16384, 16384}, 16384, 4194303, 4194304},
-        {"last segment ends at the file size", 4194304, 10000000, 10000000,
-         {5805696 - 100, 100}, 100, 10000000, 10000000},
+        {"inner segment receives exactly its range",
+         0,
+         4194303,
+         10000000,
+         {4194304 - 16384, 16384},
+         16384,
+         4194303,
+         4194304},
+        {"last segment ends at the file size",
+         4194304,
+         10000000,
+         10000000,
+         {5805696 - 100, 100},
+         100,
+         10000000,
+         10000000},
         {"inner surplus is cut at EndPos", 0, 99, 1000, {90, 20}, 10, 99, 100},
-        {"last-segment surplus never writes past the file", 900, 1000, 1000, {100, 10}, 0, 1000,
+        {"last-segment surplus never writes past the file",
+         900,
+         1000,
+         1000,
+         {100, 10},
+         0,
+         1000,
          1000},
-        {"last-segment chunk crossing the end keeps only the file's bytes", 900, 1000, 1000,
-         {150}, 100, 1000, 1000},
+        {"last-segment chunk crossing the end keeps only the file's bytes",
+         900,
+         1000,
+         1000,
+         {150},
+         100,
+         1000,
+         1000},
     };
     for (const WriteCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -120,6 +145,9 @@ TEST(SegmentWriteCallback, BodyWithoutAMatchingRangeAnswerIsRefused) {
         EXPECT_EQ(segment.Write(10), 0u);
         EXPECT_EQ(segment.Pos(), 0);
     }
+    // Only the field named Content-Range shows the range, not one whose name starts so.
+    segment.Header("Content-Range-Note: bytes 0-99/1000\r\n");
+    EXPECT_EQ(segment.Write(10), 0u);
     EXPECT_EQ(segment.Header("Content-Range: bytes 0-99/1000\r\n"), 32u);
     EXPECT_EQ(segment.Write(10), 10u);
 }
@@ -161,8 +189,9 @@ TEST(SegmentWriteCallback, ShortWriteIsLogged) {
     cvdtest::LogCapture log(env.Root() / "log.txt");
     Segment segment(env, 0, 99, 1000);
     EXPECT_EQ(segment.Write(120), 100u);
-    EXPECT_TRUE(log.Contains(" Thread: 1 Write Error. Task id：1 Download to:99 Receive:120 "
-                             "Write:100 Task EndPos:99"));
+    EXPECT_TRUE(
+        log.Contains(" Thread: 1 Write Error. Task id：1 Download to:99 Receive:120 "
+                     "Write:100 Task EndPos:99"));
 }
 
 TEST(SegmentWriteCallback, PositionNeverCountsBytesNotYetInTheFile) {
@@ -232,7 +261,7 @@ TEST(SegmentTransfer, EveryReceivedByteIsWrittenOrTheTransferFails) {
 TEST(SegmentTransfer, AnswersThatDoNotMatchTheRangeWriteNothing) {
     cvdtest::FaultServer server;
     ASSERT_TRUE(server.Started());
-    for (const char* mode : {"norange", "shifted"}) {
+    for (const char* mode : {"norange", "shifted", "early"}) {
         SCOPED_TRACE(mode);
         TempEnv env;
         Segment segment(env, 4096, 8191, 100000);
@@ -251,6 +280,7 @@ struct RangeCase {
     std::int64_t contentLength;
     bool accepted;
     const char* logText;
+    std::int64_t start = 0;  // where the segment stands
 };
 
 TEST(SegmentHeaderCallback, ContentRangeGuard) {
@@ -271,12 +301,19 @@ TEST(SegmentHeaderCallback, ContentRangeGuard) {
          " HeaderCallback error4: 0 != Content-Range: bytes 5-99/1000"},
         {"Content-Range: bytes */1000\r\n", 1000, false, " HeaderCallback error4: "},
         {"Content-Range: bytes 0-99/1000 junk\r\n", 1000, false, " HeaderCallback error4: "},
+        {"Content-Range: bytes 100-199/1000\r\n", 1000, true, nullptr, 100},
+        {"Content-Range: bytes 99-199/1000\r\n", 1000, false,
+         " HeaderCallback error4: 100 != Content-Range: bytes 99-199/1000", 100},
+        {"Content-Range: bytes 0-199/1000\r\n", 1000, false,
+         " HeaderCallback error4: 100 != Content-Range: bytes 0-199/1000", 100},
+        {"Content-Range: bytes 101-199/1000\r\n", 1000, false,
+         " HeaderCallback error4: 100 != Content-Range: bytes 101-199/1000", 100},
     };
     for (const RangeCase& c : cases) {
         SCOPED_TRACE(c.line);
         TempEnv env;
         cvdtest::LogCapture log(env.Root() / "log.txt");
-        Segment segment(env, 0, 99, c.contentLength);
+        Segment segment(env, c.start, c.start + 99, c.contentLength);
         const std::string line = c.line;
         EXPECT_EQ(segment.Header(line), c.accepted ? line.size() : 0u);
         if (c.logText) {
@@ -295,8 +332,7 @@ TEST(SegmentHeaderCallback, BuildsCdnTextOfTheRange) {
     const std::vector<CdnCase> cases = {
         {{"CF-RAY: 7d2f1a9b3c4e5f60-LAX\r\n", "CF-Cache-Status: HIT\r\n"}, "", "LAX/HIT"},
         {{"CF-RAY: 7d2f1a9b3c4e5f60-LAX\r\n", "CF-Cache-Status: HIT\r\n"}, "LAX/HIT", ""},
-        {{"cf-ray: 7d2f1a9b3c4e5f60-SJC\r\n", "cf-cache-status: MISS\r\n"}, "LAX/HIT",
-         "SJC/MISS"},
+        {{"cf-ray: 7d2f1a9b3c4e5f60-SJC\r\n", "cf-cache-status: MISS\r\n"}, "LAX/HIT", "SJC/MISS"},
         {{"CF-Cache-Status: HIT\r\n", "CF-RAY: 1-LAX\r\n"}, "", "LAX/HIT"},
         {{"X-CF-RAY-Copy: 1-LAX\r\n"}, "", ""},
     };
@@ -310,9 +346,28 @@ TEST(SegmentHeaderCallback, BuildsCdnTextOfTheRange) {
     }
 }
 
-TEST(CurlErrorExplainer, AlwaysReturnsOne) {
-    for (int code : {0, 1, 6, 19, 23, 28, 47, 99}) {
-        EXPECT_EQ(CLibcurlTool::figureError(static_cast<CURLcode>(code)), 1) << code;
+TEST(CurlErrorExplainer, LogsTheLineOfItsCodeAndReturnsOne) {
+    struct Case {
+        int code;
+        std::string line;
+    };
+    const std::vector<Case> cases = {
+        {1, " ProtoControl Unsupport!"}, {4, " libcurl InitFailed，Please Try again!"},
+        {6, " cannt resovlve server!"},  {8, " FTP服务器非法回复"},
+        {14, " Curl unknow error!"},     {23, " 接收数据错误"},
+        {28, " Curl Time out"},          {33, " 请求的数据范围错误"},
+        {0, " Curl Else Error: 0"},      {19, " Curl Else Error: 19"},
+        {47, " Curl Else Error: 47"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        TempEnv env;
+        cvdtest::LogCapture log(env.Root() / "log.txt");
+        EXPECT_EQ(CLibcurlTool::figureError(static_cast<CURLcode>(c.code)), 1);
+        const std::string text = log.Text();
+        // One line: the log's own prefix, then the message.
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+        EXPECT_TRUE(text.ends_with(") " + c.line + "\n")) << text;
     }
 }
 

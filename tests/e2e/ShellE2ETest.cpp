@@ -1,12 +1,21 @@
 // The process shell end to end: real processes of the run sequence (with scripted windows, see
 // ShellHost.cpp) against the vendor stand's service: crash, dump, restart, upload; single
 // instance and window activation; the country gate.
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zip.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -331,6 +340,135 @@ TEST_F(ShellE2E, Department1InAnAllowedCountryOpensTheWindow) {
     ASSERT_TRUE(run->Wait(60000));
     EXPECT_EQ(run->ExitCode(), 0);
     EXPECT_TRUE(HasEvent(*run, "window open Zorvik Video Converter")) << Events(*run);
+}
+
+// Tests in which another local user prepares a trap: each runs in a mount namespace of its own
+// with a fresh /tmp, so what that user makes in /tmp never reaches the machine's. Root is needed
+// for the namespace and to act as the other user.
+class OtherUserShellE2E : public ShellE2E {
+public:
+    static void SetUpTestSuite() { skipReason_ = EnterPrivateTmp(); }
+
+protected:
+    static constexpr int kOtherUser = 12345;
+    static constexpr char kWindowOpen[] = "window open Zorvik Video Converter";
+
+    void SetUp() override {
+        if (!skipReason_.empty()) GTEST_SKIP() << skipReason_;
+        ShellE2E::SetUp();
+    }
+
+    static std::vector<std::string> AsOtherUser(const std::vector<std::string>& command) {
+        const std::string id = std::to_string(kOtherUser);
+        std::vector<std::string> words = {"setpriv", "--reuid", id,
+                                          "--regid", id,        "--clear-groups"};
+        words.insert(words.end(), command.begin(), command.end());
+        return words;
+    }
+
+    // A process of the other user that holds an exclusive lock on `file` (made if missing) until
+    // it is killed; its pid, or -1. It only makes system calls after the fork.
+    int HoldLockAsOtherUser(const std::string& file) {
+        int ready[2];
+        if (::pipe(ready) != 0) return -1;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            char held = 'F';
+            if (::setgroups(0, nullptr) == 0 &&
+                ::setresgid(kOtherUser, kOtherUser, kOtherUser) == 0 &&
+                ::setresuid(kOtherUser, kOtherUser, kOtherUser) == 0) {
+                const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+                if (fd >= 0 && ::flock(fd, LOCK_EX) == 0) held = 'L';
+            }
+            if (::write(ready[1], &held, 1) != 1) ::_exit(1);
+            for (;;) ::pause();
+        }
+        ::close(ready[1]);
+        char held = 0;
+        const bool holding = child > 0 && ::read(ready[0], &held, 1) == 1 && held == 'L';
+        ::close(ready[0]);
+        if (child > 0) started_.push_back(child);
+        return holding ? child : -1;
+    }
+
+    // Waits until `process` has opened its window or ended; true when the window opened.
+    bool OpensItsWindow(platform::Process& process) {
+        WaitUntil([&] { return HasEvent(process, kWindowOpen) || process.Wait(0); });
+        return HasEvent(process, kWindowOpen);
+    }
+
+private:
+    static std::string EnterPrivateTmp() {
+        if (::geteuid() != 0) return "needs root: a second local user and a private /tmp";
+        if (::unshare(CLONE_NEWNS) != 0)
+            return std::string("no mount namespace: ") + std::strerror(errno);
+        // Nothing mounted from here on may reach the machine's namespace.
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            return std::string("mounts cannot be made private: ") + std::strerror(errno);
+        if (::mount("tmpfs", "/tmp", "tmpfs", MS_NOSUID | MS_NODEV, "mode=1777") != 0)
+            return std::string("no tmpfs on /tmp: ") + std::strerror(errno);
+        return {};
+    }
+
+    static inline std::string skipReason_;
+};
+
+// As under sudo, su or cron (no XDG_RUNTIME_DIR), another user pre-makes the shared lock folder,
+// links a lock file to a place of their choosing and holds the instance lock as if an installer
+// ran: the installer must still start, create nothing through the link, and a second start must
+// still find the first.
+TEST_F(OtherUserShellE2E, AnotherUsersLockFolderIsPassedOverAndASecondStartStillFindsTheFirst) {
+    StartStand();
+    BuildHost();
+    env_.Set("XDG_RUNTIME_DIR", std::nullopt);
+    const std::string shared = "/tmp/cvdownloader-" + std::to_string(::getuid());
+    const std::string planted = "/tmp/made-through-a-link";
+    ASSERT_EQ(cvdtest::RunCommand(AsOtherUser({"mkdir", "-m", "777", shared})).status, 0);
+    ASSERT_EQ(
+        cvdtest::RunCommand(AsOtherUser({"ln", "-s", planted, shared + "/UserLogGA4Mutex.lock"}))
+            .status,
+        0);
+    const int holder = HoldLockAsOtherUser(shared + "/ORV_Downloader_185.lock");
+    ASSERT_GT(holder, 0);
+
+    auto first = Start();
+    ASSERT_TRUE(OpensItsWindow(*first)) << "taken for a second instance\n" << AllLogs();
+    auto second = Start();
+    ASSERT_TRUE(second->Wait(60000));
+    EXPECT_EQ(Events(*second), "toolkit down\n");
+    EXPECT_TRUE(WaitUntil([&] { return HasEvent(*first, "front"); }));
+    Touch("quit");
+    ASSERT_TRUE(first->Wait(60000));
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+
+    EXPECT_FALSE(fs::exists(fs::symlink_status(planted))) << "created through the link";
+    const std::string logs = AllLogs();
+    EXPECT_NE(logs.find(" lock folder refused: " + shared + "/: owned by another user"),
+              std::string::npos)
+        << logs;
+    EXPECT_NE(logs.find(" lock folder: " + shared + "-1/"), std::string::npos) << logs;
+    EXPECT_NE(logs.find("switch to existed window"), std::string::npos);
+}
+
+// Another user who can write beside the installer must not switch AutoRun on for this one.
+TEST_F(OtherUserShellE2E, AutoRunFromASettingsFileOfAnotherUserIsIgnored) {
+    StartStand();
+    BuildHost();
+    Switches("AutoRun=1\n");
+    const fs::path file = Host().parent_path() / "cv_downloader.cfg";
+    ASSERT_EQ(::chown(file.c_str(), kOtherUser, kOtherUser), 0);
+    auto first = Start();
+    ASSERT_TRUE(OpensItsWindow(*first)) << AllLogs();
+    auto second = Start();
+    EXPECT_FALSE(OpensItsWindow(*second)) << "ran alongside the first";
+    EXPECT_EQ(Events(*second), "toolkit down\n");
+    Touch("quit");
+    ASSERT_TRUE(first->Wait(60000));
+    EXPECT_NE(AllLogs().find(" debug settings file ignored, another user could have written it: " +
+                             file.string()),
+              std::string::npos)
+        << AllLogs();
 }
 
 }  // namespace

@@ -45,6 +45,7 @@ TEST_F(AfterInstallTest, AnUnattendedRunInstallsStartsNothingAndRestartsOnce) {
     ApplyConfig({{"Download_url", url},
                  {"Software_version", "1.0.0.0"},
                  {"Process_name", "ZorvikVideoConverter.exe"},
+                 {"Package_product", "Zorvik Video Converter"},
                  {"admin_flag", "1"}});
     CConfigure& config = CConfigure::Instance();
     config.PushDownloadUrl(FuntionImpl::Utf8ToUtf16(url));

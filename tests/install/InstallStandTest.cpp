@@ -28,13 +28,25 @@ namespace fs = std::filesystem;
 
 const fs::path kPackages = CVD_PACKAGE_DIR;
 
-// A shell script signed like a setup, that never ends before `seconds`: an installer that hangs.
-void WriteHangingSetup(const fs::path& path, int seconds) {
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << "#!/bin/sh\nsleep " << seconds << "\nexit 0\n" << std::string(1100000, '#') << "\n";
-    }
-    fs::permissions(path, fs::perms::owner_all, fs::perm_options::add);
+// A signed setup whose program is a shell script that never ends before `seconds`: an installer
+// that hangs. It writes its process id into `pidFile`.
+void WriteHangingSetup(const fs::path& path, int seconds, const fs::path& pidFile) {
+    const fs::path script = path.string() + ".sh";
+    std::ofstream(script, std::ios::binary)
+        << "#!/bin/sh\necho $$ > '" << pidFile.string() << "'\nexec sleep " << seconds << "\n"
+        << std::string(1100000, '#') << "\n";
+    fs::create_directories(path.string() + ".files");
+    ASSERT_TRUE(
+        BuildSetup(path.string() + ".files", path, "Zorvik Video Converter", "1.0.0.0", script));
+    ASSERT_TRUE(SignFile(CVD_KEY_DIR "/publisher.key", CVD_KEY_DIR "/publisher.pem", path));
+}
+
+// A signed setup of an older build of the product.
+void WriteOlderBuild(const fs::path& path) {
+    const fs::path payload = path.string() + ".files";
+    fs::create_directories(payload);
+    std::ofstream(payload / "ZorvikVideoConverter.exe") << "an older build";
+    ASSERT_TRUE(BuildSetup(payload, path, "Zorvik Video Converter", "0.9.0.0"));
     ASSERT_TRUE(SignFile(CVD_KEY_DIR "/publisher.key", CVD_KEY_DIR "/publisher.pem", path));
 }
 
@@ -53,7 +65,8 @@ protected:
             file.seekp(100000);
             file.put('\x5a');
         }
-        WriteHangingSetup(state / "root" / "direct" / "hanging_setup.exe", 30);
+        WriteHangingSetup(state / "root" / "direct" / "hanging_setup.exe", 30, hangingPid);
+        WriteOlderBuild(env.Root() / "older.exe");
         WriteCatalogue();
         cdn = std::make_unique<CdnStand>(state / "root", env.Root() / "nginx");
         ASSERT_TRUE(cdn->Started());
@@ -72,6 +85,8 @@ protected:
     }
     void TearDown() override {
         if (HasFailure()) std::cerr << log.Text();
+        if (hangingRun) KillProcessNamedIn(hangingPid, 10000);
+        KillProgramsUnder(env.Root() / "apps");
         CConfigure& config = CConfigure::Instance();
         std::error_code ignored;
         fs::remove_all(PathOf(config.GetWorkDirectory()), ignored);
@@ -93,7 +108,15 @@ protected:
     {"downloader_id": 187, "software_name": "Zorvik Video Converter", "software_version": "1.0.0.1",
      "process_name": "ZorvikVideoConverter.exe",
      "package": {"path": "download/zorvikvideoconverter_tampered.exe", "source": ")" +
-                   (env.Root() / "tampered.exe").string() + R"("}}],
+                   (env.Root() / "tampered.exe").string() + R"("}},
+    {"downloader_id": 188, "software_name": "Zorvik Video Converter", "software_version": "1.0.0.0",
+     "process_name": "ZorvikVideoConverter.exe",
+     "package": {"path": "download/zorvikvideoconverter_other.exe", "source": ")" +
+                   packages + R"(/zorviktoolkit_setup.exe"}},
+    {"downloader_id": 189, "software_name": "Zorvik Video Converter", "software_version": "0.9.0.0",
+     "process_name": "ZorvikVideoConverter.exe",
+     "package": {"path": "download/zorvikvideoconverter_older.exe", "source": ")" +
+                   (env.Root() / "older.exe").string() + R"("}}],
   "kits": {"DEMOKIT": [
     {"pid": 3001, "parent_pid": 2705, "path": "kits/zorvik_tool.exe", "source": ")" +
                    packages + R"(/zorvik_tool_setup.exe",
@@ -111,6 +134,8 @@ protected:
             {"MainPid", "2705"},
             {"Department", "0"},
             {"Software_name", "Zorvik"},
+            {"Package_product", id == 186 ? "Zorvik Toolkit" : "Zorvik Video Converter"},
+            {"Package_min_version", "1.0.0.0"},
             {"Process_name", "ZorvikVideoConverter.exe"},
             {"InstallTimeout", "120"},
             {"Download_url", url}};
@@ -155,8 +180,19 @@ protected:
     fs::path Installed(const std::string& relative) {
         return PathOf(window.installPath) / relative;
     }
+    // The attempt for product `id` refuses its signed package the way it refuses a bad signature.
+    void ExpectSignatureFailure(int id, const std::string& why) {
+        Product(id, "https://h/unused.exe");
+        ServerAnswered();
+        EXPECT_EQ(Run(), install::kStoppedOrFailed);
+        EXPECT_EQ(window.target->Messages().back(), WM_INSTALL_SIGNATURE_FAIL);
+        EXPECT_TRUE(events.Has("ga4|Other|FlowError|DL014"));
+        EXPECT_TRUE(log.Contains(" Package product check failed: " + why)) << why;
+    }
 
     fs::path state = env.Root() / "stand";
+    fs::path hangingPid = env.Root() / "hanging.pid";
+    bool hangingRun = false;  // the hanging setup was handed to the flow
     std::unique_ptr<CdnStand> cdn;
     std::unique_ptr<VendorService> vendor;
     FuntionImpl::TrustStore trust;
@@ -201,7 +237,7 @@ TEST_F(InstallStandTest, AFirstInstallDownloadsVerifiesInstallsAndStartsTheProdu
     EXPECT_EQ(install::BeginInstallTask(window, Seams()), -1);
     EXPECT_EQ(window.boxes, std::vector<int>{3});
     EXPECT_TRUE(events.Has("funnel|ErrorReporting|Error|MainErrorType=DL0024"));
-    if (pid) EXPECT_EQ(platform::KillProcess(pid), 0);
+    KillProgramsUnder(env.Root() / "apps");
     cvdtools::StopXvfb(server->pid);
 }
 
@@ -261,6 +297,19 @@ TEST_F(InstallStandTest, ABadSignatureRunsNothing) {
     EXPECT_NE(Report().find("Hash_Check_Fail_Cfg1"), std::string::npos);
 }
 
+// The server hands out a package its publisher signed, but not the one this installer is for.
+TEST_F(InstallStandTest, ASignedPackageOfAnotherProductRunsNothing) {
+    ExpectSignatureFailure(
+        188, "the package is \"Zorvik Toolkit\" 2.0.0.0, not \"Zorvik Video Converter\"");
+    EXPECT_FALSE(fs::exists(Installed("ZorvikToolkit.exe")));
+}
+
+TEST_F(InstallStandTest, ASignedOlderBuildThanTheMinimumRunsNothing) {
+    ExpectSignatureFailure(
+        189, "the package is \"Zorvik Video Converter\" 0.9.0.0, older than the minimum 1.0.0.0");
+    EXPECT_FALSE(fs::exists(Installed("ZorvikVideoConverter.exe")));
+}
+
 TEST_F(InstallStandTest, AnInstallerThatOutlivesItsTimeEndsTheAttempt) {
     Product(185, cdn->Https("direct/hanging_setup.exe"));
     CConfigure& config = CConfigure::Instance();
@@ -269,6 +318,7 @@ TEST_F(InstallStandTest, AnInstallerThatOutlivesItsTimeEndsTheAttempt) {
     config.SetLoadSource(2);  // no digest to compare with
     window.target->onRecheck = [] { CConfigure::Instance().SetInstallState(1); };
     Endpoints::Instance().Set(endpoint::kUpdateServerInternational, "127.0.0.1:9");
+    hangingRun = true;
     EXPECT_EQ(Run(), install::kStoppedOrFailed);
     EXPECT_EQ(window.target->Messages().back(), WM_INSTALL_TIMEOUT);
     EXPECT_TRUE(events.Has("ga4|Other|FlowError|DL016"));

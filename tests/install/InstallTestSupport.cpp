@@ -1,7 +1,10 @@
 #include "InstallTestSupport.h"
 
 #include <algorithm>
+#include <cstdlib>
 
+#include "platform/Clock.h"
+#include "platform/ProcessList.h"
 #include "platform/Text.h"
 
 namespace cvdtest {
@@ -135,6 +138,28 @@ std::wstring Wide(const std::filesystem::path& path) {
     return platform::Utf8ToWide(std::string(utf8.begin(), utf8.end()));
 }
 
+void KillProgramsUnder(const std::filesystem::path& folder) {
+    const std::wstring prefix = Wide(folder / "");
+    const auto processes = platform::ListProcesses();
+    if (!processes) return;
+    for (const platform::RunningProcess& process : *processes)
+        if (process.exePath.starts_with(prefix) && process.pid != platform::OwnProcessId())
+            platform::KillProcess(process.pid);
+}
+
+void KillProcessNamedIn(const std::filesystem::path& pidFile, int waitMs) {
+    // The script writes the id and its line end at once; until then the file may be empty.
+    const std::uint32_t start = platform::TickCount();
+    std::string text = ReadFile(pidFile);
+    while (text.find('\n') == std::string::npos &&
+           static_cast<int>(platform::TickCount() - start) < waitMs) {
+        platform::SleepMs(10);
+        text = ReadFile(pidFile);
+    }
+    const int pid = std::atoi(text.c_str());
+    if (pid > 0) platform::KillProcess(pid);
+}
+
 }  // namespace cvdtest
 
 #include <fstream>
@@ -160,6 +185,10 @@ install::InstallSeams ScriptedFlow::Seams() {
     seams.checkMd5 = [this](const std::wstring&, const std::wstring&, const std::wstring&,
                             const std::wstring&) { return md5Result; };
     seams.verifySignature = [this](const std::wstring& path) { return signatureOk(path); };
+    seams.verifyProduct = [this](const std::wstring& path) {
+        productChecks.push_back(path);
+        return productOk;
+    };
     seams.runMainPackage = [this](const std::wstring& package, const std::wstring& installPath,
                                   install::IInstallWindow&) {
         mainRuns.push_back(package + L"|" + installPath);

@@ -121,6 +121,14 @@ protected:
 std::filesystem::path PathOf(const std::wstring& path);
 std::wstring Wide(const std::filesystem::path& path);
 
+// Ends every process whose program lies under `folder`, however late it started: a product a
+// test installed and started there must not outlive the test.
+void KillProgramsUnder(const std::filesystem::path& folder);
+
+// Ends the process whose id a test's script wrote into `pidFile`, waiting up to `waitMs` for the
+// file when the script may still be starting.
+void KillProcessNamedIn(const std::filesystem::path& pidFile, int waitMs);
+
 }  // namespace cvdtest
 
 #include <deque>
@@ -138,6 +146,8 @@ struct ScriptedFlow {
     std::vector<std::wstring> downloadedUrls;
     int md5Result = 1;
     std::function<bool(const std::wstring&)> signatureOk = [](const std::wstring&) { return true; };
+    bool productOk = true;
+    std::vector<std::wstring> productChecks;  // the paths checked
     bool mainRunResult = true;
     std::vector<std::wstring> mainRuns;  // "package|installPath"
     std::vector<std::wstring> subRuns;   // install paths

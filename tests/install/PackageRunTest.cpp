@@ -90,6 +90,8 @@ protected:
         env.WriteFile("payload/ZorvikVideoConverter.exe", "#!/bin/sh\n");
     }
     void TearDown() override {
+        // Also after an assertion ended the test before it asked for the installer's id.
+        if (endlessMade && leftoverPid == 0) EndlessPid();
         if (leftoverPid > 0) platform::KillProcess(leftoverPid);
         CConfigure::Instance().ResetForTesting();
     }
@@ -105,6 +107,7 @@ protected:
             env.WriteFile("work/endless.exe",
                           "#!/bin/sh\necho $$ > \"" + pidFile.string() + "\"\nexec sleep 600\n");
         fs::permissions(package, fs::perms::owner_all);
+        endlessMade = true;
         return package;
     }
     int EndlessPid() {
@@ -124,6 +127,7 @@ protected:
     RecordingWindow window;
     fs::path installPath = env.Root() / "apps" / "Zorvik Video Converter";
     fs::path pidFile = env.Root() / "endless.pid";
+    bool endlessMade = false;
     int leftoverPid = 0;
 };
 

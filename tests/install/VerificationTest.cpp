@@ -28,16 +28,20 @@ TEST_F(VerificationTest, IntegrityFailuresAreReportedAndOnlyABadSignatureStops) 
     struct Row {
         int md5;
         bool sig;
+        bool product;  // the package is the installer's product
         const char* code;
         const char* exception;
         bool installs;
-    } rows[] = {{0, true, "DL013", "MD5_Check_Fail_Cfg1", true},
-                {1, false, "DL014", "Hash_Check_Fail_Cfg1", false},
-                {0, false, "DL015", "MD5_Hash_Check_Fail_Cfg1", false}};
+    } rows[] = {{0, true, true, "DL013", "MD5_Check_Fail_Cfg1", true},
+                {1, false, true, "DL014", "Hash_Check_Fail_Cfg1", false},
+                {1, true, false, "DL014", "Hash_Check_Fail_Cfg1", false},
+                {0, false, true, "DL015", "MD5_Hash_Check_Fail_Cfg1", false},
+                {0, true, false, "DL015", "MD5_Hash_Check_Fail_Cfg1", false}};
     for (const Row& row : rows) {
         flow = ScriptedFlow{};
         flow.md5Result = row.md5;
         flow.signatureOk = [&](const std::wstring&) { return row.sig; };
+        flow.productOk = row.product;
         window.target = std::make_shared<MessageLog>();
         EXPECT_EQ(Run(), row.installs ? install::kInstalled : install::kStoppedOrFailed)
             << row.code;
@@ -71,6 +75,11 @@ TEST_F(VerificationTest, ASubProgramWithABadSignatureIsNotInstalled) {
     EXPECT_TRUE(info.run_path.ends_with(L"/kit3002.exe")) << Narrow(info.run_path);
     EXPECT_NE(info.run_path, info.local_path);
     EXPECT_TRUE(log.Contains(" sub program signature fail, not installed: 3001"));
+    // Sub-programs are other products: only the main package (its copy that runs) is held to
+    // the product.
+    ASSERT_EQ(flow.productChecks.size(), 1u);
+    EXPECT_TRUE(flow.productChecks[0].ends_with(L"/" + config.GetPackageFileName()));
+    EXPECT_NE(flow.productChecks[0], Package());
 }
 
 // Another user who may rename files in the download folder swaps the package after its

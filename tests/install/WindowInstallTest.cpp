@@ -118,6 +118,7 @@ protected:
     void TearDown() override {
         CConfigure& config = CConfigure::Instance();
         config.WaitForAllThreadExit(60000);
+        KillProgramsUnder(env.Root() / "apps");
         std::error_code ignored;
         fs::remove_all(PathOf(config.GetWorkDirectory()), ignored);
         config.ResetForTesting();
@@ -169,7 +170,7 @@ TEST_F(WindowInstallTest, ClickingInstallThenUseNowInstallsAndStartsTheProduct) 
             if (process.exePath == Wide(exe)) pid = process.pid;
     }
     EXPECT_NE(pid, 0) << "the product is not running";
-    if (pid) platform::KillProcess(pid);
+    KillProgramsUnder(env.Root() / "apps");
 
     config.WaitForAllThreadExit(60000);
     CSingleUserLog::Instance().WaitThreadForExit();

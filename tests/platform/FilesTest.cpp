@@ -1,10 +1,9 @@
-#include "platform/Files.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "TempEnv.h"
+#include "platform/Files.h"
 #include "platform/Text.h"
 
 namespace {
@@ -41,7 +40,7 @@ TEST(PrivateCopy, CopiesIntoAFreshFolderOnlyTheOwnerMayEnter) {
     cvdtest::TempEnv env;
     const fs::path package = env.WriteFile("work/setup.exe", "signed bytes");
     std::string error;
-    const auto folder = platform::MakePrivateFolder(
+    const auto folder = platform::MakeFreshPrivateFolder(
         platform::Utf8ToWide(package.parent_path().string()), L"run-", error);
     ASSERT_TRUE(folder) << error;
     const fs::path made = platform::WideToUtf8(*folder);
@@ -70,7 +69,7 @@ TEST(PrivateCopy, NeitherCopiesFromALinkNorWritesOverAnythingThere) {
     EXPECT_FALSE(platform::CopyFilePrivately(platform::Utf8ToWide(real.string()),
                                              platform::Utf8ToWide(taken.string()), error));
     EXPECT_EQ(cvdtest::ReadFile(taken), "keep");
-    EXPECT_FALSE(platform::MakePrivateFolder(
+    EXPECT_FALSE(platform::MakeFreshPrivateFolder(
         platform::Utf8ToWide((env.Root() / "missing").string()), L"run-", error));
 }
 

@@ -92,15 +92,17 @@ TEST(Paths, RuntimeFolderIsCreatedPrivate) {
     EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
-TEST(Paths, RuntimeFolderFallsBackToTmpPerUser) {
-    cvdtest::TempEnv env;
-    env.Set("XDG_RUNTIME_DIR", std::nullopt);
-    const fs::path fallback = "/tmp/cvdownloader-" + std::to_string(getuid());
-    const bool existed = fs::exists(fallback);
-    EXPECT_EQ(platform::RuntimeFolder(), Folder(fallback));
-    EXPECT_TRUE(fs::is_directory(fallback));
-    std::error_code ignored;
-    if (!existed) fs::remove(fallback, ignored);  // leave the machine as it was
+// The fallback is the machine's shared /tmp: the test only names it and never creates it, since
+// other programs of this user may be using it.
+TEST(Paths, RuntimeFolderFallsBackToTmpPerUserWithoutAnAbsoluteXdgRuntimeDir) {
+    const std::wstring fallback = L"/tmp/cvdownloader-" + std::to_wstring(getuid()) + L"/";
+    for (const std::optional<std::string>& value :
+         {std::optional<std::string>{}, std::optional<std::string>{"run/user"}}) {
+        SCOPED_TRACE(value.value_or("(unset)"));
+        cvdtest::TempEnv env;
+        env.Set("XDG_RUNTIME_DIR", value);
+        EXPECT_EQ(platform::RuntimeFolderPath(), fallback);
+    }
 }
 
 TEST(Paths, MachineStateFolderOverrideAndFallback) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include "Watchdog.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
+#include "platform/Thread.h"
 #include "platform/WindowActivation.h"
 
 namespace {
@@ -19,6 +21,16 @@ namespace {
 using platform::ActivateWindow;
 using platform::ActivationResult;
 using platform::WindowActivationListener;
+
+// The address of the activation socket of "CV_UI_Frame_185" in this test's runtime folder.
+sockaddr_un SocketAddressOf185() {
+    const std::string path =
+        platform::WideToUtf8(platform::RuntimeFolder()) + "CV_UI_Frame_185.sock";
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    return address;
+}
 
 TEST(WindowActivation, ASecondStartReachesTheListeningWindow) {
     cvdtest::TempEnv env;
@@ -43,12 +55,8 @@ TEST(WindowActivation, NoWindowOnceTheListenerIsGoneOrLeftAStaleSocket) {
     EXPECT_EQ(ActivateWindow(L"CV_UI_Frame_185"), ActivationResult::NoWindow);
 
     // A socket file whose owner died: nobody accepts on it.
-    const std::string path =
-        platform::WideToUtf8(platform::RuntimeFolder()) + "CV_UI_Frame_185.sock";
     const int dead = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, path.c_str());
+    sockaddr_un address = SocketAddressOf185();
     ASSERT_EQ(::bind(dead, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     ::close(dead);
     EXPECT_EQ(ActivateWindow(L"CV_UI_Frame_185"), ActivationResult::NoWindow);
@@ -64,13 +72,9 @@ TEST(WindowActivation, OnlyTheExactRequestActivates) {
     std::atomic<int> activations{0};
     auto listener = WindowActivationListener::Listen(L"CV_UI_Frame_185", [&] { ++activations; });
     ASSERT_NE(listener, nullptr);
-    const std::string path =
-        platform::WideToUtf8(platform::RuntimeFolder()) + "CV_UI_Frame_185.sock";
     for (const std::string request : {"", "activ", "hello world, a much longer line\n"}) {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, path.c_str());
+        sockaddr_un address = SocketAddressOf185();
         ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         if (!request.empty()) {
             ASSERT_GT(::write(fd, request.data(), request.size()), 0);
@@ -82,6 +86,35 @@ TEST(WindowActivation, OnlyTheExactRequestActivates) {
     }
     EXPECT_EQ(activations.load(), 0);
     EXPECT_EQ(ActivateWindow(L"CV_UI_Frame_185"), ActivationResult::Activated);
+}
+
+// Child side of the test below: a second start hangs up while the first instance brings its
+// window forward, so the answer goes to a closed peer. Exits 0 when the listener survived it.
+[[noreturn]] void HangUpBeforeTheAnswer() {
+    ::signal(SIGPIPE, SIG_DFL);
+    cvdtest::TempEnv env;
+    platform::Event activated, hungUp;
+    auto listener = WindowActivationListener::Listen(L"CV_UI_Frame_185", [&] {
+        activated.Set();
+        hungUp.Wait(10000);
+    });
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address = SocketAddressOf185();
+    const bool sent = listener &&
+                      ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                      ::write(fd, "activate\n", 9) == 9 && activated.Wait(10000);
+    ::close(fd);
+    hungUp.Set();
+    // Requests are served one after the other: this one is answered only after the first answer
+    // went to the closed peer.
+    const bool alive = ActivateWindow(L"CV_UI_Frame_185") == ActivationResult::Activated;
+    std::exit(sent && alive ? 0 : 1);
+}
+
+// A second start that hung up must not end the first instance with SIGPIPE, whatever a library
+// did or did not ignore for the whole process.
+TEST(WindowActivation, APeerThatHangsUpBeforeTheAnswerDoesNotEndTheListener) {
+    EXPECT_EXIT(HangUpBeforeTheAnswer(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

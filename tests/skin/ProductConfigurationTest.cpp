@@ -38,6 +38,8 @@ TEST(ProductConfigurationTest, ShippedDocumentGivesTheBuildValues) {
     EXPECT_EQ(c.GetLanguage_str().size(), 16u);
     EXPECT_EQ(c.theme_color, 0xFF8372FFu);
     EXPECT_TRUE(c.ChooseLicense);
+    EXPECT_EQ(c.GetPackage_product(), L"Zorvik Video Converter");
+    EXPECT_EQ(c.GetPackage_min_version(), L"1.0.0.0");
     toolkit::ResourceManager::Instance().Release();
 }
 

@@ -14,6 +14,8 @@ Paths (every HEAD answers with the size of version 1 and Accept-Ranges):
                           differs from the probe)
   /norange/<size>         Range is ignored: 200 with the whole file, sent at about 3 MiB/s
   /shifted/<size>         a 206 whose Content-Range (and body) start 100 bytes after the request
+  /early/<size>           a 206 whose Content-Range (and body) start 100 bytes before the request
+                          (at 0 at the earliest)
   /stalllast/<size>       a range sends all its bytes but the last, then nothing
   /dripstall/<size>       a range sends its first MiB at about 2 MiB/s, then nothing
   /flakyhead/<n>/<size>   the first n HEAD requests of this path answer 503 without any size
@@ -101,7 +103,8 @@ class Handler(BaseHTTPRequestHandler):
         if mode == "heal":
             _healed.set()
             return self.status(200)
-        if _healed.is_set() and mode in ("norange", "shifted", "stalllast", "stall", "dripstall"):
+        healable = ("norange", "shifted", "early", "stalllast", "stall", "dripstall")
+        if _healed.is_set() and mode in healable:
             mode = "ok"
         size = int(parts[-1])
         if mode == "norange":
@@ -118,6 +121,8 @@ class Handler(BaseHTTPRequestHandler):
         start, end = parse_range(self.headers.get("Range"), total)
         if mode == "shifted":
             start = min(start + 100, end)
+        elif mode == "early":
+            start = max(start - 100, 0)
         body = data[start:end + 1]
         extra = data[end + 1:end + 101].ljust(100, b"x") if mode == "surplus" else b""
         self.send_response(206)

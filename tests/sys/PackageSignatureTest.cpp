@@ -11,6 +11,7 @@
 #include "TempEnv.h"
 #include "platform/FsPath.h"
 #include "sys/PackageSignature.h"
+#include "sys/SignatureBlock.h"
 
 namespace {
 
@@ -23,6 +24,12 @@ protected:
         env = new cvdtest::TempEnv();
         keys = cvdtest::MakePublisherKeys(env->Root() / "keys");
         strangerKeys = cvdtest::MakePublisherKeys(env->Root() / "stranger");
+        ASSERT_TRUE(cvdtest::MakeReencodedTwin(keys.WithdrawnCert(), WithdrawnTwin()));
+        ASSERT_TRUE(cvdtest::MakeReencodedTwin(keys.Cert(), PublisherTwin()));
+        ASSERT_TRUE(cvdtest::IssueCertificate(keys, keys.WithdrawnCert(), strangerKeys.Cert(),
+                                              WithdrawnKeyReissued()));
+        ASSERT_TRUE(cvdtest::IssueCertificate(keys, keys.Cert(), keys.WithdrawnCert(),
+                                              WithdrawnSerialReused()));
         trust = FuntionImpl::TrustStoreFromFolder(
             platform::WidePath(cvdtest::MakeTrustFolder(keys, env->Root() / "trust")));
     }
@@ -41,6 +48,25 @@ protected:
         const char byte = static_cast<char>(file.get() ^ 0x20);
         file.seekp(fromEnd, std::ios::end);
         file.put(byte);
+    }
+    static fs::path WithdrawnTwin() { return env->Root() / "withdrawn-twin.pem"; }
+    static fs::path PublisherTwin() { return env->Root() / "publisher-twin.pem"; }
+    // The withdrawn key in a certificate with a new serial number.
+    static fs::path WithdrawnKeyReissued() { return env->Root() / "withdrawn-key.pem"; }
+    // The publisher's key under the withdrawn certificate's serial number.
+    static fs::path WithdrawnSerialReused() { return env->Root() / "withdrawn-serial.pem"; }
+    // The signature block rewritten with `filler` after the CMS, the trailer counting it.
+    static void AppendFillerToSignature(const fs::path& path, const std::string& filler) {
+        std::ifstream in(path, std::ios::binary);
+        const auto block = FuntionImpl::FindSignatureBlock(in, fs::file_size(path));
+        ASSERT_TRUE(block);
+        std::string signedAndCms(block->signedLength + block->signatureLength, '\0');
+        in.seekg(0);
+        in.read(signedAndCms.data(), static_cast<std::streamsize>(signedAndCms.size()));
+        in.close();
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << signedAndCms << filler
+            << FuntionImpl::SignatureTrailer(block->signatureLength + filler.size());
     }
     FuntionImpl::SignatureCheck Check(const fs::path& path) const {
         return FuntionImpl::VerifyEmbeddedSignatureResult(platform::WidePath(path), trust);
@@ -80,6 +106,9 @@ TEST_F(PackageSignatureTest, OnlyAnIntactPackageOfTheTrustedPublisherVerifies) {
          FuntionImpl::kTrustNoSignature},
         {"trailer length changed", trustedThen([](const fs::path& f) { FlipByte(f, -16); }),
          FuntionImpl::kTrustNoSignature},
+        {"filler after the signature's CMS",
+         trustedThen([](const fs::path& f) { AppendFillerToSignature(f, std::string(64, 'x')); }),
+         FuntionImpl::kTrustNoSignature},
         {"truncated trailer",
          trustedThen([](const fs::path& f) { fs::resize_file(f, fs::file_size(f) - 5); }),
          FuntionImpl::kTrustNoSignature},
@@ -95,6 +124,80 @@ TEST_F(PackageSignatureTest, OnlyAnIntactPackageOfTheTrustedPublisherVerifies) {
         const auto check = Check(file);
         EXPECT_EQ(check.status, c.status) << c.name << ": " << check.text;
         EXPECT_EQ(check.Verified(), c.status == FuntionImpl::kSignatureVerified) << c.name;
+    }
+}
+
+// A deny entry matches by public key or by issuer and serial number, never by encoding; each
+// "carried" or "reached" row passes only one of the two places the list is checked: the
+// certificates the signature carries, and the chain the signer's certificate builds to the root.
+TEST_F(PackageSignatureTest, ADeniedCertificateIsRefusedHoweverItIsEncodedOrWhereverItSits) {
+    struct Row {
+        const char* name;
+        fs::path key, cert;
+        std::vector<fs::path> carried;  // extra certificates the signature carries
+        std::vector<fs::path> denied;
+        std::int32_t status;
+    };
+    const std::vector<Row> rows = {
+        {"a re-encoded twin of the withdrawn certificate signs",
+         keys.WithdrawnKey(),
+         WithdrawnTwin(),
+         {},
+         {keys.WithdrawnCert()},
+         FuntionImpl::kTrustExplicitDistrust},
+        {"the withdrawn certificate's twin is listed, the original signs",
+         keys.WithdrawnKey(),
+         keys.WithdrawnCert(),
+         {},
+         {WithdrawnTwin()},
+         FuntionImpl::kTrustExplicitDistrust},
+        {"a new certificate for the withdrawn key signs",
+         keys.WithdrawnKey(),
+         WithdrawnKeyReissued(),
+         {},
+         {keys.WithdrawnCert()},
+         FuntionImpl::kTrustExplicitDistrust},
+        {"another key under the withdrawn certificate's serial signs",
+         keys.Key(),
+         WithdrawnSerialReused(),
+         {},
+         {keys.WithdrawnCert()},
+         FuntionImpl::kTrustExplicitDistrust},
+        {"the denied CA is not carried, only reached",
+         keys.Key(),
+         keys.Cert(),
+         {},
+         {keys.Ca()},
+         FuntionImpl::kTrustExplicitDistrust},
+        {"a denied certificate is carried outside the chain",
+         keys.Key(),
+         keys.Cert(),
+         {keys.WithdrawnCert()},
+         {keys.WithdrawnCert()},
+         FuntionImpl::kTrustExplicitDistrust},
+        {"a twin of a denied certificate is carried outside the chain",
+         keys.Key(),
+         keys.Cert(),
+         {WithdrawnTwin()},
+         {keys.WithdrawnCert()},
+         FuntionImpl::kTrustExplicitDistrust},
+        // The twins are real: one of a certificate nobody denies verifies.
+        {"a twin of the publisher's certificate signs",
+         keys.Key(),
+         PublisherTwin(),
+         {},
+         {keys.WithdrawnCert()},
+         FuntionImpl::kSignatureVerified},
+    };
+    for (const Row& row : rows) {
+        const fs::path file = Package(std::string("deny-") + std::to_string(&row - rows.data()));
+        ASSERT_TRUE(cvdtest::SignFile(row.key, row.cert, file, row.carried)) << row.name;
+        FuntionImpl::TrustStore store{{cvdtest::ReadFile(keys.Ca())}, {}};
+        for (const fs::path& denied : row.denied)
+            store.deniedPem.push_back(cvdtest::ReadFile(denied));
+        const auto check =
+            FuntionImpl::VerifyEmbeddedSignatureResult(platform::WidePath(file), store);
+        EXPECT_EQ(check.status, row.status) << row.name << ": " << check.text;
     }
 }
 

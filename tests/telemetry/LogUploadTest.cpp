@@ -4,6 +4,7 @@
 
 #include "CollectorServer.h"
 #include "TelemetryEnv.h"
+#include "Watchdog.h"
 #include "config/Endpoints.h"
 #include "net/CLibcurlTool.h"
 #include "net/LogUpload.h"
@@ -92,6 +93,26 @@ TEST_F(LogUploadTest, ResultCodes) {
 
     Endpoints::Instance().Set(endpoint::kLogUploadServer, "127.0.0.1:1");
     EXPECT_EQ(CLibcurlTool::uploadLogFile(dump, "x.zip", "1", "1", ""), -3);
+}
+
+// A service that takes the upload and never answers: the upload gives up within its bounds
+// (the crash-report process then ends) instead of waiting for ever.
+TEST_F(LogUploadTest, AServiceThatStopsAnsweringEndsTheUpload) {
+    ASSERT_TRUE(collector.Started());
+    cvdtest::Watchdog watchdog(60);
+    collector.Control(std::string("/__hold?path=") + kUploadPath);
+    logupload::UploadLimits limits;
+    limits.stallSeconds = 1;
+    EXPECT_EQ(CLibcurlTool::uploadLogFile(dump, "x.zip", "1", "1", "", limits), -3);
+    EXPECT_EQ(collector.RequestsTo(kUploadPath).size(), 1u);  // it did reach the service
+    collector.Control("/__release");
+}
+
+TEST(UploadLimits, EveryStageOfAnUploadIsBounded) {
+    const logupload::UploadLimits limits;
+    EXPECT_GT(limits.connectSeconds, 0);
+    EXPECT_GT(limits.stallSeconds, 0);
+    EXPECT_GT(limits.totalSeconds, 0);
 }
 
 TEST(NoNameFileName, StampThenTheExtensionOfThePath) {

@@ -384,20 +384,37 @@ TEST_F(WindowShell, MessagesToAClosedWindowAreDropped) {
     PumpMessages();
 }
 
+// Once the modal loop runs, the window is moved (waiting until it shows and has moved) and its
+// "right" button clicked; a click that never arrives ends the loop with kLostClick instead of
+// hanging the run.
 TEST_F(WindowShell, ModalWindowReturnsTheCodeItClosesWith) {
+    constexpr int kLostClick = -7;
     TestWindow w;
     w.modalCode = 7;
     ASSERT_TRUE(w.Create(nullptr, "Box"));
-    std::thread clicker([] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        std::system(
-            "xdotool search --sync --name '^Box$' windowmove --sync 200 200 >/dev/null 2>&1");
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        std::system("xdotool mousemove 350 270 click 1");
-    });
+    std::thread clicker;
+    g_idle_add(
+        +[](gpointer data) -> gboolean {
+            *static_cast<std::thread*>(data) = std::thread([] {
+                std::system(
+                    "timeout 15 xdotool search --sync --onlyvisible --name '^Box$' "
+                    "windowmove --sync 200 200 >/dev/null 2>&1 && "
+                    "xdotool mousemove 350 270 click 1");
+            });
+            return G_SOURCE_REMOVE;
+        },
+        &clicker);
+    const guint watchdog = g_timeout_add_seconds(
+        20,
+        +[](gpointer data) -> gboolean {
+            static_cast<TestWindow*>(data)->Close(kLostClick);
+            return G_SOURCE_REMOVE;
+        },
+        &w);
     const int code = w.ShowModal();
-    clicker.join();
-    EXPECT_EQ(code, 7);
+    if (code != kLostClick) g_source_remove(watchdog);
+    if (clicker.joinable()) clicker.join();
+    EXPECT_EQ(code, 7) << (code == kLostClick ? "the click never reached the window" : "");
     EXPECT_EQ(w.clicks, std::vector<std::string>{"right"});
 }
 

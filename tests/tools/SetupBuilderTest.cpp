@@ -9,10 +9,11 @@
 
 #include "PackageTestSupport.h"
 #include "SetupArguments.h"
-#include "SetupFormat.h"
 #include "TempEnv.h"
 #include "platform/FsPath.h"
 #include "platform/Process.h"
+#include "sys/ProductManifest.h"
+#include "sys/SetupFormat.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ protected:
         std::ofstream file(out, std::ios::binary);
         file << std::ifstream(cvdtest::SetupProgram(), std::ios::binary).rdbuf();
         file << std::ifstream(zip, std::ios::binary).rdbuf();
-        file << setup::SetupTrailer(fs::file_size(zip));
+        file << FuntionImpl::SetupTrailer(fs::file_size(zip));
         file.close();
         fs::permissions(out, fs::perms::owner_all);
         return out;
@@ -101,6 +102,34 @@ TEST_F(SetupBuilderTest, InstallsThePayloadIntoTheFolderAndWritesItsLog) {
               fs::perms::none);
     const std::string text = cvdtest::ReadFile(log);
     EXPECT_NE(text.find("Installed 2 files into " + target.string()), std::string::npos) << text;
+    // The manifest describes the setup; the product folder gets none of it.
+    EXPECT_FALSE(fs::exists(target / FuntionImpl::kProductManifestEntry));
+}
+
+TEST_F(SetupBuilderTest, TheSetupNamesItsProductAndVersionOrIsNotBuilt) {
+    const struct {
+        const char* name;
+        std::string product, version;
+        bool builds;
+    } rows[] = {
+        {"a product and a version", "Zorvik Tool", "1.2.0", true},
+        {"no product", "", "1.2.0", false},
+        {"a product of two lines", "Zorvik Tool\nversion=9.9", "1.2.0", false},
+        {"a version that is no version", "Zorvik Tool", "1.2.0-beta", false},
+    };
+    for (const auto& row : rows) {
+        fs::remove(setupFile);
+        EXPECT_EQ(cvdtest::BuildSetup(env.Root() / "payload", setupFile, row.product, row.version),
+                  row.builds)
+            << row.name;
+        std::string why;
+        const auto manifest = FuntionImpl::ReadProductManifest(platform::WidePath(setupFile), why);
+        EXPECT_EQ(manifest.has_value(), row.builds) << row.name << ": " << why;
+        if (manifest) EXPECT_EQ(manifest->product + " " + manifest->version, "Zorvik Tool 1.2.0");
+    }
+    // A product file of the manifest's name would be hidden by it.
+    env.WriteFile("payload/.cvd-product", "mine");
+    EXPECT_FALSE(cvdtest::BuildSetup(env.Root() / "payload", setupFile));
 }
 
 TEST_F(SetupBuilderTest, ASignedSetupInstallsAndAReinstallReplacesTheFolder) {
@@ -116,7 +145,7 @@ TEST_F(SetupBuilderTest, ASignedSetupInstallsAndAReinstallReplacesTheFolder) {
 // Where the first stored file's bytes begin inside a setup.
 std::streamoff FirstFileData(const fs::path& setupFile) {
     std::ifstream in(setupFile, std::ios::binary);
-    const auto payload = setup::FindPayload(in, fs::file_size(setupFile));
+    const auto payload = FuntionImpl::FindPayload(in, fs::file_size(setupFile));
     if (!payload) return -1;
     unsigned char header[30];
     in.seekg(static_cast<std::streamoff>(payload->offset));

@@ -99,6 +99,39 @@ TEST_F(ExtendedControls, SettingsChevronPointsUpWhenSelected) {
     EXPECT_FALSE(IsColour(up, 92, 11, 0xFF0000));
 }
 
+// The columns [first, last] where `a` and `b` differ, or where `a` shows `rgb` when `b` is empty.
+std::pair<int, int> Columns(const Pixels& a, const Pixels* b, std::uint32_t rgb = 0) {
+    std::pair<int, int> span{a.width, -1};
+    for (int x = 0; x < a.width; ++x)
+        for (int y = 0; y < a.height; ++y)
+            if (b ? a.At(x, y) != b->At(x, y) : IsColour(a, x, y, rgb)) {
+                span = {std::min(span.first, x), std::max(span.second, x)};
+                break;
+            }
+    return span;
+}
+
+// As the settings row has it: the label kept 20 pixels from the text's end, where the chevron is.
+TEST_F(ExtendedControls, SettingsChevronSitsAtTheEndOfItsLabelInEitherReadingDirection) {
+    for (const bool rightToLeft : {false, true}) {
+        SCOPED_TRACE(rightToLeft ? "right to left" : "left to right");
+        manager.SetRightToLeft(rightToLeft);
+        Build(
+            R"(<Window><HorizontalLayout bkcolor="#FFFFFFFF"><OptionEx name="install_setting" width="130" height="20" text="Settings" textcolor="#FFFF0000" align="right" textpadding="0,0,20,0"/></HorizontalLayout></Window>)",
+            {130, 20});
+        const Pixels labelled = Paint({130, 20});
+        manager.FindControl("install_setting")->SetText("");
+        const Pixels bare = Paint({130, 20});
+        const auto text = Columns(labelled, &bare);
+        const auto chevron = Columns(bare, nullptr, 0xFF0000);
+        ASSERT_LE(text.first, text.second);
+        ASSERT_LE(chevron.first, chevron.second);
+        const int gap = rightToLeft ? text.first - chevron.second : chevron.first - text.second;
+        EXPECT_GE(gap, 3);
+        EXPECT_LE(gap, 10);
+    }
+}
+
 TEST_F(ExtendedControls, UnselectedCarouselDotIsNarrowedByFiveOnEachSide) {
     Build(R"(<Window><HorizontalLayout>
         <OptionEx name="d0" group="image_play_option" width="16" height="6" selected="true" bkcolor="#7F8372FF" selectedbkcolor="#FF8372FF" colorround="3,3"/>

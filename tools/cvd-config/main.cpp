@@ -55,6 +55,8 @@ void PrintKeys(const CConfigure& c) {
     std::printf("theme_color = #%08X\n", c.theme_color);
     std::printf("FinishJumpUrl = %s\n", Utf16ToUtf8(c.GetFinishJumpUrl()).c_str());
     std::printf("ChooseLicense = %d\n", c.ChooseLicense ? 1 : 0);
+    std::printf("Package_product = %s\n", Utf16ToUtf8(c.GetPackage_product()).c_str());
+    std::printf("Package_min_version = %s\n", Utf16ToUtf8(c.GetPackage_min_version()).c_str());
     std::printf("LanguageIndex = %d (%s)\n", c.GetLanguageIndex(),
                 LanguageCodeOf(c.GetLanguageIndex()).c_str());
 }

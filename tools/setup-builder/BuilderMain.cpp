@@ -1,7 +1,8 @@
 // setup-builder: turns a folder into one self-extracting setup executable (SetupFormat.h).
-//   setup-builder SETUP_PROGRAM FOLDER OUTPUT
+//   setup-builder SETUP_PROGRAM FOLDER OUTPUT PRODUCT VERSION
 // SETUP_PROGRAM is the built setup program (cvd-setup); FOLDER's files become the payload with
-// their relative paths and executable bits. OUTPUT is replaced atomically.
+// their relative paths and executable bits, beside the product manifest (ProductManifest.h)
+// naming PRODUCT and VERSION. OUTPUT is replaced atomically.
 // Exit: 0 built; 1 failed; 2 usage.
 #include <sys/stat.h>
 #include <zip.h>
@@ -11,7 +12,8 @@
 #include <fstream>
 #include <string>
 
-#include "SetupFormat.h"
+#include "sys/ProductManifest.h"
+#include "sys/SetupFormat.h"
 
 namespace {
 
@@ -43,11 +45,22 @@ bool AddFolder(zip_t* archive, const fs::path& folder, std::string& error) {
     return true;
 }
 
-bool MakePayload(const fs::path& folder, const fs::path& zipFile, std::string& error) {
+bool AddManifest(zip_t* archive, const std::string& manifest, std::string& error) {
+    zip_source_t* source = zip_source_buffer(archive, manifest.data(), manifest.size(), 0);
+    if (source &&
+        zip_file_add(archive, FuntionImpl::kProductManifestEntry, source, ZIP_FL_ENC_UTF_8) >= 0)
+        return true;
+    if (source) zip_source_free(source);
+    return error = std::string("the product manifest: ") + zip_strerror(archive), false;
+}
+
+// `manifest` must outlive the archive's close, which reads it.
+bool MakePayload(const fs::path& folder, const std::string& manifest, const fs::path& zipFile,
+                 std::string& error) {
     int code = 0;
     zip_t* archive = zip_open(zipFile.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (!archive) return error = zipFile.string() + ": cannot be created", false;
-    if (!AddFolder(archive, folder, error)) {
+    if (!AddFolder(archive, folder, error) || !AddManifest(archive, manifest, error)) {
         zip_discard(archive);
         return false;
     }
@@ -64,15 +77,22 @@ bool Append(std::ofstream& out, const fs::path& file) {
     return in && (out << in.rdbuf());
 }
 
-int Build(const fs::path& program, const fs::path& folder, const fs::path& output) {
+int Build(const fs::path& program, const fs::path& folder, const fs::path& output,
+          const FuntionImpl::ProductManifest& product) {
     std::string error;
     const fs::path zipFile = output.string() + ".payload";
     const fs::path partial = output.string() + ".partial";
+    const std::string manifest = FuntionImpl::ProductManifestText(product);
     std::error_code ec;
-    if (!fs::is_directory(folder, ec)) error = folder.string() + ": not a folder";
-    if (error.empty() && MakePayload(folder, zipFile, error)) {
+    if (!fs::is_directory(folder, ec))
+        error = folder.string() + ": not a folder";
+    else if (manifest.empty())
+        error = "the product must be one line and the version one to four numbers 0-65535";
+    else if (fs::exists(folder / FuntionImpl::kProductManifestEntry, ec))
+        error = folder.string() + ": holds a file named like the product manifest";
+    if (error.empty() && MakePayload(folder, manifest, zipFile, error)) {
         std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        const std::string trailer = setup::SetupTrailer(fs::file_size(zipFile, ec));
+        const std::string trailer = FuntionImpl::SetupTrailer(fs::file_size(zipFile, ec));
         if (!Append(out, program) || !Append(out, zipFile) || !out.write(trailer.data(), 16) ||
             (out.close(), !out))
             error = output.string() + ": cannot be written";
@@ -95,9 +115,9 @@ int Build(const fs::path& program, const fs::path& folder, const fs::path& outpu
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: setup-builder SETUP_PROGRAM FOLDER OUTPUT\n");
+    if (argc != 6) {
+        std::fprintf(stderr, "usage: setup-builder SETUP_PROGRAM FOLDER OUTPUT PRODUCT VERSION\n");
         return 2;
     }
-    return Build(argv[1], argv[2], argv[3]);
+    return Build(argv[1], argv[2], argv[3], {argv[4], argv[5]});
 }

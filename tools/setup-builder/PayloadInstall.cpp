@@ -10,14 +10,14 @@
 #include <random>
 #include <vector>
 
+#include "sys/ProductManifest.h"
+#include "sys/SetupFormat.h"
+
 namespace setup {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ZipClose {
-    void operator()(zip_t* archive) const { zip_discard(archive); }
-};
 struct ZipFileClose {
     void operator()(zip_file_t* file) const { zip_fclose(file); }
 };
@@ -94,6 +94,8 @@ InstallReport ExtractAll(zip_t* archive, const fs::path& staging) {
         const fs::path relative = SafeRelativePath(name);
         if (relative.empty() || IsSymlink(archive, i))
             return Damaged("entry \"" + name + "\" would land outside the install folder");
+        if (relative == fs::path(FuntionImpl::kProductManifestEntry))
+            continue;  // the setup's, not the product's
         const fs::path destination = staging / relative;
         std::error_code ec;
         if (name.back() == '/' || name.back() == '\\') {
@@ -136,19 +138,10 @@ bool MoveIntoPlace(const fs::path& staging, const fs::path& target, std::string&
 
 InstallReport InstallPayload(const std::string& setupFile, std::uint64_t offset,
                              std::uint64_t length, const std::string& targetFolder) {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source =
-        zip_source_file_create(setupFile.c_str(), offset, static_cast<zip_int64_t>(length), &error);
-    std::unique_ptr<zip_t, ZipClose> archive(
-        source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr);
-    if (!archive) {
-        if (source) zip_source_free(source);
-        std::string why = zip_error_strerror(&error);
-        zip_error_fini(&error);
-        return Damaged("the payload is not a valid archive: " + why);
-    }
-    zip_error_fini(&error);
+    std::string why;
+    const FuntionImpl::PayloadArchive archive =
+        FuntionImpl::OpenPayloadArchive(setupFile, {offset, length}, why);
+    if (!archive) return Damaged("the payload is not a valid archive: " + why);
 
     const fs::path target = fs::absolute(fs::path(targetFolder));
     std::error_code ec;
@@ -160,7 +153,6 @@ InstallReport InstallPayload(const std::string& setupFile, std::uint64_t offset,
         return WriteFailed("cannot create " + staging.string() + ": " + ec.message());
 
     InstallReport report = ExtractAll(archive.get(), staging);
-    std::string why;
     if (report.result == InstallResult::Installed && !MoveIntoPlace(staging, target, why))
         report = WriteFailed(why);
     if (report.result != InstallResult::Installed) fs::remove_all(staging, ec);

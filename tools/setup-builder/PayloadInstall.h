@@ -1,7 +1,8 @@
 // Installs a setup's payload (a zip archive inside the setup file) into a folder, all or nothing:
 // the files are extracted into a temporary folder beside the target, which is renamed into
 // place only when every file was written. An entry whose name would land outside the target
-// (absolute, "..", a symbolic link) makes the whole payload invalid.
+// (absolute, "..", a symbolic link) makes the whole payload invalid. The setup's product manifest
+// (sys/ProductManifest.h) describes the setup and is not installed.
 #pragma once
 
 #include <cstdint>

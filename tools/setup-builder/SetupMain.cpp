@@ -14,10 +14,10 @@
 
 #include "PayloadInstall.h"
 #include "SetupArguments.h"
-#include "SetupFormat.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/Text.h"
+#include "sys/SetupFormat.h"
 
 namespace {
 
@@ -89,7 +89,7 @@ int Install(const std::string& self, const std::vector<std::string>& args) {
     log.Line("Setup started: " + Joined(args));
     std::ifstream in(self, std::ios::binary | std::ios::ate);
     const auto size = static_cast<std::uint64_t>(in.tellg());
-    const auto payload = in ? setup::FindPayload(in, size) : std::nullopt;
+    const auto payload = in ? FuntionImpl::FindPayload(in, size) : std::nullopt;
     if (!payload) {
         log.Line("Setup failed: the setup carries no payload");
         return 2;

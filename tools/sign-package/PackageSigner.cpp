@@ -34,6 +34,35 @@ std::string OpenSslError() {
     return text;
 }
 
+struct CertStackFree {
+    void operator()(STACK_OF(X509) * certs) const { sk_X509_pop_free(certs, X509_free); }
+};
+using CertStack = std::unique_ptr<STACK_OF(X509), CertStackFree>;
+
+std::unique_ptr<X509, CertFree> ReadCertificate(const std::string& pem) {
+    std::unique_ptr<BIO, BioFree> bio(BIO_new_file(pem.c_str(), "r"));
+    return std::unique_ptr<X509, CertFree>(
+        bio ? PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr) : nullptr);
+}
+
+// Every certificate of every file; nothing when one file holds none.
+CertStack ReadCertificates(const std::vector<std::string>& pems, std::string& error) {
+    CertStack certs(sk_X509_new_null());
+    if (!certs) return error = "out of memory", nullptr;
+    for (const std::string& pem : pems) {
+        std::unique_ptr<BIO, BioFree> bio(BIO_new_file(pem.c_str(), "r"));
+        int found = 0;
+        while (X509* cert =
+                   bio ? PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr) : nullptr) {
+            sk_X509_push(certs.get(), cert);
+            ++found;
+        }
+        ERR_clear_error();  // the end of the PEM text reads as an error
+        if (found == 0) return error = pem + ": no certificate", nullptr;
+    }
+    return certs;
+}
+
 bool AlreadySigned(const std::string& file) {
     std::ifstream in(file, std::ios::binary | std::ios::ate);
     const auto size = static_cast<std::uint64_t>(in.tellg());
@@ -43,21 +72,21 @@ bool AlreadySigned(const std::string& file) {
 }  // namespace
 
 bool SignPackage(const std::string& keyPem, const std::string& certPem, const std::string& file,
-                 std::string& error) {
+                 std::string& error, const std::vector<std::string>& extraCertPems) {
     std::unique_ptr<BIO, BioFree> keyBio(BIO_new_file(keyPem.c_str(), "r"));
     std::unique_ptr<EVP_PKEY, KeyFree> key(
         keyBio ? PEM_read_bio_PrivateKey(keyBio.get(), nullptr, nullptr, nullptr) : nullptr);
     if (!key) return error = keyPem + ": no private key (" + OpenSslError() + ")", false;
-    std::unique_ptr<BIO, BioFree> certBio(BIO_new_file(certPem.c_str(), "r"));
-    std::unique_ptr<X509, CertFree> cert(
-        certBio ? PEM_read_bio_X509(certBio.get(), nullptr, nullptr, nullptr) : nullptr);
+    std::unique_ptr<X509, CertFree> cert = ReadCertificate(certPem);
     if (!cert) return error = certPem + ": no certificate (" + OpenSslError() + ")", false;
+    CertStack extra = ReadCertificates(extraCertPems, error);
+    if (!extra) return false;
     if (AlreadySigned(file)) return error = file + ": already signed", false;
 
     std::unique_ptr<BIO, BioFree> content(BIO_new_file(file.c_str(), "rb"));
     if (!content) return error = file + ": cannot be read", false;
     std::unique_ptr<CMS_ContentInfo, CmsFree> cms(
-        CMS_sign(cert.get(), key.get(), nullptr, content.get(), CMS_DETACHED | CMS_BINARY));
+        CMS_sign(cert.get(), key.get(), extra.get(), content.get(), CMS_DETACHED | CMS_BINARY));
     if (!cms) return error = "signing failed: " + OpenSslError(), false;
     content.reset();
 

@@ -4,12 +4,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace cvdtools {
 
 // Appends the signature of `file` made with the PEM key and certificate; false with `error` set
-// when a key or file cannot be read or the file already carries a signature.
+// when a key or file cannot be read or the file already carries a signature. The signature also
+// carries the certificates of the PEM files `extraCertPems` (intermediates of the chain).
 bool SignPackage(const std::string& keyPem, const std::string& certPem, const std::string& file,
-                 std::string& error);
+                 std::string& error, const std::vector<std::string>& extraCertPems = {});
 
 }  // namespace cvdtools

@@ -1,5 +1,6 @@
-// POSIX implementation: O_CREAT|O_EXCL|O_NOFOLLOW temporary file, fsync, rename; mkdtemp for
-// private folders; copies read through an O_NOFOLLOW descriptor.
+// POSIX implementation: O_CREAT|O_EXCL|O_NOFOLLOW temporary file, fsync, rename; settings files
+// judged by fstat of the descriptor they are read from; mkdtemp for private folders; copies read
+// through an O_NOFOLLOW descriptor.
 #include "platform/Files.h"
 
 #include <fcntl.h>
@@ -32,6 +33,25 @@ posix::UniqueFd CreateTemporary(const std::string& target, std::string& temporar
     return posix::UniqueFd();
 }
 
+bool OthersMayHaveWritten(const struct stat& info) {
+    const bool ownedByUsOrRoot = info.st_uid == ::geteuid() || info.st_uid == 0;
+    return !ownedByUsOrRoot || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
+// Reads at most `limit` bytes; false on an error or when the file holds more.
+bool ReadAtMost(int fd, std::uint64_t limit, std::string& bytes) {
+    bytes.clear();
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) return true;
+        if (bytes.size() + static_cast<std::uint64_t>(got) > limit) return false;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
 bool Fail(std::string& error, const char* step) {
     error = std::string(step) + ": " + std::strerror(errno);
     return false;
@@ -56,8 +76,27 @@ bool CopyBytes(int from, int to, std::uint64_t size, std::string& error) {
 
 }  // namespace
 
-std::optional<std::wstring> MakePrivateFolder(const std::wstring& parent,
-                                              const std::wstring& prefix, std::string& error) {
+SettingsFileRead ReadSettingsFile(const std::wstring& path, std::uint64_t limit,
+                                  std::string& bytes) {
+    bytes.clear();
+    posix::UniqueFd fd(
+        ::open(WideToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.Valid())
+        return errno == ENOENT || errno == ENOTDIR ? SettingsFileRead::Missing
+                                                   : SettingsFileRead::Unreadable;
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0) return SettingsFileRead::Unreadable;
+    if (OthersMayHaveWritten(info)) return SettingsFileRead::NotTrusted;
+    if (!S_ISREG(info.st_mode) || static_cast<std::uint64_t>(info.st_size) > limit ||
+        !ReadAtMost(fd.Get(), limit, bytes)) {
+        bytes.clear();
+        return SettingsFileRead::Unreadable;
+    }
+    return SettingsFileRead::Read;
+}
+
+std::optional<std::wstring> MakeFreshPrivateFolder(const std::wstring& parent,
+                                                   const std::wstring& prefix, std::string& error) {
     std::string pattern = posix::WithSlash(WideToUtf8(parent)) + WideToUtf8(prefix) + "XXXXXX";
     if (!::mkdtemp(pattern.data())) {
         Fail(error, "mkdtemp");

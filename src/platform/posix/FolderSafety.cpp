@@ -15,12 +15,12 @@
 namespace platform {
 namespace {
 
+// The folder itself may not even be sticky-shared: others could add entries to it.
 bool IsSafeFolder(const std::string& folder, bool last) {
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
-    if (info.st_uid != ::geteuid() && info.st_uid != 0) return false;
-    if ((info.st_mode & (S_IWGRP | S_IWOTH)) == 0) return true;
-    return !last && (info.st_mode & S_ISVTX) != 0;
+    return posix::KeepsEntriesFromOthers(info) &&
+           (!last || (info.st_mode & (S_IWGRP | S_IWOTH)) == 0);
 }
 
 // `path` is absolute and normalised (no "." or "..", no doubled '/').

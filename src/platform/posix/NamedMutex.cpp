@@ -48,7 +48,9 @@ struct Slot {
 // Slots by lock-file path; an entry lives as long as some NamedMutex of that name does.
 // The registry is never destroyed: threads still running while the process exits (a detached
 // sender, say) may make and drop named mutexes after static objects have been torn down.
-std::shared_ptr<Slot> SlotFor(const std::string& path) {
+// Without a folder (`folder` empty) the name excludes within this process only.
+std::shared_ptr<Slot> SlotFor(const std::string& folder, const std::string& file) {
+    const std::string path = folder + file;
     static auto* registryMutex = new std::mutex;
     static auto* registry = new std::map<std::string, std::weak_ptr<Slot>>;
     std::lock_guard<std::mutex> guard(*registryMutex);
@@ -57,7 +59,10 @@ std::shared_ptr<Slot> SlotFor(const std::string& path) {
     std::weak_ptr<Slot>& entry = (*registry)[path];
     if (auto slot = entry.lock()) return slot;
     auto slot = std::make_shared<Slot>();
-    slot->fd = posix::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    // The folder is this user's alone; a link in it is refused all the same, never followed.
+    if (!folder.empty())
+        slot->fd =
+            posix::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
     entry = slot;
     return slot;
 }
@@ -108,7 +113,7 @@ struct NamedMutex::State {
 
 NamedMutex::NamedMutex(const std::wstring& name) : state_(std::make_unique<State>()) {
     const std::string folder = WideToUtf8(RuntimeFolder());
-    state_->slot = SlotFor(folder + posix::LockFileName(WideToUtf8(name)));
+    state_->slot = SlotFor(folder, posix::LockFileName(WideToUtf8(name)));
 }
 
 NamedMutex::~NamedMutex() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "PosixSupport.h"
+#include "PrivateFolder.h"
 #include "platform/Text.h"
 
 namespace platform {
@@ -91,17 +92,41 @@ std::wstring ProgramFilesFolder() {
     return Wide(WithSlash(posix::HomeFolder() + "/.local/opt"));
 }
 
-std::wstring RuntimeFolder() {
-    // The fallback deliberately ignores TMPDIR: every process of the user must find the same
-    // lock files whatever temporary folder its environment names.
-    std::string folder;
+namespace {
+
+// The lock-folder candidates in the order every process of the user walks them. TMPDIR is
+// deliberately ignored: two processes of the user may name different ones.
+std::vector<std::string> RuntimeFolderCandidates() {
+    constexpr int kNumberedCandidates = 7;
+    std::vector<std::string> candidates;
     if (auto value = EnvVar("XDG_RUNTIME_DIR"); value && value->front() == '/')
-        folder = WithSlash(*value) + "cvdownloader/";
-    else
-        folder = "/tmp/cvdownloader-" + std::to_string(::getuid()) + "/";
-    posix::MakeFolders(folder, 0700);
-    return Wide(folder);
+        candidates.push_back(WithSlash(*value) + "cvdownloader");
+    const std::string shared = "/tmp/cvdownloader-" + std::to_string(::getuid());
+    candidates.push_back(shared);
+    for (int i = 1; i <= kNumberedCandidates; ++i)
+        candidates.push_back(shared + "-" + std::to_string(i));
+    return candidates;
 }
+
+}  // namespace
+
+std::wstring RuntimeFolderPath() { return Wide(WithSlash(RuntimeFolderCandidates().front())); }
+
+RuntimeFolderChoice ChooseRuntimeFolder() {
+    if (auto value = EnvVar("XDG_RUNTIME_DIR"); value && value->front() == '/')
+        posix::MakeFolders(*value, 0700);
+    const std::string shared = "/tmp/cvdownloader-" + std::to_string(::getuid());
+    const posix::PrivateFolderChoice chosen =
+        posix::ChoosePrivateFolder(RuntimeFolderCandidates(), shared + "-XXXXXX");
+    RuntimeFolderChoice choice;
+    choice.folder = Wide(chosen.folder);
+    choice.fresh = chosen.fresh;
+    for (const auto& [folder, refusal] : chosen.refused)
+        choice.refused.push_back(Wide(WithSlash(folder) + ": " + posix::RefusalText(refusal)));
+    return choice;
+}
+
+std::wstring RuntimeFolder() { return ChooseRuntimeFolder().folder; }
 
 std::wstring MachineStateFolder() {
     if (auto value = EnvVar("CVD_MACHINE_STATE_DIR")) return Wide(WithSlash(*value));

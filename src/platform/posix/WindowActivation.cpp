@@ -26,14 +26,29 @@ constexpr char kAnswer[] = "ok\n";
 constexpr int kRequestWaitMs = 1000;
 
 std::optional<sockaddr_un> SocketAddress(const std::wstring& windowClass) {
+    const std::string folder = WideToUtf8(RuntimeFolder());
+    if (folder.empty()) return std::nullopt;
     std::string name = posix::LockFileName(WideToUtf8(windowClass));
     name.replace(name.size() - 5, 5, ".sock");  // same sanitising as the lock files
-    const std::string path = WideToUtf8(RuntimeFolder()) + name;
+    const std::string path = folder + name;
     sockaddr_un address{};
     if (path.size() >= sizeof address.sun_path) return std::nullopt;
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     return address;
+}
+
+// A peer that hangs up before its answer must not end this process with SIGPIPE; nothing here
+// relies on a library having ignored that signal for the whole process.
+bool SendAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent <= 0) return false;
+        data += sent;
+        size -= static_cast<std::size_t>(sent);
+    }
+    return true;
 }
 
 bool WaitReadable(int fd, int timeoutMs) {
@@ -78,7 +93,7 @@ struct WindowActivationListener::State {
             posix::UniqueFd peer(::accept4(listenFd.Get(), nullptr, nullptr, SOCK_CLOEXEC));
             if (!peer.Valid() || !ReadRequest(peer.Get())) continue;
             onActivate();
-            posix::WriteAll(peer.Get(), kAnswer, sizeof kAnswer - 1);
+            SendAll(peer.Get(), kAnswer, sizeof kAnswer - 1);
         }
     }
 };
@@ -125,8 +140,7 @@ ActivationResult ActivateWindow(const std::wstring& windowClass, unsigned timeou
     if (!fd.Valid() ||
         ::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0)
         return ActivationResult::NoWindow;
-    if (!posix::WriteAll(fd.Get(), kRequest, sizeof kRequest - 1))
-        return ActivationResult::NoWindow;
+    if (!SendAll(fd.Get(), kRequest, sizeof kRequest - 1)) return ActivationResult::NoWindow;
     char answer[sizeof kAnswer - 1];
     std::size_t got = 0;
     while (got < sizeof answer && WaitReadable(fd.Get(), static_cast<int>(timeoutMs))) {

@@ -2,9 +2,9 @@
 """Writes an nginx configuration that serves a document root like the package CDN does:
 HTTPS (self-signed certificate made with the openssl CLI) and plain HTTP on loopback ports,
 real range support, the CDN headers (CF-RAY, CF-Cache-Status, X-Cache), redirect locations
-(/redirect/<path>, and /bounce/<path> whose Location carries back_url=) and an optional
-per-connection rate limit. Every path nginx writes (pid, logs, temp folders) lies under the
-prefix folder, so it runs as the current user.
+(/redirect/<path>, and /bounce/<path> whose Location carries back_url=), an optional
+per-connection rate limit and nginx's status counters at /cvd-stand-status. Every path nginx
+writes (pid, logs, temp folders) lies under the prefix folder, so it runs as the current user.
 
 Usage: nginx_conf.py --root DIR --prefix DIR --https-port N --http-port M
                      [--limit-rate 20m] [--http2]
@@ -49,6 +49,8 @@ http {{
             return 302 $scheme://$http_host/landing?back_url=$scheme://$http_host/$1;
         }}
         location = /landing {{ return 200 "landing\\n"; }}
+        # Tests wait on its counters until every answer has ended and is in the access log.
+        location = /cvd-stand-status {{ stub_status; access_log off; }}
     }}
 }}
 """

@@ -2,10 +2,13 @@
 
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
 
 #include "config/CConfigure.h"
 #include "download/TaskFile.h"
+#include "net/CLibcurlTool.h"
+#include "platform/Clock.h"
 #include "sys/Log.h"
 
 namespace cvdtest {
@@ -36,8 +39,8 @@ void RecordingEvents::funnelProperties(const std::string& category, const std::s
 }
 
 void RecordingEvents::funnelBucket(const std::string& category, const std::string& action,
-                                   const std::string& key, std::int64_t value,
-                                   std::int64_t width, const std::string& unit) {
+                                   const std::string& key, std::int64_t value, std::int64_t width,
+                                   const std::string& unit) {
     add("bucket|" + category + "|" + action + "|" + key + "|" + std::to_string(value) + "|" +
         std::to_string(width) + "|" + unit);
 }
@@ -67,9 +70,10 @@ std::string LogCapture::Text() const {
 CdnStand::CdnStand(const std::filesystem::path& root, const std::filesystem::path& prefix,
                    const std::string& limitRate, bool http2)
     : prefix_(prefix) {
-    std::vector<std::string> argv = {"python3", SupportDir() + "/cdn/cdn_stand.py", "--root",
-                                     root.string(), "--prefix", prefix.string(), "--lifetime",
-                                     "600"};
+    std::vector<std::string> argv = {"python3",    SupportDir() + "/cdn/cdn_stand.py",
+                                     "--root",     root.string(),
+                                     "--prefix",   prefix.string(),
+                                     "--lifetime", "600"};
     if (!limitRate.empty()) argv.insert(argv.end(), {"--limit-rate", limitRate});
     if (http2) argv.push_back("--http2");
     server_ = std::make_unique<ServerProcess>(argv, 30000);
@@ -83,6 +87,34 @@ std::string CdnStand::Https(const std::string& path) const {
 
 std::string CdnStand::Http(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(httpPort_) + "/" + path;
+}
+
+namespace {
+
+// nginx's status answer: "... Reading: 0 Writing: 1 Waiting: 3".
+bool OnlyTheStatusRequest(const std::string& status) {
+    static const std::regex counters(R"(Reading: (\d+) Writing: (\d+))");
+    std::smatch match;
+    return std::regex_search(status, match, counters) && match[1] == "0" && match[2] == "1";
+}
+
+}  // namespace
+
+bool CdnStand::WaitUntilIdle(int timeoutMs) const {
+    // nginx counts an answer as ended a moment before it writes its log line, so the count must
+    // read idle twice in a row.
+    CLibcurlTool tool;
+    int idleAnswers = 0;
+    const std::uint32_t start = platform::TickCount();
+    while (static_cast<int>(platform::TickCount() - start) < timeoutMs) {
+        std::string status;
+        const bool idle = tool.httpGet(Http("cvd-stand-status"), status, false) == CURLE_OK &&
+                          OnlyTheStatusRequest(status);
+        idleAnswers = idle ? idleAnswers + 1 : 0;
+        if (idleAnswers == 2) return true;
+        platform::SleepMs(10);
+    }
+    return false;
 }
 
 namespace {
@@ -131,15 +163,31 @@ void WriteRandomFile(const std::filesystem::path& path, std::int64_t size, unsig
     }
 }
 
+namespace {
+
+// Where the bytes a range records as downloaded end (a finished range holds its last byte too).
+std::int64_t RecordedEnd(const TaskRecord& t, std::int64_t contentLength) {
+    return t.DownloadedPos == t.EndPos ? std::min<std::int64_t>(t.EndPos + 1, contentLength)
+                                       : t.DownloadedPos;
+}
+
+}  // namespace
+
+std::int64_t RecordedBytes(const std::string& taskFile) {
+    const TaskFileContent saved = TaskFile::Load(taskFile);
+    std::int64_t sum = 0;
+    for (const TaskRecord& t : saved.Tasks)
+        sum += std::max<std::int64_t>(0, RecordedEnd(t, saved.ContentLength) - t.StartPos);
+    return sum;
+}
+
 ::testing::AssertionResult RecordedBytesAreServedOnes(const std::string& taskFile,
                                                       const std::string& package,
                                                       const std::string& served) {
     const TaskFileContent saved = TaskFile::Load(taskFile);
     const std::string bytes = ReadFile(package);
     for (const TaskRecord& t : saved.Tasks) {
-        const std::int64_t end = t.DownloadedPos == t.EndPos
-                                     ? std::min<std::int64_t>(t.EndPos + 1, saved.ContentLength)
-                                     : t.DownloadedPos;
+        const std::int64_t end = RecordedEnd(t, saved.ContentLength);
         if (end <= t.StartPos) continue;
         if (t.StartPos < 0 || end > static_cast<std::int64_t>(bytes.size()) ||
             end > static_cast<std::int64_t>(served.size()))

@@ -65,6 +65,9 @@ public:
     std::string Https(const std::string& path) const;
     std::string Http(const std::string& path) const;
     std::filesystem::path AccessLog() const { return prefix_ / "access.log"; }
+    // Waits until nginx serves no request but its status answer, so every answer that ended
+    // (a client killed mid-transfer included) is in the access log; false after `timeoutMs`.
+    bool WaitUntilIdle(int timeoutMs) const;
 
 private:
     std::unique_ptr<ServerProcess> server_;
@@ -109,6 +112,8 @@ protected:
 // A file of `size` pseudo-random bytes.
 void WriteRandomFile(const std::filesystem::path& path, std::int64_t size, unsigned seed = 1);
 bool SameBytes(const std::filesystem::path& a, const std::filesystem::path& b);
+// How many bytes the task file records as downloaded (0 without a task file).
+std::int64_t RecordedBytes(const std::string& taskFile);
 // Every byte the task file records as downloaded is in the package and equals `served` there.
 ::testing::AssertionResult RecordedBytesAreServedOnes(const std::string& taskFile,
                                                       const std::string& package,

@@ -1,8 +1,9 @@
 // Small files the program keeps for itself (the visit file) and the private copies of packages,
 // written so that neither a crash nor another user can leave or plant something else under their
-// names.
+// names; and settings files read only when no other user can have written them.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,11 +16,25 @@ namespace platform {
 // and the temporary file removed.
 bool ReplaceFileContents(const std::wstring& path, std::string_view bytes);
 
+enum class SettingsFileRead {
+    Read,
+    Missing,
+    NotTrusted,  // owned by another user (not root), or writable by its group or by others
+    Unreadable,  // not a regular file, larger than the limit, or a read error
+};
+
+// Reads the settings file `path` into `bytes` (at most `limit` bytes) when it may steer this
+// program: owned by the running user or by root, and writable by neither its group nor others.
+// Owner, mode and contents come from one open descriptor, so the file cannot be swapped between
+// the check and the read; opening never waits (a FIFO is refused, not read).
+SettingsFileRead ReadSettingsFile(const std::wstring& path, std::uint64_t limit,
+                                  std::string& bytes);
+
 // Makes a new folder inside `parent` whose name starts with `prefix`, with a random rest, that
 // only this user may enter (mode 0700); never an existing folder or link. Its path, without a
 // trailing '/', or nothing with the system's reason in `error`.
-std::optional<std::wstring> MakePrivateFolder(const std::wstring& parent,
-                                              const std::wstring& prefix, std::string& error);
+std::optional<std::wstring> MakeFreshPrivateFolder(const std::wstring& parent,
+                                                   const std::wstring& prefix, std::string& error);
 
 // Copies the regular file `source` to the new file `target`, readable and runnable by this user
 // only. The source is opened without following a link, so a link planted under its name is not

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -28,8 +29,26 @@ std::wstring DesktopFolder();
 // /opt/ when writable, else $HOME/.local/opt/.
 std::wstring ProgramFilesFolder();
 
-// $XDG_RUNTIME_DIR/cvdownloader/, else /tmp/cvdownloader-<uid>/; created if missing.
+// The folder of the named-mutex lock files and the window-activation sockets, which every
+// process of the user must find at the same place, and which must be this user's alone: another
+// user who could plant a file or a link in it could fake a running instance or have us create
+// files where a link points. The candidates, in a fixed order: $XDG_RUNTIME_DIR/cvdownloader/,
+// then /tmp/cvdownloader-<uid>/, then /tmp/cvdownloader-<uid>-1/ ... -<uid>-7/ (TMPDIR is not
+// read: two processes of the user may name different ones). The first that is a real folder
+// owned by this user with mode 0700 (made when missing) is taken. When every candidate is
+// refused, a fresh private folder of this process alone: locks then exclude within the process
+// only. Empty when not even that can be made.
+struct RuntimeFolderChoice {
+    std::wstring folder;
+    std::vector<std::wstring> refused;  // "<folder>: <why>" for each candidate passed over
+    bool fresh = false;                 // every candidate was refused
+};
+RuntimeFolderChoice ChooseRuntimeFolder();
+// ChooseRuntimeFolder().folder
 std::wstring RuntimeFolder();
+// The first candidate, named without creating or checking it: where RuntimeFolder() lies
+// unless that folder was refused.
+std::wstring RuntimeFolderPath();
 
 // Where machine-wide records live: $CVD_MACHINE_STATE_DIR, else /var/lib/cvdownloader/ when
 // writable, else $XDG_STATE_HOME/cvdownloader/ ($HOME/.local/state/cvdownloader/).

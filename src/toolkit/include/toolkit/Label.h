@@ -33,7 +33,12 @@ public:
 
 protected:
     // Widths between the control's edges and its text.
-    virtual Rect TextEdges() const { return textPadding_; }
+    virtual Rect TextEdges() const { return ReadingTextPadding(); }
+    // `textpadding` as the text reads: right to left, the room kept at the text's end (the
+    // right side as written) lies on the left.
+    Rect ReadingTextPadding() const;
+    // That padding inside `inset`.
+    Rect TextEdgesWithin(const Rect& inset) const;
     virtual Color StateTextColor() const;
 
     Color textColor_ = 0;

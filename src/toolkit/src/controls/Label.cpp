@@ -64,6 +64,17 @@ TextStyle LabelUI::Style() const {
 
 Rect LabelUI::TextRect() const { return pos_.Deflate(TextEdges()); }
 
+Rect LabelUI::ReadingTextPadding() const {
+    if (!manager_ || !manager_->IsRightToLeft()) return textPadding_;
+    return {textPadding_.right, textPadding_.top, textPadding_.left, textPadding_.bottom};
+}
+
+Rect LabelUI::TextEdgesWithin(const Rect& inset) const {
+    const Rect padding = ReadingTextPadding();
+    return {inset.left + padding.left, inset.top + padding.top, inset.right + padding.right,
+            inset.bottom + padding.bottom};
+}
+
 Size LabelUI::EstimateSize(Size available) {
     Size size = Control::EstimateSize(available);
     if (!manager_ || !(autoCalcWidth_ || autoCalcHeight_)) return size;
@@ -132,10 +143,7 @@ void* TextUI::GetInterface(std::string_view name) {
     return name == "Text" ? this : LabelUI::GetInterface(name);
 }
 
-Rect TextUI::TextEdges() const {
-    return {inset_.left + textPadding_.left, inset_.top + textPadding_.top,
-            inset_.right + textPadding_.right, inset_.bottom + textPadding_.bottom};
-}
+Rect TextUI::TextEdges() const { return TextEdgesWithin(inset_); }
 
 bool TextUI::SetAttribute(std::string_view name, std::string_view value) {
     if (name == "inset")

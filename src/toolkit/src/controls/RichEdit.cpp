@@ -19,10 +19,7 @@ void* RichEditUI::GetInterface(std::string_view name) {
     return name == "RichEdit" ? this : LabelUI::GetInterface(name);
 }
 
-Rect RichEditUI::TextEdges() const {
-    return {inset_.left + textPadding_.left, inset_.top + textPadding_.top,
-            inset_.right + textPadding_.right, inset_.bottom + textPadding_.bottom};
-}
+Rect RichEditUI::TextEdges() const { return TextEdgesWithin(inset_); }
 
 void RichEditUI::SetText(std::string text) {
     scrollY_ = 0;

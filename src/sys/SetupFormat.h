@@ -4,18 +4,24 @@
 //   setup trailer (16 bytes): u64 little-endian payload length, then the 8 bytes "CVDSETP1"
 //
 // The signature block (sys/SignatureBlock.h) is appended by sign-package and covers everything
-// before it; the setup skips it to find its own trailer.
+// before it; the setup skips it to find its own trailer. The payload also carries the setup's
+// product manifest (sys/ProductManifest.h).
 #pragma once
 
 #include <cstdint>
 #include <istream>
+#include <memory>
 #include <optional>
 #include <string>
 
-namespace setup {
+#include "sys/LengthTrailer.h"
+
+struct zip;  // libzip's archive
+
+namespace FuntionImpl {
 
 inline constexpr char kSetupMagic[8] = {'C', 'V', 'D', 'S', 'E', 'T', 'P', '1'};
-inline constexpr std::uint64_t kSetupTrailerSize = 16;
+inline constexpr std::uint64_t kSetupTrailerSize = kLengthTrailerSize;
 
 struct PayloadSpan {
     std::uint64_t offset = 0;
@@ -27,4 +33,13 @@ std::optional<PayloadSpan> FindPayload(std::istream& in, std::uint64_t fileSize)
 
 std::string SetupTrailer(std::uint64_t payloadLength);
 
-}  // namespace setup
+struct PayloadArchiveDiscard {
+    void operator()(zip* archive) const;
+};
+using PayloadArchive = std::unique_ptr<zip, PayloadArchiveDiscard>;
+
+// The payload of `setupFile` at `span`, opened read-only with its directory checked against its
+// entries; null with `why` set when it is no valid archive.
+PayloadArchive OpenPayloadArchive(const std::string& setupFile, PayloadSpan span, std::string& why);
+
+}  // namespace FuntionImpl
