@@ -212,6 +212,7 @@ CVD_LOCKED_ACCESSORS(std::wstring, LicenseUrl)
 CVD_LOCKED_ACCESSORS(std::wstring, FinishJumpUrl)
 CVD_LOCKED_ACCESSORS(std::wstring, Package_product)
 CVD_LOCKED_ACCESSORS(std::wstring, Package_min_version)
+CVD_LOCKED_ACCESSORS(std::wstring, CheckedInstallPath)
 CVD_LOCKED_ACCESSORS(std::wstring, CountryCode)
 CVD_LOCKED_ACCESSORS(std::string, QueryUrl)
 
@@ -322,6 +323,13 @@ bool CConfigure::SetSubProgramStatus(std::size_t index, std::int32_t status) {
     return true;
 }
 
+bool CConfigure::SetSubProgramRunPath(std::size_t index, const std::wstring& path) {
+    std::lock_guard guard(lock_);
+    if (index >= SubPrograms_.size()) return false;
+    SubPrograms_[index].run_path = path;
+    return true;
+}
+
 void CConfigure::AddWorkerThread(platform::ThreadHandle thread) {
     std::lock_guard guard(lock_);
     WorkerThreads_.push_back(std::move(thread));
@@ -380,7 +388,7 @@ void CConfigure::ResetForTesting() {
     for (std::wstring* text : {&Software_name_, &Software_version_, &Process_name_, &Download_url_,
                                &Extra_download_url_, &Md5_, &Md5_extra_, &PrivacyUrl_, &LicenseUrl_,
                                &LogFilePath_, &CountryCode_, &FinishJumpUrl_, &Package_product_,
-                               &Package_min_version_, &WorkDirectory_})
+                               &Package_min_version_, &WorkDirectory_, &CheckedInstallPath_})
         text->clear();
     QueryUrl_.clear();
     Volumes_ = workdirs::SystemVolumes();

@@ -70,6 +70,9 @@ public:
     void SetInstallStage(std::int32_t value);
     std::int32_t GetInstallState() const;
     void SetInstallState(std::int32_t value);
+    // The install folder as the last passed folder check left it (the check may move it).
+    std::wstring GetCheckedInstallPath() const;
+    void SetCheckedInstallPath(const std::wstring& value);
     std::int32_t GetLoadSource() const;
     void SetLoadSource(std::int32_t value);
     std::int32_t GetCurrentSubProgram() const;
@@ -138,6 +141,7 @@ public:
     std::size_t SubProgramCount() const;
     bool GetSubProgram(std::size_t index, SubProgramInfo& info) const;
     bool SetSubProgramStatus(std::size_t index, std::int32_t status);
+    bool SetSubProgramRunPath(std::size_t index, const std::wstring& path);
 
     void AddWorkerThread(platform::ThreadHandle thread);
     // Raises IsExiting and waits for each registered thread, at most 600000 ms each.
@@ -194,6 +198,7 @@ private:
     std::wstring Package_product_;
     std::wstring Package_min_version_;
     std::wstring WorkDirectory_;
+    std::wstring CheckedInstallPath_;
     workdirs::VolumeSource Volumes_ = workdirs::SystemVolumes();
     std::string QueryUrl_;
     std::map<std::int32_t, BannerRecord> BannerInfo_;

@@ -16,6 +16,7 @@ struct SubProgramInfo {
     std::wstring launch_name;
     std::wstring install_dir;
     std::wstring local_path;
+    std::wstring run_path;  // the verified copy that is installed from
 };
 
 // One banner picture of the running page, keyed by its sort value.

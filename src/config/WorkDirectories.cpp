@@ -7,6 +7,7 @@
 
 #include "config/CConfigure.h"
 #include "platform/DebugOutput.h"
+#include "platform/FolderSafety.h"
 #include "platform/Paths.h"
 #include "sys/FileNamePart.h"
 #include "sys/Log.h"
@@ -44,6 +45,28 @@ std::vector<platform::Volume> FolderVolumes() {
             folders.push_back(volume);
     }
     return folders;
+}
+
+// Made under a group-writable umask (user private groups) our own two levels would fail the
+// rule below; they are ours to tighten. Folders above them stay as their owners made them.
+void DropOthersWrite(const std::wstring& folder) {
+    std::error_code ignored;
+    std::filesystem::permissions(
+        FuntionImpl::Utf16ToUtf8(folder),
+        std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+        std::filesystem::perm_options::remove | std::filesystem::perm_options::nofollow, ignored);
+}
+
+// Whoever may rename anything on the way to the package may swap it after it was checked, and
+// the verified package must be able to run from there.
+bool IsSafeWorkDirectory(const std::wstring& candidate) {
+    const std::wstring top = candidate.substr(0, candidate.rfind(L'/', candidate.size() - 1) + 1);
+    if (!CreateFolder(candidate) || !platform::IsOwnWritableFolder(top) ||
+        !platform::IsOwnWritableFolder(candidate))
+        return false;
+    DropOthersWrite(top);
+    DropOthersWrite(candidate);
+    return platform::IsPathSafeFromOthers(candidate) && platform::VolumeAllowsPrograms(candidate);
 }
 
 }  // namespace
@@ -137,14 +160,8 @@ std::vector<std::wstring> WorkDirectoryCandidates(const std::wstring& productFol
 }
 
 std::wstring ChooseWorkDirectory(const std::vector<std::wstring>& candidates) {
-    for (const std::wstring& candidate : candidates) {
-        // The top "CVDownloader/" is checked too: whoever may change it may swap the package.
-        const std::wstring top =
-            candidate.substr(0, candidate.rfind(L'/', candidate.size() - 1) + 1);
-        if (CreateFolder(candidate) && platform::IsOwnWritableFolder(top) &&
-            platform::IsOwnWritableFolder(candidate))
-            return WithTrailingSlash(candidate);
-    }
+    for (const std::wstring& candidate : candidates)
+        if (IsSafeWorkDirectory(candidate)) return WithTrailingSlash(candidate);
     platform::DebugOutput(L"创建下载文件夹失败");
     return candidates.empty() ? std::wstring() : WithTrailingSlash(candidates.back());
 }

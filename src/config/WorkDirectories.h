@@ -68,7 +68,9 @@ std::vector<std::wstring> WorkDirectoryCandidates(const std::wstring& productFol
                                                   const UserFolders& user);
 
 // The first candidate that exists, or can be created, as a folder this user owns (or the
-// administrator does) and may write in, ending with '/'; the last candidate when none can.
+// administrator does) and may write in, that no other user can change the path to
+// (platform::IsPathSafeFromOthers) and whose volume lets programs run, ending with '/'; the
+// last candidate when none qualifies.
 std::wstring ChooseWorkDirectory(const std::vector<std::wstring>& candidates);
 
 }  // namespace workdirs

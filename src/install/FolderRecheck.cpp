@@ -7,9 +7,11 @@ namespace install {
 
 bool AwaitFolderCheck(InstallAttempt& attempt) {
     CConfigure& config = CConfigure::Instance();
-    if (config.GetLoadSource() != 1) {
+    const bool recheck = config.GetLoadSource() != 1;
+    if (recheck) {
         CVD_LOG << "cfg from file , get again";
         attempt.seams.queryServer();
+        config.SetCheckedInstallPath(L"");
         config.SetInstallState(0);
         if (attempt.Stopped()) return false;
         attempt.Post(WM_INSTALL_RECHECK_PATH);
@@ -17,7 +19,13 @@ bool AwaitFolderCheck(InstallAttempt& attempt) {
     config.printContent();
     for (int wait = 0; wait < 20 && config.GetInstallState() == 0; ++wait) attempt.seams.sleep(200);
     const int state = config.GetInstallState();
-    if (state == 1) return true;
+    if (state == 1) {
+        // The re-check may have moved the folder to another drive or numbered it; the product
+        // goes where the check passed, where "Use Now" will look for it.
+        const std::wstring checked = config.GetCheckedInstallPath();
+        if (recheck && !checked.empty()) attempt.installPath = checked;
+        return true;
+    }
     CVD_LOG << "install path error, code is " << state;
     attempt.Post(WM_INSTALL_FAILED, 0);
     return false;

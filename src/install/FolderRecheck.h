@@ -7,8 +7,9 @@
 namespace install {
 
 // Queries the server again when the configuration did not come from it and asks the window to
-// re-check the folder, then waits (20 x 200 ms) for the folder state. False when the thread must
-// end: stopped, or the folder refused (WM_INSTALL_FAILED with 0 posted).
+// re-check the folder, then waits (20 x 200 ms) for the folder state; the attempt then installs
+// into the folder as the re-check left it. False when the thread must end: stopped, or the
+// folder refused (WM_INSTALL_FAILED with 0 posted).
 bool AwaitFolderCheck(InstallAttempt& attempt);
 
 }  // namespace install

@@ -14,6 +14,7 @@
 
 #include "download/CDownLoadImpl.h"
 #include "install/InstallWindow.h"
+#include "install/RunFolder.h"
 
 namespace install {
 
@@ -92,6 +93,9 @@ struct InstallAttempt {
     std::wstring packageUrl;
     std::wstring packagePath;
     std::wstring taskFilePath;
+    // The copies that are verified and run; the package's copy once verification made it.
+    RunFolder runFolder;
+    std::wstring runPath;
     std::string cdnInfo;
     int mainResult = -1;
     int attempt = 0;

@@ -93,6 +93,7 @@ bool IsCorrectInstallPath(IInstallPage& window, const DiskFacts& disks) {
         Funnel("Download", "ProcessNeedRestartSign");
         window.SetInstallPath(PathWithoutPendingRename(path));
     }
+    config.SetCheckedInstallPath(window.GetInstallPath());
     return true;
 }
 

@@ -14,7 +14,7 @@ namespace install {
 
 // True when the folder exists (created if needed) and has room; false when refused, with its
 // box shown and InstallState set to 2. May rewrite the window's install path (another drive,
-// a numbered suffix).
+// a numbered suffix); the path it passed is left in CConfigure's CheckedInstallPath.
 bool IsCorrectInstallPath(IInstallPage& window, const DiskFacts& disks = {});
 
 // Moves the folder field's path to the roomiest fixed drive and stores it as the install path.

@@ -41,7 +41,7 @@ bool RunInstallers(InstallAttempt& attempt) {
     Funnel("MD5Verification", "MIntegrityCheckSuccess");
     CConfigure::Instance().SetInstallStage(1);
     attempt.installTick = platform::TickCount();
-    if (!attempt.seams.runMainPackage(attempt.packagePath, attempt.installPath, attempt.window))
+    if (!attempt.seams.runMainPackage(attempt.runPath, attempt.installPath, attempt.window))
         return false;
     return attempt.seams.runSubPrograms(attempt.installPath, attempt.window);
 }

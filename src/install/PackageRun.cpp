@@ -1,13 +1,17 @@
 #include "install/PackageRun.h"
 
 #include <array>
+#include <cstring>
+#include <filesystem>
 #include <memory>
 
 #include "config/CConfigure.h"
 #include "config/WorkDirectories.h"
 #include "content/ContentEvents.h"
 #include "download/DownloadEvents.h"
+#include "install/StartApp.h"
 #include "platform/Clock.h"
+#include "platform/FsPath.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "sys/DebugSettings.h"
@@ -43,29 +47,39 @@ std::wstring OwnTrackValue() { return TrackValue(platform::ModulePath()); }
 // Installers are started the way setup programs read their command line (a quote toggles, a
 // backslash is literal), so the folder's trailing separator stays inside its quotes. The
 // verified file is the program as it stands: its name is never split out of the line again.
+// Nothing when the installer could not start (`startError` gets the system's error number).
 std::unique_ptr<platform::Process> StartInstaller(const std::wstring& program,
-                                                  const std::wstring& commandLine) {
+                                                  const std::wstring& commandLine,
+                                                  int& startError) {
     platform::ProcessOptions options;
     options.program = program;
     options.commandLine = commandLine;
     options.setupRules = true;
-    return platform::Process::Start(options);
+    return platform::Process::Start(options, nullptr, &startError);
 }
 
-enum class Waited { Ended, OutOfTime, Exiting };
+std::string StartErrorText(int startError) {
+    return std::string(std::strerror(startError)) + " (" + std::to_string(startError) + ")";
+}
 
-// Waits in one-second steps; a process that never started fails every step at once. The wait
-// gives up at the failed step `limit` + 2, as the count of failed steps passes `limit`.
-Waited WaitInSteps(platform::Process* process, std::int32_t limit, std::int32_t& count) {
-    count = 0;
-    while (!(process && process->Wait(1000))) {
-        if (CConfigure::Instance().GetIsExiting()) {
-            CVD_LOG << "force break thread !!!";
-            return Waited::Exiting;
-        }
-        if (count++ > limit) return Waited::OutOfTime;
-    }
-    return Waited::Ended;
+std::string ExitCodeText(const platform::Process& process) {
+    const std::optional<int> code = process.ExitCode();
+    return code ? std::to_string(*code) : std::string("none");
+}
+
+// The installer ended; without the product's main program in the folder it failed, whatever
+// its exit code says.
+bool MainProgramInstalled(const std::wstring& installPath, const platform::Process& process) {
+    const auto paths = ComputeStartPaths(installPath);
+    const std::wstring program = paths && paths->mainExe.size() > 2
+                                     ? paths->mainExe.substr(1, paths->mainExe.size() - 2)
+                                     : std::wstring();
+    std::error_code error;
+    const bool installed =
+        !program.empty() && std::filesystem::is_regular_file(platform::FsPath(program), error);
+    CVD_LOG << " Installer exit code: " << ExitCodeText(process)
+            << (installed ? "" : ", main program missing: " + Narrow(program));
+    return installed;
 }
 
 bool ExitingNow() {
@@ -86,9 +100,14 @@ bool RunOneSubProgram(const SubProgramInfo& info, const std::wstring& installPat
                               logFolder, OwnTrackValue());
     CVD_LOG << " [Download File Path]: " << Narrow(info.local_path);
     CVD_LOG << " [Start Install CmdLine]: " << Narrow(line);
-    auto process = StartInstaller(info.local_path, line);
+    int startError = 0;
+    auto process = StartInstaller(info.run_path, line, startError);
+    if (!process) {
+        CVD_LOG << " sub program could not start: " << StartErrorText(startError);
+        return true;
+    }
     std::int32_t count = 0;
-    switch (WaitInSteps(process.get(), kSubProgramWaitSteps, count)) {
+    switch (WaitInSteps([&] { return process->Wait(1000); }, kSubProgramWaitSteps, count)) {
         case Waited::Exiting:
             return false;
         case Waited::OutOfTime:
@@ -134,6 +153,18 @@ std::wstring SubProgramCommandLine(const std::wstring& installPath, const std::w
            L".install.log\" /sptrack " + track;
 }
 
+Waited WaitInSteps(const std::function<bool()>& step, std::int32_t limit, std::int32_t& count) {
+    count = 0;
+    while (!step()) {
+        if (CConfigure::Instance().GetIsExiting()) {
+            CVD_LOG << "force break thread !!!";
+            return Waited::Exiting;
+        }
+        if (count++ > limit) return Waited::OutOfTime;
+    }
+    return Waited::Ended;
+}
+
 bool RunMainPackage(const std::wstring& packagePath, const std::wstring& installPath,
                     IInstallWindow& window, const ReplacePackageNotice& notice) {
     if (FuntionImpl::ReplacePackage() && notice) notice(packagePath);
@@ -150,10 +181,17 @@ bool RunMainPackage(const std::wstring& packagePath, const std::wstring& install
     events.ga4("Download", "5.ProgramInstall", label);
     events.funnel("Install", "ProgramInstall", "ProgramInstallType", label);
 
-    auto process = StartInstaller(packagePath, line);
+    int startError = 0;
+    auto process = StartInstaller(packagePath, line, startError);
+    if (!process) {
+        content::ReportErrorCode(kInstallerStartFailed);
+        CVD_LOG << " Installer could not start: " << StartErrorText(startError);
+        Post(window, WM_INSTALL_TIMEOUT);
+        return false;
+    }
     Post(window, WM_INSTALL_RUNNING);
     std::int32_t count = 0;
-    switch (WaitInSteps(process.get(), config.InstallTimeout, count)) {
+    switch (WaitInSteps([&] { return process->Wait(1000); }, config.InstallTimeout, count)) {
         case Waited::Exiting:
             return false;
         case Waited::OutOfTime:
@@ -163,6 +201,11 @@ bool RunMainPackage(const std::wstring& packagePath, const std::wstring& install
             return false;
         case Waited::Ended:
             break;
+    }
+    if (!MainProgramInstalled(installPath, *process)) {
+        content::ReportErrorCode(kInstallerFailed);
+        Post(window, WM_INSTALL_TIMEOUT);
+        return false;
     }
     const std::uint32_t seconds = content::SecondsSince(installTick);
     events.ga4("Other", "MInstallTime", std::to_string(seconds));

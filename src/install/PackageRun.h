@@ -1,6 +1,7 @@
 // Running the downloaded installers on the install thread: the product's package first, then
 // each downloaded toolkit sub-program, each silently into the install folder and waited for in
-// one-second steps. Success is the installer's process ending in time; its exit code is not read.
+// one-second steps. The product's installer succeeds when its process ends in time and the
+// product's main program is then in the install folder; its exit code is only logged.
 //
 // Threading: install thread only, one run after the other. Each wait step ends early when the
 // program is exiting (CConfigure's IsExiting). An installer that outlives its time is left
@@ -39,9 +40,14 @@ std::wstring SubProgramCommandLine(const std::wstring& installPath, const std::w
 // user has closed it (the window layer provides the box).
 using ReplacePackageNotice = std::function<void(const std::wstring& packagePath)>;
 
+// Error codes of a package run besides the time-out's "DL016".
+inline constexpr char kInstallerStartFailed[] = "DL032";  // the installer could not be started
+inline constexpr char kInstallerFailed[] = "DL033";       // it ended without installing the product
+
 // Runs the package and waits for it. False when the install thread must end with -1: the
-// installer outlived InstallTimeout (DL016 reported, WM_INSTALL_TIMEOUT posted) or the program
-// is exiting.
+// installer could not start (DL032), outlived InstallTimeout (DL016) or ended without leaving
+// the product's main program in the install folder (DL033), each reported and followed by
+// WM_INSTALL_TIMEOUT, the window's install-failure message; or the program is exiting.
 bool RunMainPackage(const std::wstring& packagePath, const std::wstring& installPath,
                     IInstallWindow& window, const ReplacePackageNotice& notice = {});
 
@@ -51,5 +57,12 @@ bool RunSubPrograms(const std::wstring& installPath, IInstallWindow& window);
 
 // The steps a sub-program installer is waited for.
 inline constexpr std::int32_t kSubProgramWaitSteps = 240;
+
+enum class Waited { Ended, OutOfTime, Exiting };
+
+// Calls `step` (a one-second wait, true once the installer has ended) until it succeeds, the
+// program is exiting, or the count of failed steps passes `limit`: the wait gives up at the
+// failed step `limit` + 2. `count` receives the failed steps counted.
+Waited WaitInSteps(const std::function<bool()>& step, std::int32_t limit, std::int32_t& count);
 
 }  // namespace install

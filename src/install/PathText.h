@@ -16,15 +16,4 @@ inline void DeleteFileQuietly(const std::wstring& path) {
     std::filesystem::remove(FsPath(path), ignored);
 }
 
-// Lets a verified setup run: a downloaded file carries no execute permission. True when set.
-inline bool MakeExecutable(const std::wstring& path) {
-    std::error_code error;
-    std::filesystem::permissions(FsPath(path),
-                                 std::filesystem::perms::owner_exec |
-                                     std::filesystem::perms::group_exec |
-                                     std::filesystem::perms::others_exec,
-                                 std::filesystem::perm_options::add, error);
-    return !error;
-}
-
 }  // namespace install

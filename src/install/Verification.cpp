@@ -3,7 +3,6 @@
 #include "config/CConfigure.h"
 #include "install/ExceptionReport.h"
 #include "install/InstallEvents.h"
-#include "install/PathText.h"
 #include "platform/Clock.h"
 #include "sys/Log.h"
 
@@ -18,17 +17,20 @@ bool VerifyMainPackage(InstallAttempt& attempt, bool& md5, bool& sig) {
     CVD_LOG << " start main md5 check";
     Ga4("Download", "Md5CheckStart", "");
     Funnel("MD5Verification", "IntegrityCheckStart");
+    // The checks read the copy that will run; without one nothing may run.
+    attempt.runPath = attempt.runFolder.Copy(attempt.packagePath);
+    const std::wstring& checked = attempt.runPath.empty() ? attempt.packagePath : attempt.runPath;
     // A configuration from the document carries digests the server may since have changed.
     const int md5Result =
         config.GetLoadSource() == 2
             ? 1
-            : attempt.seams.checkMd5(attempt.packagePath, config.GetMd5(), config.GetMd5_extra(),
+            : attempt.seams.checkMd5(checked, config.GetMd5(), config.GetMd5_extra(),
                                      config.GetSoftware_version());
     md5 = md5Result == 1;
     CVD_LOG << " finish main md5 check ret = " << md5Result;
     if (attempt.Stopped()) return false;
-    sig = attempt.seams.verifySignature(attempt.packagePath) &&
-          attempt.seams.verifyProduct(attempt.packagePath);
+    sig = !attempt.runPath.empty() && attempt.seams.verifySignature(attempt.runPath) &&
+          attempt.seams.verifyProduct(attempt.runPath);
     Ga4("Download", "Md5CheckFinsh", "");
     const std::int64_t seconds = SecondsSince(attempt.verifyTick);
     Ga4("Other", "MMD5CheckTime", std::to_string(seconds));
@@ -49,11 +51,12 @@ bool VerifySubPrograms(InstallAttempt& attempt) {
         Ga4("Download", "Md5CheckStartIsChToolKit", id);
         Funnel("MD5Verification", "IntegrityCheckStartIsChToolKit",
                {{"IntegrityCheckStartIsChToolKitPID", id}});
-        attempt.seams.checkMd5(info.local_path, info.file_md5, L"", L"");
+        const std::wstring copy = attempt.runFolder.Copy(info.local_path);
+        attempt.seams.checkMd5(copy.empty() ? info.local_path : copy, info.file_md5, L"", L"");
         if (attempt.Stopped()) return false;
         // A sub-program whose signature fails is not run: it would run code nobody vouched for.
-        if (attempt.seams.verifySignature(info.local_path)) {
-            MakeExecutable(info.local_path);
+        if (!copy.empty() && attempt.seams.verifySignature(copy)) {
+            config.SetSubProgramRunPath(i, copy);
         } else {
             CVD_LOG << " sub program signature fail, not installed: " << info.pid;
             config.SetSubProgramStatus(i, 0);
@@ -91,10 +94,7 @@ bool VerifyPackages(InstallAttempt& attempt) {
     if (!VerifySubPrograms(attempt)) return false;
     ReportIntegrityFailure(attempt, md5, sig);
     if (attempt.Stopped()) return false;
-    if (sig) {
-        MakeExecutable(attempt.packagePath);
-        return true;
-    }
+    if (sig) return true;
     CVD_LOG << "signature fail";
     attempt.Post(WM_INSTALL_SIGNATURE_FAIL);
     return false;

@@ -204,6 +204,24 @@ TEST_F(WorkDirectoryTest, AVolumeTopThatCannotHoldOrIsSharedIsPassedOver) {
     EXPECT_EQ(workdirs::ChooseWorkDirectory(candidates), (good / "CVDownloader/p/").wstring());
 }
 
+// Whoever may rename entries in any folder on the way could swap the package after its check.
+TEST_F(WorkDirectoryTest, AVolumeWhereAGroupMayRenameOnTheWayIsPassedOver) {
+    namespace fs = std::filesystem;
+    const fs::path shared = env.Root() / "shared" / "volume", good = env.Root() / "good";
+    fs::create_directories(shared);
+    fs::permissions(env.Root() / "shared", fs::perms::owner_all | fs::perms::group_all);
+    // Our own folders made under a group-writable umask are ours to tighten.
+    fs::create_directories(good / "CVDownloader/p");
+    fs::permissions(good / "CVDownloader", fs::perms::group_write, fs::perm_options::add);
+    fs::permissions(good / "CVDownloader/p", fs::perms::group_write, fs::perm_options::add);
+    const std::vector<std::wstring> candidates = {(shared / "CVDownloader/p").wstring(),
+                                                  (good / "CVDownloader/p").wstring()};
+    EXPECT_EQ(workdirs::ChooseWorkDirectory(candidates), (good / "CVDownloader/p/").wstring());
+    for (const fs::path& folder : {good / "CVDownloader", good / "CVDownloader/p"})
+        EXPECT_EQ(fs::status(folder).permissions() & fs::perms::group_write, fs::perms::none)
+            << folder;
+}
+
 TEST_F(WorkDirectoryTest, AnInjectedSourceChoosesTheVolumeAndTheCacheIsTheLastResort) {
     namespace fs = std::filesystem;
     auto& config = CConfigure::Instance();

@@ -1,9 +1,14 @@
 // The attempt's first phase: the server answer applied and the folder accepted.
 #include "InstallThreadFixture.h"
+#include "install/InstallPathCheck.h"
+#include "install/PendingRename.h"
+#include "platform/Registry.h"
 
 namespace {
 
 using namespace cvdtest;
+
+std::string Narrow(const std::wstring& text) { return FuntionImpl::Utf16ToUtf8(text); }
 
 class FolderRecheckTest : public InstallThreadTest {};
 
@@ -33,6 +38,24 @@ TEST_F(FolderRecheckTest, ConfigurationFromTheDocumentIsFetchedAgainAndTheFolder
     EXPECT_TRUE(events.Matching("ga4|Other|FlowError").empty());
     EXPECT_TRUE(log.Contains("cfg from file , get again"));
     EXPECT_TRUE(log.Contains(" Configure Load From File, clearAppData Before Download! "));
+}
+
+// The re-check numbers the folder (a reboot will replace files in it); the product goes where
+// the re-check left it, where "Use Now" will look for it.
+TEST_F(FolderRecheckTest, TheAttemptInstallsIntoTheFolderAsTheRecheckLeftIt) {
+    CConfigure::Instance().SetLoadSource(2);
+    const std::wstring chosen = window.installPath;
+    platform::RegistryStore::Machine().WriteString(platform::RegistryRoot::LocalMachine,
+                                                   install::kSessionManagerKey,
+                                                   install::kPendingRenameValue, chosen + L"/a.so");
+    window.target->onRecheck = [this] {
+        if (install::IsCorrectInstallPath(window)) CConfigure::Instance().SetInstallState(1);
+    };
+    EXPECT_EQ(Run(), install::kInstalled);
+    ASSERT_EQ(window.installPath, chosen + L" 1");
+    ASSERT_EQ(flow.mainRuns.size(), 1u);
+    EXPECT_TRUE(flow.mainRuns[0].ends_with(L"|" + chosen + L" 1")) << Narrow(flow.mainRuns[0]);
+    EXPECT_EQ(flow.subRuns, std::vector<std::wstring>{chosen + L" 1"});
 }
 
 TEST_F(FolderRecheckTest, ARecheckThatNeverAnswersFailsAfterTwentyWaits) {

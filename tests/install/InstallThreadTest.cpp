@@ -8,7 +8,14 @@ using namespace cvdtest;
 TEST_F(InstallThreadTest, AFirstInstallDownloadsVerifiesAndRunsThePackage) {
     EXPECT_EQ(Run(), install::kInstalled);
     EXPECT_EQ(Messages(), std::vector<std::uint32_t>{WM_INSTALL_VERIFYING});
-    EXPECT_EQ(flow.mainRuns, std::vector<std::wstring>{Package() + L"|" + window.installPath});
+    // The package runs from a private copy, removed once the attempt is over.
+    const std::wstring work = CConfigure::Instance().GetWorkDirectory();
+    ASSERT_EQ(flow.mainRuns.size(), 1u);
+    EXPECT_TRUE(flow.mainRuns[0].starts_with(work + L"run-"));
+    EXPECT_TRUE(flow.mainRuns[0].ends_with(L"/" + CConfigure::Instance().GetPackageFileName() +
+                                           L"|" + window.installPath));
+    for (const auto& entry : fs::directory_iterator(PathOf(work)))
+        EXPECT_FALSE(entry.path().filename().string().starts_with("run-")) << entry.path();
     EXPECT_EQ(flow.subRuns.size(), 1u);
     EXPECT_EQ(CConfigure::Instance().GetInstallStage(), 2);
     EXPECT_EQ(CConfigure::Instance().GetPackageSize(), 100);

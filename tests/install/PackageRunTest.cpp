@@ -1,11 +1,14 @@
 // Running the downloaded installers: the exact command lines, real setups built by setup-builder
 // installing into the folder, and installers that never end.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
+#include "Command.h"
 #include "ContentTestSupport.h"
 #include "DownloadTestSupport.h"
 #include "PackageTestSupport.h"
@@ -15,6 +18,7 @@
 #include "platform/Clock.h"
 #include "platform/FsPath.h"
 #include "platform/ProcessList.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -82,6 +86,7 @@ protected:
         config.SetSoftware_name(L"Zorvik Video Converter");
         config.SetDownload_url(L"https://cdn.example/zorvikvideoconverter_zorvik.exe");
         config.InstallTimeout = 1;
+        config.SetProcess_name(L"ZorvikVideoConverter.exe");
         env.WriteFile("payload/ZorvikVideoConverter.exe", "#!/bin/sh\n");
     }
     void TearDown() override {
@@ -164,13 +169,71 @@ TEST_F(PackageRunTest, AnInstallerThatNeverEndsTimesOutAndIsLeftRunning) {
     EXPECT_TRUE(Running(EndlessPid()));
 }
 
-TEST_F(PackageRunTest, APackageThatCannotStartTimesOutWithoutWaiting) {
+TEST_F(PackageRunTest, APackageThatCannotStartIsAStartFailureNotATimeOut) {
     CConfigure::Instance().InstallTimeout = 600;
     ASSERT_FALSE(
         install::RunMainPackage(Wide(env.Root() / "missing.exe"), Wide(installPath), window));
-    EXPECT_EQ(window.Messages(),
-              (std::vector<std::uint32_t>{WM_INSTALL_RUNNING, WM_INSTALL_TIMEOUT}));
-    EXPECT_EQ(events.Matching("ga4|Other|FlowError|DL016").size(), 1u);
+    EXPECT_EQ(window.Messages(), (std::vector<std::uint32_t>{WM_INSTALL_TIMEOUT}));
+    EXPECT_EQ(events.Matching("ga4|Other|FlowError|").size(), 1u);
+    EXPECT_EQ(events.Matching("ga4|Other|FlowError|DL032").size(), 1u);
+    EXPECT_EQ(events.Matching("funnel|ErrorReporting|Error|MainErrorType|DL032").size(), 1u);
+    EXPECT_TRUE(log.Contains(" Installer could not start: No such file or directory (2)"));
+}
+
+// Our own setup exits 1-4 when it fails; a package may also end at once having done nothing.
+TEST_F(PackageRunTest, AnInstallerThatEndsWithoutTheProductIsAnInstallFailure) {
+    struct Row {
+        const char* name;
+        std::function<fs::path()> package;
+        const char* exitCode;
+    };
+    const Row rows[] = {
+        {"setup refused by a file where a folder belongs",
+         [this] {
+             env.WriteFile("apps", "in the way");
+             return BuildPackage("zorvikvideoconverter_zorvik.exe");
+         },
+         " Installer exit code: 3, main program missing: "},
+        {"package that ends at once",
+         [this] {
+             fs::remove(installPath.parent_path());
+             const fs::path script = env.WriteFile("work/idle.exe", "#!/bin/sh\nexit 0\n");
+             fs::permissions(script, fs::perms::owner_all);
+             return script;
+         },
+         " Installer exit code: 0, main program missing: "},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        RecordingWindow rowWindow;
+        const std::size_t failures = events.Matching("ga4|Other|FlowError|DL033").size();
+        EXPECT_FALSE(install::RunMainPackage(Wide(row.package()), Wide(installPath), rowWindow));
+        EXPECT_EQ(rowWindow.Messages(),
+                  (std::vector<std::uint32_t>{WM_INSTALL_RUNNING, WM_INSTALL_TIMEOUT}));
+        EXPECT_EQ(events.Matching("ga4|Other|FlowError|DL033").size(), failures + 1);
+        EXPECT_TRUE(log.Contains(std::string(row.exitCode) + installPath.string() +
+                                 "/ZorvikVideoConverter.exe"));
+    }
+    EXPECT_TRUE(events.Matching("funnel|InstallationSuccessful").empty());
+    EXPECT_TRUE(events.Matching("ga4|Other|MInstallTime").empty());
+    EXPECT_TRUE(events.Matching("ga4|Other|FlowError|DL016").empty());
+}
+
+// The installer is given up at the failed wait step InstallTimeout + 2.
+TEST(InstallerWaitTest, GivesUpAtTheFailedStepLimitPlusTwo) {
+    CConfigure::Instance().ResetForTesting();
+    for (const std::int32_t limit : {0, 1, 2, 600}) {
+        int steps = 0;
+        std::int32_t count = -1;
+        EXPECT_EQ(install::WaitInSteps([&] { return ++steps > 1000; }, limit, count),
+                  install::Waited::OutOfTime);
+        EXPECT_EQ(steps, limit + 2) << limit;
+        steps = 0;
+        EXPECT_EQ(install::WaitInSteps([&] { return ++steps == limit + 2; }, limit, count),
+                  install::Waited::Ended)
+            << "the last step may still see the installer end; limit " << limit;
+        EXPECT_EQ(count, limit + 1);
+    }
 }
 
 TEST_F(PackageRunTest, ExitingMidWaitEndsTheRun) {
@@ -196,6 +259,7 @@ TEST_F(PackageRunTest, DownloadedSubProgramsInstallIntoTheirFoldersInOrder) {
     downloaded.status = 1;
     downloaded.install_dir = L"ZorvikTool";
     downloaded.local_path = Wide(tool);
+    downloaded.run_path = Wide(tool);
     SubProgramInfo skipped = downloaded;
     skipped.pid = 3002;
     skipped.status = 0;
@@ -232,6 +296,46 @@ TEST_F(PackageRunTest, TheGivenPackageRunsWhateverItsNameHolds) {
     ASSERT_TRUE(install::RunMainPackage(Wide(package), Wide(installPath), window));
     EXPECT_TRUE(fs::exists(installPath / "ZorvikVideoConverter.exe"));
     EXPECT_FALSE(fs::exists(decoy.string() + ".ran"));
+}
+
+// A tmpfs mounted noexec beside a smaller one that lets programs run (root only).
+class NoexecVolumeTest : public PackageRunTest {
+protected:
+    void SetUp() override {
+        PackageRunTest::SetUp();
+        if (::geteuid() != 0) GTEST_SKIP() << "mounting a file system needs root";
+        for (const auto& [name, options] :
+             {std::pair{"noexec", "noexec,size=64m"}, std::pair{"exec", "size=16m"}}) {
+            const fs::path point = env.Root() / name;
+            fs::create_directories(point);
+            const auto mounted = cvdtest::RunCommand(
+                {"mount", "-t", "tmpfs", "-o", options, "tmpfs", point.string()});
+            if (mounted.status != 0) GTEST_SKIP() << "no tmpfs mount: " << mounted.output;
+            mounts.push_back(point);
+        }
+        env.Set("CVD_VOLUMES", mounts[0].string() + ":" + mounts[1].string());
+    }
+    void TearDown() override {
+        for (const fs::path& point : mounts) cvdtest::RunCommand({"umount", point.string()});
+        PackageRunTest::TearDown();
+    }
+    std::vector<fs::path> mounts;
+};
+
+TEST_F(NoexecVolumeTest, TheWorkFolderGoesWhereThePackageCanRun) {
+    const std::wstring work = CConfigure::Instance().GetWorkDirectory();
+    EXPECT_TRUE(work.starts_with(Wide(mounts[1]) + L"/")) << platform::WideToUtf8(work);
+}
+
+TEST_F(NoexecVolumeTest, APackageOnANoexecVolumeReportsWhyItCouldNotStart) {
+    const fs::path package = mounts[0] / "zorvikvideoconverter_zorvik.exe";
+    fs::copy_file(BuildPackage("zorvikvideoconverter_zorvik.exe"), package);
+    fs::permissions(package, fs::perms::owner_all);
+    ASSERT_FALSE(install::RunMainPackage(Wide(package), Wide(installPath), window));
+    EXPECT_EQ(window.Messages(), (std::vector<std::uint32_t>{WM_INSTALL_TIMEOUT}));
+    EXPECT_EQ(events.Matching("ga4|Other|FlowError|").size(), 1u);
+    EXPECT_EQ(events.Matching("ga4|Other|FlowError|DL032").size(), 1u);
+    EXPECT_TRUE(log.Contains(" Installer could not start: Permission denied (13)")) << log.Text();
 }
 
 }  // namespace

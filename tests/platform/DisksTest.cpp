@@ -25,6 +25,7 @@ constexpr char kMountInfo[] =
     "31 22 0:51 / /run/user/1000/gvfs rw,nosuid,nodev - fuse.gvfsd-fuse gvfsd-fuse rw\n"
     "32 22 8:33 / /mnt/win rw,relatime - fuseblk /dev/sdc1 rw,user_id=0\n"
     "34 22 252:0 / /var/cache/zram rw,relatime - ext4 /dev/zram0 rw\n"
+    "35 22 8:6 / /srv/data rw,nosuid,nodev,noexec,relatime - ext4 /dev/sda6 rw\n"
     "this line is not mountinfo\n"
     "33 22 8:5 / /no-separator rw ext4 /dev/sda5 rw\n";
 
@@ -36,7 +37,7 @@ const MountEntry* Find(const std::vector<MountEntry>& entries, const std::string
 
 TEST(MountInfo, ParsesFieldsAndSkipsDamagedLines) {
     const auto entries = ParseMountInfo(kMountInfo);
-    ASSERT_EQ(entries.size(), 12u);
+    ASSERT_EQ(entries.size(), 13u);
     const MountEntry& root = entries[0];
     EXPECT_EQ(root.major, 8u);
     EXPECT_EQ(root.minor, 2u);
@@ -78,6 +79,7 @@ TEST(MountInfo, ClassifiesFixedBlockDevices) {
         {"/run/user/1000/gvfs", false, false},                // FUSE program
         {"/mnt/win", true, true},                             // fuseblk on a disk
         {"/var/cache/zram", true, false},                     // in memory: gone at reboot
+        {"/srv/data", true, false},                           // noexec: a package cannot run
     };
     for (const Classification& row : rows) {
         const MountEntry* entry = Find(entries, row.mountPoint);

@@ -101,11 +101,6 @@ bool IsUsbMount(const MountEntry& entry) {
     return DeviceSysfsPath(entry).find("/usb") != std::string::npos;
 }
 
-std::string CurrentFolder() {
-    char buffer[PATH_MAX];
-    return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string("/");
-}
-
 bool IsFolder(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -117,7 +112,7 @@ std::optional<std::vector<std::string>> VolumesOfTestRun() {
     if (!list) return std::nullopt;
     std::vector<std::string> folders;
     for (std::string_view folder : SplitView(*list, ':', false))
-        folders.push_back(NormalisePath(folder, CurrentFolder()));
+        folders.push_back(NormalisePath(folder, posix::CurrentFolder()));
     return folders;
 }
 
@@ -148,7 +143,9 @@ bool IsFixedMount(const MountEntry& entry) {
     // Block devices in memory: their content is gone at reboot.
     const bool memory =
         entry.source.rfind("/dev/zram", 0) == 0 || entry.source.rfind("/dev/ram", 0) == 0;
-    return IsBlockDeviceMount(entry) && !loop && !memory && !HasOption(entry.options, "ro");
+    // Read-only and noexec mounts can hold neither a download nor a program that runs.
+    return IsBlockDeviceMount(entry) && !loop && !memory && !HasOption(entry.options, "ro") &&
+           !HasOption(entry.options, "noexec");
 }
 
 std::string NormalisePath(std::string_view path, std::string_view cwd) {
@@ -200,7 +197,8 @@ std::vector<Volume> ListVolumes() {
         std::vector<Volume> volumes;
         for (const std::string& folder : *folders)
             if (posix::IsFolder(folder))
-                volumes.push_back(Volume{Utf8ToWide(posix::WithSlash(folder)), true, false});
+                volumes.push_back(Volume{Utf8ToWide(posix::WithSlash(folder)),
+                                         VolumeAllowsPrograms(Utf8ToWide(folder)), false});
         return volumes;
     }
     const std::vector<posix::MountEntry> mounts = posix::ReadOwnMounts();
@@ -253,6 +251,11 @@ std::optional<std::uint64_t> VolumeBytes(const std::wstring& path) {
     const auto info = StatNearestFolder(path);
     if (!info) return std::nullopt;
     return static_cast<std::uint64_t>(info->f_blocks) * BlockUnit(*info);
+}
+
+bool VolumeAllowsPrograms(const std::wstring& path) {
+    const auto info = StatNearestFolder(path);
+    return info && (info->f_flag & ST_NOEXEC) == 0;
 }
 
 std::wstring DriveRoot(const std::wstring& path) {

@@ -1,5 +1,6 @@
 // POSIX implementation: O_CREAT|O_EXCL|O_NOFOLLOW temporary file, fsync, rename; settings files
-// judged by fstat of the descriptor they are read from.
+// judged by fstat of the descriptor they are read from; mkdtemp for private folders; copies read
+// through an O_NOFOLLOW descriptor.
 #include "platform/Files.h"
 
 #include <fcntl.h>
@@ -7,7 +8,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <random>
+#include <vector>
 
 #include "PosixSupport.h"
 #include "platform/Text.h"
@@ -49,6 +52,28 @@ bool ReadAtMost(int fd, std::uint64_t limit, std::string& bytes) {
     }
 }
 
+bool Fail(std::string& error, const char* step) {
+    error = std::string(step) + ": " + std::strerror(errno);
+    return false;
+}
+
+bool CopyBytes(int from, int to, std::uint64_t size, std::string& error) {
+    std::vector<char> buffer(1 << 20);
+    std::uint64_t copied = 0;
+    for (;;) {
+        const ssize_t got = ::read(from, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return Fail(error, "read");
+        if (got == 0) break;
+        if (!posix::WriteAll(to, buffer.data(), static_cast<std::size_t>(got)))
+            return Fail(error, "write");
+        copied += static_cast<std::uint64_t>(got);
+    }
+    if (copied == size) return true;
+    error = "the file changed size while it was copied";
+    return false;
+}
+
 }  // namespace
 
 SettingsFileRead ReadSettingsFile(const std::wstring& path, std::uint64_t limit,
@@ -68,6 +93,38 @@ SettingsFileRead ReadSettingsFile(const std::wstring& path, std::uint64_t limit,
         return SettingsFileRead::Unreadable;
     }
     return SettingsFileRead::Read;
+}
+
+std::optional<std::wstring> MakeFreshPrivateFolder(const std::wstring& parent,
+                                                   const std::wstring& prefix, std::string& error) {
+    std::string pattern = posix::WithSlash(WideToUtf8(parent)) + WideToUtf8(prefix) + "XXXXXX";
+    if (!::mkdtemp(pattern.data())) {
+        Fail(error, "mkdtemp");
+        return std::nullopt;
+    }
+    return Utf8ToWide(pattern);
+}
+
+bool CopyFilePrivately(const std::wstring& source, const std::wstring& target, std::string& error) {
+    const posix::UniqueFd from(
+        ::open(WideToUtf8(source).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!from.Valid()) return Fail(error, "open source");
+    struct stat info {};
+    if (::fstat(from.Get(), &info) != 0) return Fail(error, "stat source");
+    if (!S_ISREG(info.st_mode)) {
+        error = "the source is not a regular file";
+        return false;
+    }
+    const std::string copy = WideToUtf8(target);
+    posix::UniqueFd to(
+        ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700));
+    if (!to.Valid()) return Fail(error, "create copy");
+    if (CopyBytes(from.Get(), to.Get(), static_cast<std::uint64_t>(info.st_size), error) &&
+        ::close(to.Release()) == 0)
+        return true;
+    if (error.empty()) Fail(error, "close copy");
+    ::unlink(copy.c_str());
+    return false;
 }
 
 bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <vector>
 
@@ -49,6 +50,17 @@ std::string HomeFolder() {
         found->pw_dir && *found->pw_dir)
         return found->pw_dir;
     return "/";
+}
+
+bool KeepsEntriesFromOthers(const struct stat& info) {
+    const bool ownedByUsOrRoot = info.st_uid == ::geteuid() || info.st_uid == 0;
+    const bool othersWrite = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    return ownedByUsOrRoot && (!othersWrite || (info.st_mode & S_ISVTX) != 0);
+}
+
+std::string CurrentFolder() {
+    char buffer[PATH_MAX];
+    return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string("/");
 }
 
 std::string WithSlash(std::string path) {

@@ -2,6 +2,7 @@
 // Nothing outside src/platform/posix/ (and the platform tests) includes this header.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -36,6 +37,14 @@ std::optional<std::string> EnvVar(const char* name);
 
 // The user's home folder: $HOME, else the password database; without a trailing '/'.
 std::string HomeFolder();
+
+// Whether a folder with this status keeps other users from renaming what lies in it: owned by
+// this user or root, and writable by neither group nor others unless sticky (as /tmp is, where
+// only an entry's owner may rename it).
+bool KeepsEntriesFromOthers(const struct stat& info);
+
+// The working folder; "/" when it cannot be read.
+std::string CurrentFolder();
 
 // `path` with exactly one '/' at its end ("" stays "").
 std::string WithSlash(std::string path);

@@ -16,18 +16,11 @@
 namespace platform::posix {
 namespace {
 
-bool OwnedByUsOrRoot(const struct stat& info) {
-    return info.st_uid == ::geteuid() || info.st_uid == 0;
-}
-
 FolderRefusal CheckParent(const std::string& parent) {
     struct stat info {};
     if (::stat(parent.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
         return FolderRefusal::Unusable;
-    const bool othersWrite = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
-    const bool sticky = (info.st_mode & S_ISVTX) != 0;
-    if (!OwnedByUsOrRoot(info) || (othersWrite && !sticky)) return FolderRefusal::UnsafeParent;
-    return FolderRefusal::None;
+    return KeepsEntriesFromOthers(info) ? FolderRefusal::None : FolderRefusal::UnsafeParent;
 }
 
 // The fresh folders of this process, by template; never removed, like the lock files in them.

@@ -1,9 +1,10 @@
-// Small files the program keeps for itself (the visit file), written so that neither a crash nor
-// another user can leave or plant something else under their names; and settings files read only
-// when no other user can have written them.
+// Small files the program keeps for itself (the visit file) and the private copies of packages,
+// written so that neither a crash nor another user can leave or plant something else under their
+// names; and settings files read only when no other user can have written them.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,5 +29,17 @@ enum class SettingsFileRead {
 // the check and the read; opening never waits (a FIFO is refused, not read).
 SettingsFileRead ReadSettingsFile(const std::wstring& path, std::uint64_t limit,
                                   std::string& bytes);
+
+// Makes a new folder inside `parent` whose name starts with `prefix`, with a random rest, that
+// only this user may enter (mode 0700); never an existing folder or link. Its path, without a
+// trailing '/', or nothing with the system's reason in `error`.
+std::optional<std::wstring> MakeFreshPrivateFolder(const std::wstring& parent,
+                                                   const std::wstring& prefix, std::string& error);
+
+// Copies the regular file `source` to the new file `target`, readable and runnable by this user
+// only. The source is opened without following a link, so a link planted under its name is not
+// copied; the target is created exclusively, so nothing already there is written through. False
+// with the system's reason in `error`; a partial target is removed.
+bool CopyFilePrivately(const std::wstring& source, const std::wstring& target, std::string& error);
 
 }  // namespace platform
