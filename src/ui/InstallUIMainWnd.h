@@ -127,51 +127,56 @@ private:
     static const std::map<unsigned, Reaction>& Reactions();
     static const std::map<int, void (InstallUIMainWnd::*)()>& Timers();
 
+    // Start-up and language (InstallUIMainWnd.cpp).
     void LoadControls();
     void SelectCurrentLanguage();
     void StartContentThreads();
     void ReportLaunch();
     void ReportFirstRun();
     void SetWindowComposition(bool on);
+
+    // Pages (MainWndPages.cpp).
     int GetAnimaCount();
     void BeginBannerPlay();
-    void ShowFailureControls();
     void ShowResultView();
-    void ShowFailureView();
-    std::int32_t PingUrlAndReport();
-    std::string RetryLabel() const;
+    void OnBannerTimer();
 
-    // Clicks.
+    // Clicks, links and keys (MainWndClicks.cpp).
     void OnInstallClick();
     void OnRetryClick();
     void OnStartClick();
     void OnLicenseLink(int link);
     void OnAdviceLink();
     void OpenLink(const char* logText, const std::wstring& url);
+    std::string RetryLabel() const;
+    void OnAutoInstallTimer();
 
-    // Messages.
+    // Messages of the install thread (MainWndMessages.cpp).
     void OnMsgBoxClear(std::intptr_t);
-    void OnFailed(std::intptr_t code);
     void OnNotExeDone(std::intptr_t);
-    void OnVerifying(std::intptr_t);
-    void OnRunning(std::intptr_t);
-    void OnTimeout(std::intptr_t);
     void OnSucceeded(std::intptr_t);
-    void OnSignatureFail(std::intptr_t);
-    void OnProgress(std::intptr_t percent);
     void OnAutoStart(std::intptr_t);
     void OnBannerReady(std::intptr_t);
     void OnRecheckPath(std::intptr_t);
 
-    // Timers.
-    void OnAutoInstallTimer();
-    void OnAutoRetryTimer();
+    // Progress line and pacing (MainWndProgress.cpp).
+    void OnVerifying(std::intptr_t);
+    void OnRunning(std::intptr_t);
+    void OnProgress(std::intptr_t percent);
     void OnVerifyTimer();
     void OnInstallPacingTimer();
     void OnRunUpTimer();
     void OnWaitTextTimer();
     void OnHoldTextTimer();
-    void OnBannerTimer();
+
+    // Failures (MainWndFailure.cpp).
+    void OnFailed(std::intptr_t code);
+    void OnTimeout(std::intptr_t);
+    void OnSignatureFail(std::intptr_t);
+    void ShowFailureControls();
+    void ShowFailureView();
+    std::int32_t PingUrlAndReport();
+    void OnAutoRetryTimer();
 
     std::shared_ptr<install::IInstallTasks> tasks_;
     std::uint32_t startTick_;

@@ -12,6 +12,8 @@
 #include "config/CConfigure.h"
 #include "platform/Clock.h"
 #include "sys/TextConvert.h"
+#include "toolkit/Combo.h"
+#include "toolkit/Container.h"
 #include "toolkit/ResourceManager.h"
 #include "toolkit/Shell.h"
 #include "toolkit/ZipArchive.h"
@@ -148,6 +150,34 @@ std::unique_ptr<InstallUIMainWnd> WindowTest::OpenWindow(int language) {
 void WindowTest::Post(InstallUIMainWnd& window, std::uint32_t message, std::uintptr_t wParam) {
     window.GetMessageTarget()->PostCustomMessage(message, wParam, 0);
     Settle();
+}
+
+int Selected(InstallUIMainWnd& window, const char* tab) {
+    auto* c = window.FindControl(tab);
+    auto* layout = c ? c->As<toolkit::TabLayoutUI>("TabLayout") : nullptr;
+    return layout ? layout->GetCurSel() : -1;
+}
+
+bool Visible(InstallUIMainWnd& window, const char* name) {
+    auto* c = window.FindControl(name);
+    return c && c->IsVisible();
+}
+
+std::string Text(InstallUIMainWnd& window, const char* name) {
+    auto* c = window.FindControl(name);
+    return c ? c->GetText() : std::string("<missing>");
+}
+
+int ItemOf(toolkit::ComboUI& combo, const std::string& code) {
+    for (int i = 0; i < combo.GetCount(); ++i)
+        if (combo.GetListItem(i)->GetUserData() == code) return i;
+    return -1;
+}
+
+void MainWindowTest::StartInstall(InstallUIMainWnd& window) {
+    window.ClickControl("install_btn");
+    Settle();
+    ASSERT_EQ(Selected(window, "main_tablayout"), 1);
 }
 
 }  // namespace uitest

@@ -16,6 +16,10 @@
 #include "ui/InstallUIMainWnd.h"
 #include "ui/MessageBoxWnd.h"
 
+namespace toolkit {
+class ComboUI;
+}
+
 namespace uitest {
 
 // The install flow as the window sees it, recording every call. The install click turns the
@@ -83,5 +87,19 @@ protected:
 
 // The X window of a shown toolkit window, found by its title; 0 when not found.
 std::string WindowId(const std::string& title);
+
+// What the main-window tests look at: the selected item of a tab layout (-1 when missing),
+// whether a control shows, a control's text ("<missing>"), the combo item of a language code
+// (-1 when the product does not offer it).
+int Selected(InstallUIMainWnd& window, const char* tab);
+bool Visible(InstallUIMainWnd& window, const char* name);
+std::string Text(InstallUIMainWnd& window, const char* name);
+int ItemOf(toolkit::ComboUI& combo, const std::string& code);
+
+class MainWindowTest : public WindowTest {
+protected:
+    // Clicks install and lets the running page come up.
+    void StartInstall(InstallUIMainWnd& window);
+};
 
 }  // namespace uitest
