@@ -15,6 +15,7 @@
 #include <string>
 
 #include "install/InstallTasks.h"
+#include "install/WaitingWindow.h"
 #include "toolkit/WindowBase.h"
 #include "ui/CAnimaEx.h"
 #include "ui/MessageBoxWnd.h"
@@ -30,6 +31,7 @@ class CProgressExUI;
 
 class InstallUIMainWnd : public toolkit::WindowBase,
                          public install::IInstallPage,
+                         public install::IWaitingWindowHost,
                          public IAnimaCallback {
 public:
     // Window timers.
@@ -70,6 +72,9 @@ public:
     bool IsBannerReady() const override { return bannerReady_; }
     void SetProductStarted() override { productStarted_ = true; }
     void RequestClose() override;
+    // install::IWaitingWindowHost (UI thread).
+    void HideWindow() override;
+    void ShowWaitingWindow(const install::WaitingStart& start) override;
 
     // The one writer of the progress line and bar.
     void SetInstallProgress(int percent);
@@ -144,12 +149,14 @@ private:
     // Clicks, links and keys (MainWndClicks.cpp).
     void OnInstallClick();
     void OnRetryClick();
-    void OnStartClick();
     void OnLicenseLink(int link);
     void OnAdviceLink();
     void OpenLink(const char* logText, const std::wstring& url);
     std::string RetryLabel() const;
     void OnAutoInstallTimer();
+
+    // "Use Now" (MainWndStart.cpp).
+    void OnStartClick();
 
     // Messages of the install thread (MainWndMessages.cpp).
     void OnMsgBoxClear(std::intptr_t);

@@ -28,10 +28,6 @@ namespace {
 
 int SelectedItem(const toolkit::TabLayoutUI* tab) { return tab ? tab->GetCurSel() : -1; }
 
-bool IsExeUrl(const std::wstring& url) {
-    return url.size() >= 4 && url.compare(url.size() - 4, 4, L".exe") == 0;
-}
-
 }  // namespace
 
 void InstallUIMainWnd::OnClick(toolkit::NotifyMsg& msg) {
@@ -154,20 +150,6 @@ void InstallUIMainWnd::OnRetryClick() {
         if (auto thread = platform::Thread::Start([] { content::GetSubProgramInfoThreadFunc(); }))
             config.AddWorkerThread(thread);
     if (tasks_) tasks_->BeginInstallTask(*this);
-}
-
-void InstallUIMainWnd::OnStartClick() {
-    CConfigure& config = CConfigure::Instance();
-    if (IsExeUrl(config.GetDownload_url())) {
-        UserLog().AddUserLog("Download", "7.ProgramLaunch", "", config.Gif_duration == 0);
-        UserLog().AddUserLog_funnel(
-            "Launch", "ProgramLaunch", "ProgramLaunchType",
-            config.NeedStart_flag == 1 ? "ProgramLaunchAutomatic" : "ProgramLaunchManual");
-        if (tasks_) tasks_->RunStartApp(*this);
-        return;
-    }
-    CVD_LOG << " show the apk file";
-    ui::OpenInShell(Utf16ToUtf8(config.GetWorkDirectory() + config.GetPackageFileName()));
 }
 
 void InstallUIMainWnd::OpenLink(const char* logText, const std::wstring& url) {

@@ -128,10 +128,15 @@ WindowTest::WindowTest() {
         opened_.push_back(url);
         return true;
     });
+    ui::SetFileShower([this](const std::string& uri) {
+        shown_.push_back(uri);
+        return true;
+    });
 }
 
 WindowTest::~WindowTest() {
     ui::SetUrlOpener(nullptr);
+    ui::SetFileShower(nullptr);
     Settle();
     CConfigure::Instance().ResetForTesting();
 }

@@ -33,7 +33,10 @@ public:
     }
     void RunStartApp(install::IInstallPage& window) override {
         ++startApps;
-        window.SetProductStarted();
+        if (onStartApp)
+            onStartApp(window);
+        else
+            window.SetProductStarted();
     }
     void ClearAPPData() override { ++clears; }
     bool CountTooManyRequests() override {
@@ -48,6 +51,9 @@ public:
     int clears = 0;
     int tooManyRequests = 0;
     std::vector<std::wstring> installPaths;
+    // The product start behind "Use Now" (the real flow over test seams, say); by default only
+    // the started flag is set.
+    std::function<void(install::IInstallPage&)> onStartApp;
 };
 
 using uipages::Settle;
@@ -82,7 +88,8 @@ protected:
 
     cvdtest::TempEnv env_;
     std::shared_ptr<RecordingTasks> tasks_ = std::make_shared<RecordingTasks>();
-    std::vector<std::string> opened_;
+    std::vector<std::string> opened_;  // addresses opened with the desktop's handler
+    std::vector<std::string> shown_;   // files shown in the file manager, as URIs
 };
 
 // The X window of a shown toolkit window, found by its title; 0 when not found.
