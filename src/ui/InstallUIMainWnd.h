@@ -96,6 +96,9 @@ public:
     static std::int32_t PingHostOf(const std::wstring& url, std::wstring& host);
     // Milliseconds per percent of the installation stage for a package of `packageSize` bytes.
     static unsigned PacingInterval(std::int64_t packageSize);
+    // The installation stage's timer period for that interval, the display running up or
+    // holding at 98 (bounded below, so the timer never spins).
+    static unsigned PacingPeriod(unsigned interval, bool holding);
 
     int ResultState() const { return resultState_; }
     int ProgressValue() const;
@@ -167,6 +170,8 @@ private:
     void OnRecheckPath(std::intptr_t);
 
     // Progress line and pacing (MainWndProgress.cpp).
+    // Every attempt's progress starts from 0: bar, pacing timers, waiting texts, stage.
+    void ResetProgress();
     void OnVerifying(std::intptr_t);
     void OnRunning(std::intptr_t);
     void OnProgress(std::intptr_t percent);
@@ -225,6 +230,8 @@ private:
     unsigned bannerInterval_ = 3000;
     bool productStarted_ = false;
     int waitTextCounter_ = 0;
+    bool holding_ = false;   // the display holds at 98 while the product's installer works
+    unsigned pacingMs_ = 0;  // the installation stage's timer period
     bool bannerReady_ = false;
     bool startTimeSent_ = false;
     std::shared_ptr<IMessageTarget> messageTarget_;

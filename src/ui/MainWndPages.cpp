@@ -26,6 +26,7 @@ int InstallUIMainWnd::GetAnimaCount() {
 
 void InstallUIMainWnd::ShowRunningPage() {
     if (mainTab_) mainTab_->SelectItem(1);
+    ResetProgress();
     SetInstallProgress(0);
     if (installSetting_) installSetting_->Selected(false, false);
     AdjustWindowHeight(560);

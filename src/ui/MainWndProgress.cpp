@@ -11,10 +11,24 @@
 #include "ui/ProgressLine.h"
 
 namespace {
+// A small package runs up to 98 at the shortest timer period; while the display holds there,
+// the installation stage only watches for the installer's end.
 constexpr unsigned kShortestTimerMs = 10;
+constexpr unsigned kHoldPollMs = 250;
 }  // namespace
 
 int InstallUIMainWnd::ProgressValue() const { return progress_ ? progress_->GetValue() : 0; }
+
+void InstallUIMainWnd::ResetProgress() {
+    for (int timer : {kVerifyTimer, kInstallTimer, kRunUpTimer, kWaitTextTimer, kHoldTextTimer})
+        KillTimer(timer);
+    holding_ = false;
+    pacingMs_ = 0;
+    waitTextCounter_ = 0;
+    // The stage the last attempt reached would stop the new attempt's verification pacing.
+    CConfigure::Instance().SetInstallStage(0);
+    if (progress_) progress_->SetValue(0);
+}
 
 void InstallUIMainWnd::SetInstallProgress(int percent) {
     if (!installLabel_ || !progress_) return;
@@ -27,11 +41,18 @@ void InstallUIMainWnd::SetInstallProgress(int percent) {
         return;
     }
     if (percent == 99 && CConfigure::Instance().GetInstallStage() < 2) {
-        if (SetTimer(kHoldTextTimer, 1000)) waitTextCounter_ = 0;
+        // The hold text counts from the start of the hold, not from the last pacing tick.
+        if (!holding_ && SetTimer(kHoldTextTimer, 1000)) {
+            holding_ = true;
+            waitTextCounter_ = 0;
+        }
         return;
     }
     if (percent >= 1) KillTimer(kWaitTextTimer);
-    if (percent >= 100) KillTimer(kHoldTextTimer);
+    if (percent >= 100) {
+        KillTimer(kHoldTextTimer);
+        holding_ = false;
+    }
     installLabel_->SetText(ui::FormatProgressLine(progressTemplate_, percent));
     progress_->SetValue(percent);
 }
@@ -46,12 +67,15 @@ unsigned InstallUIMainWnd::PacingInterval(std::int64_t packageSize) {
     return static_cast<unsigned>(((packageSize / 71680) / 10) * 4);
 }
 
+unsigned InstallUIMainWnd::PacingPeriod(unsigned interval, bool holding) {
+    return std::max(interval, holding ? kHoldPollMs : kShortestTimerMs);
+}
+
 void InstallUIMainWnd::OnRunning(std::intptr_t) {
     KillTimer(kVerifyTimer);
     SetInstallProgress(70);
-    // A small package paces at the shortest timer period, not with a timer that never sleeps.
-    SetTimer(kInstallTimer,
-             std::max(PacingInterval(CConfigure::Instance().GetPackageSize()), kShortestTimerMs));
+    pacingMs_ = PacingPeriod(PacingInterval(CConfigure::Instance().GetPackageSize()), false);
+    SetTimer(kInstallTimer, pacingMs_);
 }
 
 void InstallUIMainWnd::OnProgress(std::intptr_t percent) {
@@ -91,6 +115,10 @@ void InstallUIMainWnd::OnInstallPacingTimer() {
     const int next = ProgressValue() + 1;
     if (CConfigure::Instance().GetInstallStage() < 2 && next < 100) {
         SetInstallProgress(next);
+        if (holding_ && PacingPeriod(pacingMs_, true) != pacingMs_) {
+            pacingMs_ = PacingPeriod(pacingMs_, true);
+            SetTimer(kInstallTimer, pacingMs_);
+        }
         return;
     }
     KillTimer(kInstallTimer);
