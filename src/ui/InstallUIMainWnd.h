@@ -43,6 +43,9 @@ public:
     static constexpr int kHoldTextTimer = 1923;
     static constexpr int kRunUpTimer = 1924;
     static constexpr int kBannerTimer = 2000;
+    // The window's own message: a failed download's ping result (milliseconds or a negative
+    // error of PingUrl), posted by the thread that pinged.
+    static constexpr unsigned kPingResultMessage = 0xB90;
     static constexpr int kResultShown = 1;
     static constexpr int kNoResult = 2;
 
@@ -94,6 +97,9 @@ public:
     // The host a failed download's address is pinged at: 0, or -1 (no address), -2 (no '.'),
     // -3 (no '/' after it), -4 (no '/' before that), -5 (empty host).
     static std::int32_t PingHostOf(const std::wstring& url, std::wstring& host);
+    // Pings a host as FuntionImpl::PingUrl does (host, limit in seconds); tests replace it.
+    using Pinger = std::function<int(const std::wstring& host, int limit)>;
+    void SetPinger(Pinger pinger) { pinger_ = std::move(pinger); }
     // Milliseconds per percent of the installation stage for a package of `packageSize` bytes.
     static unsigned PacingInterval(std::int64_t packageSize);
     // The installation stage's timer period for that interval, the display running up or
@@ -188,6 +194,7 @@ private:
     void ShowFailureControls();
     void ShowFailureView();
     std::int32_t PingUrlAndReport();
+    void OnPingResult(std::intptr_t ms);
     void OnAutoRetryTimer();
 
     std::shared_ptr<install::IInstallTasks> tasks_;
@@ -235,4 +242,5 @@ private:
     bool bannerReady_ = false;
     bool startTimeSent_ = false;
     std::shared_ptr<IMessageTarget> messageTarget_;
+    Pinger pinger_;
 };

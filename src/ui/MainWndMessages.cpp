@@ -21,6 +21,7 @@ const std::map<unsigned, InstallUIMainWnd::Reaction>& InstallUIMainWnd::Reaction
         {WM_INSTALL_AUTOSTART, &InstallUIMainWnd::OnAutoStart},
         {WM_INSTALL_BANNER_READY, &InstallUIMainWnd::OnBannerReady},
         {WM_INSTALL_RECHECK_PATH, &InstallUIMainWnd::OnRecheckPath},
+        {kPingResultMessage, &InstallUIMainWnd::OnPingResult},
     };
     return reactions;
 }

@@ -1,13 +1,10 @@
 // The main window's face under Xvfb: start-up, the settings drawer, the language, closing.
 #include <gtest/gtest.h>
 
-#include "CollectorServer.h"
-#include "TelemetryEnv.h"
-#include "WindowFixture.h"
+#include "ReportingWindow.h"
 #include "config/CConfigure.h"
 #include "install/InstallWindow.h"
 #include "sys/TextConvert.h"
-#include "telemetry/SingleUserLog.h"
 #include "toolkit/Button.h"
 #include "toolkit/Combo.h"
 #include "toolkit/Container.h"
@@ -73,48 +70,7 @@ TEST_F(MainWindow, ThePageIsRenderedAgainInTheLanguageChosen) {
 }
 
 // Where the window was when it closed, as the collector receives it.
-
-class ClosingWindow : public MainWindow {
-protected:
-    ClosingWindow() {
-        CConfigure::Instance().Init();
-        CConfigure::Instance().NeedStart_flag = 0;
-        CConfigure::Instance().SetDownload_url(L"https://cdn.example/Zorvik_setup.exe");
-        CSingleUserLog::Instance().SetUserLogInfo(17, 61, "Zorvik Video Converter",
-                                                  "https://cdn.example/Zorvik_setup.exe", false, 1);
-    }
-
-    // The close reasons received so far, oldest first (GA4 label and funnel property).
-    std::vector<std::string> Reasons(std::size_t count) {
-        std::vector<std::string> reasons;
-        SettleUntil(
-            [&] {
-                reasons.clear();
-                for (const auto& hit : collector.RequestsTo("/g/collect")) {
-                    const std::string query = hit["query"].asString();
-                    if (cvdtest::QueryValue(query, "ep.cv_category") == "CrashRate" &&
-                        cvdtest::QueryValue(query, "ep.cv_action") == "Close")
-                        reasons.push_back(cvdtest::QueryValue(query, "ep.cv_label"));
-                }
-                return reasons.size() >= count;
-            },
-            20000);
-        return reasons;
-    }
-    std::size_t FunnelCloses(const std::string& reason) {
-        std::size_t n = 0;
-        for (const auto& report : collector.RequestsTo("/collect")) {
-            const std::string body = report["body"].asString();
-            if (body.find("CloseDownloader") != std::string::npos &&
-                body.find("\"" + reason + "\"") != std::string::npos)
-                ++n;
-        }
-        return n;
-    }
-
-    cvdtest::CollectorServer collector{{"--status", "/g/collect=204"}};
-    cvdtest::TelemetryEnv world{collector.Host()};
-};
+using ClosingWindow = uitest::ReportingWindowTest;
 
 TEST_F(ClosingWindow, EachPlaceReportsItsCloseReason) {
     ASSERT_TRUE(collector.Started());
@@ -184,9 +140,15 @@ TEST_F(ClosingWindow, EachPlaceReportsItsCloseReason) {
         }
         expected.push_back(c.reason);
     }
-    EXPECT_EQ(Reasons(expected.size()), expected);
+    EXPECT_EQ(Ga4Labels("CrashRate", "Close", expected.size()), expected);
     for (const char* reason : {"close01", "close02", "close05", "close07"})
-        EXPECT_TRUE(SettleUntil([&] { return FunnelCloses(reason) == 1; }, 20000)) << reason;
+        EXPECT_TRUE(SettleUntil(
+            [&] {
+                return FunnelReportsWith({"CloseDownloader", "\"" + std::string(reason) + "\""}) ==
+                       1;
+            },
+            20000))
+            << reason;
 }
 
 TEST_F(ClosingWindow, ContinuingTheCancelQuestionKeepsTheWindowRunning) {
@@ -222,7 +184,7 @@ TEST_F(ClosingWindow, AltF4OnTheRunningPageClosesWithoutAsking) {
               0);
     ASSERT_TRUE(SettleUntil([&] { return !w->IsCreated(); }));
     EXPECT_TRUE(anyBox.Kinds().empty());
-    EXPECT_EQ(Reasons(1), std::vector<std::string>{"close02"});
+    EXPECT_EQ(Ga4Labels("CrashRate", "Close", 1), std::vector<std::string>{"close02"});
 }
 
 }  // namespace
