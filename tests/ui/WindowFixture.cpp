@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 
 #include <glib.h>
+#include <gtk/gtk.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -44,6 +45,22 @@ bool LoadShippedSkin() {
         return resources.SetZipArchive(bytes->data(), bytes->size());
     }();
     return loaded;
+}
+
+// The close request a window manager sends when its frame's close button is pressed.
+void CloseByFrame(const std::string& title) {
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* it = windows; it; it = it->next) {
+        GtkWidget* widget = GTK_WIDGET(it->data);
+        const char* caption = gtk_window_get_title(GTK_WINDOW(widget));
+        if (!gtk_widget_get_visible(widget) || !caption || title != caption) continue;
+        GdkEvent* event = gdk_event_new(GDK_DELETE);
+        event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget)));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+        break;
+    }
+    g_list_free(windows);
 }
 
 }  // namespace
@@ -109,7 +126,10 @@ int BoxAnswerer::Tick(void* data) {
     if (MessageBoxWnd* box = MessageBoxWnd::Topmost()) {
         self->kinds_.push_back(box->Kind());
         if (self->inspect_) self->inspect_(*box);
-        box->Press(self->button_);
+        if (self->button_ == kWindowFrame)
+            CloseByFrame(box->Caption());
+        else
+            box->Press(self->button_);
     }
     return G_SOURCE_CONTINUE;
 }

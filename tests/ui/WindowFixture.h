@@ -61,7 +61,9 @@ using uipages::SettleUntil;
 // Runs a command (xdotool, …) while the UI thread keeps running; its exit code.
 int RunWhileSettling(const std::vector<std::string>& argv, int timeoutMs = 20000);
 
-// Answers the next message box that opens with `button` and remembers its kind.
+// Answers the next message box that opens with `button` and remembers its kind. `button`
+// kWindowFrame closes the box by its window frame (as a window manager or Alt+F4 does).
+inline constexpr const char* kWindowFrame = "window frame";
 class BoxAnswerer {
 public:
     explicit BoxAnswerer(std::string button, std::function<void(MessageBoxWnd&)> inspect = nullptr);
