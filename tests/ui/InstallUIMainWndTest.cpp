@@ -19,7 +19,6 @@ using uitest::Selected;
 using uitest::Settle;
 using uitest::SettleUntil;
 using uitest::Text;
-using uitest::Visible;
 using MainWindow = uitest::MainWindowTest;
 
 TEST(MainWindowRules, TheWindowClassCarriesTheDownloaderId) {

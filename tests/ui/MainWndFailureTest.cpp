@@ -15,11 +15,9 @@
 namespace {
 
 using uitest::BoxAnswerer;
-using uitest::ItemOf;
 using uitest::Selected;
 using uitest::Settle;
 using uitest::SettleUntil;
-using uitest::Text;
 using uitest::Visible;
 using MainWindow = uitest::MainWindowTest;
 

@@ -9,13 +9,6 @@
 
 namespace {
 
-using uitest::BoxAnswerer;
-using uitest::ItemOf;
-using uitest::Selected;
-using uitest::Settle;
-using uitest::SettleUntil;
-using uitest::Text;
-using uitest::Visible;
 using MainWindow = uitest::MainWindowTest;
 
 TEST_F(MainWindow, ScreenshotsOfEveryPageInEnglishAndArabic) {

@@ -12,7 +12,6 @@
 namespace {
 
 using uitest::BoxAnswerer;
-using uitest::ItemOf;
 using uitest::Selected;
 using uitest::Settle;
 using uitest::SettleUntil;
