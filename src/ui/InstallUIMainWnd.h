@@ -3,7 +3,8 @@
 // (installation complete or failed). It owns the user interface of the whole install flow; the
 // install thread reaches it only through the messages it posts and the configuration record.
 //
-// Threading: UI thread, except the IInstallWindow members (any thread; they copy).
+// Threading: UI thread, except the IInstallWindow members (any thread; they copy). A failed
+// download's ping runs on a thread of its own and posts its result back.
 // Lifetime: workers hold the message target (weak), never the window.
 #pragma once
 

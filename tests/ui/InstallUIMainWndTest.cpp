@@ -11,15 +11,10 @@
 #include "ui/InstallUIMainWnd.h"
 #include "ui/LanguageFiles.h"
 
+namespace uitest {
 namespace {
 
-using uitest::BoxAnswerer;
-using uitest::ItemOf;
-using uitest::Selected;
-using uitest::Settle;
-using uitest::SettleUntil;
-using uitest::Text;
-using MainWindow = uitest::MainWindowTest;
+using MainWindow = MainWindowTest;
 
 TEST(MainWindowRules, TheWindowClassCarriesTheDownloaderId) {
     EXPECT_EQ(InstallUIMainWnd::ClassNameFor(17), "CV_UI_Frame_17");
@@ -69,7 +64,7 @@ TEST_F(MainWindow, ThePageIsRenderedAgainInTheLanguageChosen) {
 }
 
 // Where the window was when it closed, as the collector receives it.
-using ClosingWindow = uitest::ReportingWindowTest;
+using ClosingWindow = ReportingWindowTest;
 
 TEST_F(ClosingWindow, EachPlaceReportsItsCloseReason) {
     ASSERT_TRUE(collector.Started());
@@ -176,14 +171,14 @@ TEST_F(ClosingWindow, AltF4OnTheRunningPageClosesWithoutAsking) {
     auto w = OpenWindow();
     StartInstall(*w);
     Post(*w, WM_INSTALL_PROGRESS, 40);
-    const std::string id = uitest::WindowId(w->Caption());
+    const std::string id = WindowId(w->Caption());
     ASSERT_FALSE(id.empty());
     BoxAnswerer anyBox("btn_yes");
-    ASSERT_EQ(uitest::RunWhileSettling({"xdotool", "windowfocus", "--sync", id, "key", "alt+F4"}),
-              0);
+    ASSERT_EQ(RunWhileSettling({"xdotool", "windowfocus", "--sync", id, "key", "alt+F4"}), 0);
     ASSERT_TRUE(SettleUntil([&] { return !w->IsCreated(); }));
     EXPECT_TRUE(anyBox.Kinds().empty());
     EXPECT_EQ(Ga4Labels("CrashRate", "Close", 1), std::vector<std::string>{"close02"});
 }
 
 }  // namespace
+}  // namespace uitest

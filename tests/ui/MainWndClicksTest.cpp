@@ -12,16 +12,10 @@
 #include "ui/InstallUIMainWnd.h"
 #include "ui/LanguageFiles.h"
 
+namespace uitest {
 namespace {
 
-using uitest::BoxAnswerer;
-using uitest::ItemOf;
-using uitest::Selected;
-using uitest::Settle;
-using uitest::SettleUntil;
-using uitest::Text;
-using uitest::Visible;
-using MainWindow = uitest::MainWindowTest;
+using MainWindow = MainWindowTest;
 
 TEST(MainWindowRules, FoldersChosenAndTypedBecomeTheInstallFolder) {
     EXPECT_EQ(InstallUIMainWnd::BrowsedFolder(L"/data/Tools"), L"/data/Tools/Zorvik");
@@ -140,7 +134,7 @@ protected:
     int Run(const std::vector<std::string>& args) {
         std::vector<std::string> argv{"xdotool"};
         argv.insert(argv.end(), args.begin(), args.end());
-        return uitest::RunWhileSettling(argv);
+        return RunWhileSettling(argv);
     }
     // Clicks at the centre of a control, in the window's own coordinates.
     int Click(const std::string& id, toolkit::Control* control, int dy = 0) {
@@ -156,7 +150,7 @@ TEST_F(DrivenWindow, LanguageFolderLicenceAndInstallWithMouseAndKeyboard) {
     // At the top of the 768-pixel screen, so the unfolded window and its drop list fit on it.
     w->MoveTo({100, 0});
     Settle();
-    const std::string id = uitest::WindowId(w->Caption());
+    const std::string id = WindowId(w->Caption());
     ASSERT_FALSE(id.empty());
     ASSERT_EQ(Run({"windowfocus", "--sync", id}), 0);
 
@@ -221,3 +215,4 @@ TEST_F(DrivenWindow, LanguageFolderLicenceAndInstallWithMouseAndKeyboard) {
 }
 
 }  // namespace
+}  // namespace uitest

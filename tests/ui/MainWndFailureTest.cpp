@@ -12,14 +12,10 @@
 #include "sys/TextConvert.h"
 #include "ui/InstallUIMainWnd.h"
 
+namespace uitest {
 namespace {
 
-using uitest::BoxAnswerer;
-using uitest::Selected;
-using uitest::Settle;
-using uitest::SettleUntil;
-using uitest::Visible;
-using MainWindow = uitest::MainWindowTest;
+using MainWindow = MainWindowTest;
 
 TEST(MainWindowRules, TheHostPingedAfterAFailedDownload) {
     const struct {
@@ -96,7 +92,7 @@ TEST_F(MainWindow, TimeoutAndSignatureFailureAskAndMayDiscardTheDownload) {
     }
 }
 
-using FailingWindow = uitest::ReportingWindowTest;
+using FailingWindow = ReportingWindowTest;
 
 // The ping of a failed download takes up to five seconds: the window shows the failure at once
 // and reports the ping's result when it comes.
@@ -147,3 +143,4 @@ TEST_F(FailingWindow, TheServerIsPingedOffTheWindowThreadAndTheResultReportedLat
 }
 
 }  // namespace
+}  // namespace uitest

@@ -6,10 +6,10 @@
 #include "install/InstallWindow.h"
 #include "ui/InstallUIMainWnd.h"
 
+namespace uitest {
 namespace {
 
-using uitest::Selected;
-using MainWindow = uitest::MainWindowTest;
+using MainWindow = MainWindowTest;
 
 TEST_F(MainWindow, ThePackageThatIsNotAnExecutableEndsOnTheResultView) {
     auto w = OpenWindow();
@@ -33,3 +33,4 @@ TEST_F(MainWindow, ThePathRecheckAcceptsTheFolderOnlyWhenTheCheckPasses) {
 }
 
 }  // namespace
+}  // namespace uitest

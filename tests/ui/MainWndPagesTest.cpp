@@ -7,9 +7,10 @@
 #include "WindowFixture.h"
 #include "ui/InstallUIMainWnd.h"
 
+namespace uitest {
 namespace {
 
-using MainWindow = uitest::MainWindowTest;
+using MainWindow = MainWindowTest;
 
 TEST_F(MainWindow, ScreenshotsOfEveryPageInEnglishAndArabic) {
     namespace fs = std::filesystem;
@@ -35,3 +36,4 @@ TEST_F(MainWindow, ScreenshotsOfEveryPageInEnglishAndArabic) {
 }
 
 }  // namespace
+}  // namespace uitest

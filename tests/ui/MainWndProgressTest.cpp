@@ -9,15 +9,10 @@
 #include "ui/InstallUIMainWnd.h"
 #include "ui/LanguageFiles.h"
 
+namespace uitest {
 namespace {
 
-using uitest::BoxAnswerer;
-using uitest::Selected;
-using uitest::Settle;
-using uitest::SettleUntil;
-using uitest::Text;
-using uitest::Visible;
-using MainWindow = uitest::MainWindowTest;
+using MainWindow = MainWindowTest;
 
 TEST(MainWindowRules, PacingIntervalOfTheInstallationStage) {
     EXPECT_EQ(InstallUIMainWnd::PacingInterval(200ll * 1048576), 1168u);
@@ -145,3 +140,4 @@ TEST_F(MainWindow, ARetryStartsTheProgressAgainFromZero) {
 }
 
 }  // namespace
+}  // namespace uitest

@@ -15,10 +15,8 @@
 #include "ui/InstallUIMainWnd.h"
 #include "ui/ShellOpen.h"
 
+namespace uitest {
 namespace {
-
-using uitest::Settle;
-using uitest::SettleUntil;
 
 // Watches from the UI loop (the animation runs modally inside the click) for a window with the
 // product's name on screen while the main window is hidden: the waiting animation.
@@ -49,7 +47,7 @@ private:
     bool seen_ = false;
 };
 
-class StartingTheProduct : public uitest::MainWindowTest {
+class StartingTheProduct : public MainWindowTest {
 protected:
     struct Start {
         std::wstring exe;
@@ -149,3 +147,4 @@ TEST_F(StartingTheProduct, APackageThatIsNoProgramIsShownInTheFileManager) {
 }
 
 }  // namespace
+}  // namespace uitest

@@ -158,6 +158,8 @@ WindowTest::~WindowTest() {
     ui::SetUrlOpener(nullptr);
     ui::SetFileShower(nullptr);
     Settle();
+    // Threads a window started (a failure's ping, say) end before the next test's record.
+    CConfigure::Instance().WaitForAllThreadExit(30000);
     CConfigure::Instance().ResetForTesting();
 }
 
@@ -165,6 +167,8 @@ std::unique_ptr<InstallUIMainWnd> WindowTest::OpenWindow(int language) {
     CConfigure::Instance().SetLanguageIndex(language);
     auto window = std::make_unique<InstallUIMainWnd>(tasks_, platform::TickCount(), false);
     window->SetOnClosed([] {});
+    // A failed download pings no real server from a test.
+    window->SetPinger([](const std::wstring&, int) { return -3; });
     EXPECT_TRUE(window->CreateMainWindow());
     window->CenterWindow();
     window->ShowWindow(true);
