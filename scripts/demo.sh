@@ -190,6 +190,20 @@ if [ -n "$HEADLESS" ]; then
     shot "$(printf '%02d' $step)-finished"; step=$((step + 1))
     say "success view after ${INSTALLED_AFTER}s; clicking \"Use Now\""
     click "$X" "$Y"
+    # The waiting animation plays while the product starts (Gif_duration seconds): the main
+    # window hides and the animation window shows under the same name.
+    WAITING=""
+    for _ in $(seq 30); do
+      WAITING=$(xdotool search --onlyvisible --name "^$CAPTION\$" 2>/dev/null | grep -vx "$WINDOW" | head -1)
+      [ -n "$WAITING" ] && break
+      sleep 0.1
+    done
+    if [ -n "$WAITING" ]; then
+      sleep 0.5   # a few frames into the animation
+      shot "$(printf '%02d' $step)-waiting" "$WAITING"; step=$((step + 1))
+    else
+      say "no waiting animation showed (Gif_duration 0?)"
+    fi
   fi
 else
   say "the installer window is open on $DISPLAY: install, then start the product from the success view"

@@ -81,7 +81,7 @@ void RunStartApp(IInstallPage& window, const StartSeams& seams) {
         CVD_LOG << " show gif animal";
         host->ShowWaitingWindow({config.admin_flag, paths->arguments, config.GetLanguageIndex(),
                                  config.Gif_duration, config.GetSoftware_name(),
-                                 config.GetSoftware_version(), paths->mainExe});
+                                 config.GetSoftware_version(), paths->mainExe, seams.startMainExe});
     } else if (seams.startMainExe(paths->mainExe, config.admin_flag, paths->arguments) == -1) {
         ReportStartFailure(window);
     }

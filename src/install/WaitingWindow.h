@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace install {
@@ -25,6 +26,11 @@ struct WaitingStart {
     std::wstring softwareName;
     std::wstring softwareVersion;
     std::wstring quotedMainExe;
+    // How the product is started (StartTargetMainExe's contract: 0 started, -1 failed); empty
+    // means StartTargetMainExe itself. Called on the waiting window's own thread.
+    std::function<std::int32_t(const std::wstring& quotedExe, std::int32_t admin,
+                               const std::wstring& args)>
+        startMainExe;
 };
 
 // Threading: UI thread only.

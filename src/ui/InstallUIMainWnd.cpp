@@ -1,3 +1,7 @@
+// InstallUIMainWnd, the window's face: construction, start-up, the language, the settings
+// drawer, the notifications it routes, and closing. The flow behind it lives beside it:
+// MainWndMessages.cpp, MainWndProgress.cpp, MainWndClicks.cpp, MainWndFailure.cpp,
+// MainWndPages.cpp.
 #include "ui/InstallUIMainWnd.h"
 
 #include <unistd.h>
@@ -7,22 +11,18 @@
 
 #include "config/CConfigure.h"
 #include "config/LanguageTables.h"
-#include "content/BannerContent.h"
 #include "content/ContentThreads.h"
 #include "platform/Clock.h"
-#include "platform/CrashHandler.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/Resources.h"
 #include "platform/Thread.h"
 #include "sys/DebugSettings.h"
 #include "sys/Log.h"
-#include "sys/NetworkUtils.h"
 #include "sys/OsFacts.h"
 #include "sys/RegistryUtils.h"
 #include "sys/TextConvert.h"
 #include "sys/VersionInfo.h"
-#include "telemetry/SingleUserLog.h"
 #include "toolkit/Button.h"
 #include "toolkit/Combo.h"
 #include "toolkit/Container.h"
@@ -30,34 +30,25 @@
 #include "toolkit/Shell.h"
 #include "ui/CProgressExUI.h"
 #include "ui/LanguageFiles.h"
+#include "ui/MainWndShared.h"
 #include "ui/PortMessageTarget.h"
-#include "ui/ProgressLine.h"
-#include "ui/ShellOpen.h"
 
 using FuntionImpl::Utf16ToUtf8;
 using FuntionImpl::Utf8ToUtf16;
+using ui::mainwnd::kFolderName;
+using ui::mainwnd::UserLog;
 
 namespace {
 
 constexpr int kFullHeight = 571;
-constexpr unsigned kShortestTimerMs = 10;
 constexpr int kFoldedBy = 200;
-constexpr const wchar_t* kFolderName = L"Zorvik";
 constexpr const wchar_t* kMachineKey = L"SOFTWARE\\Corvantis\\Downloader2.5.0";
 constexpr const char* kDotGroup = "image_play_option";
-
-CSingleUserLog& UserLog() { return CSingleUserLog::Instance(); }
 
 template <class T>
 T* Find(toolkit::WindowBase& window, const char* name, const char* iface) {
     toolkit::Control* c = window.FindControl(name);
     return c ? c->As<T>(iface) : nullptr;
-}
-
-int SelectedItem(const toolkit::TabLayoutUI* tab) { return tab ? tab->GetCurSel() : -1; }
-
-bool IsExeUrl(const std::wstring& url) {
-    return url.size() >= 4 && url.compare(url.size() - 4, 4, L".exe") == 0;
 }
 
 }  // namespace
@@ -252,18 +243,6 @@ void InstallUIMainWnd::ApplyLanguage(int index) {
         SetInstallProgress(progress_->GetValue());
 }
 
-int InstallUIMainWnd::GetAnimaCount() {
-    CVD_LOG << "start get banner count";
-    int count = 0;
-    char path[32];
-    for (int n = 1;; ++n) {
-        std::snprintf(path, sizeof path, "skin\\anima\\%d.png", n);
-        if (!Manager().GetImage(path)) break;
-        count = n;
-    }
-    return count;
-}
-
 // ---- geometry -------------------------------------------------------------------------------
 
 void InstallUIMainWnd::AdjustWindowHeight(int height) {
@@ -285,49 +264,6 @@ void InstallUIMainWnd::Notify(toolkit::NotifyMsg& msg) {
             OnAdviceLink();
     }
     WindowBase::Notify(msg);
-}
-
-void InstallUIMainWnd::OnClick(toolkit::NotifyMsg& msg) {
-    if (msg.sender) ClickControl(msg.sender->GetName());
-}
-
-void InstallUIMainWnd::ClickControl(const std::string& name) {
-    struct Click {
-        const char* log;
-        void (InstallUIMainWnd::*action)();
-    };
-    static const std::map<std::string, Click, std::less<>> clicks = {
-        {"closebtn", {" Click close button", &InstallUIMainWnd::OnExit}},
-        {"minbtn", {" Click minisize button", &InstallUIMainWnd::Minimize}},
-        {"install_minbtn", {" Click install_minbtn button", &InstallUIMainWnd::Minimize}},
-        {"install_closebtn", {" Click install_closebtn button", &InstallUIMainWnd::OnExit}},
-        {"install_btn", {" Click install button", &InstallUIMainWnd::OnInstallClick}},
-        {"finish_btn", {nullptr, &InstallUIMainWnd::RequestClose}},
-        {"browser_btn", {" Click brower folder button", nullptr}},
-        {"cancel_btn", {nullptr, &InstallUIMainWnd::OnExit}},
-        {"retry_btn", {" User click try again button to retry", &InstallUIMainWnd::OnRetryClick}},
-        {"start_app", {" click to run app", &InstallUIMainWnd::OnStartClick}},
-    };
-    const auto found = clicks.find(name);
-    if (found == clicks.end()) return;
-    if (found->second.log) CVD_LOG << found->second.log;
-    if (name == "browser_btn")
-        OpenBrowerDialog();
-    else
-        (this->*found->second.action)();
-}
-
-bool InstallUIMainWnd::OnEnterKey() {
-    if (!installBtn_ || !installBtn_->IsVisible() || !installBtn_->IsEnabled() || !mainTab_ ||
-        mainTab_->GetCurSel() != 0 || SelectedItem(pageLayout_) != 0)
-        return false;
-    ClickControl("install_btn");
-    return true;
-}
-
-bool InstallUIMainWnd::OnEscapeKey() {
-    ClickControl(mainTab_ && mainTab_->GetCurSel() == 1 ? "install_closebtn" : "closebtn");
-    return true;
 }
 
 void InstallUIMainWnd::OnSelectChange(toolkit::NotifyMsg& msg) {
@@ -367,475 +303,10 @@ void InstallUIMainWnd::OnItemSelect(toolkit::NotifyMsg& msg) {
     ApplyLanguage(LanguageIndexOfCode(code));
 }
 
-// ---- clicks ---------------------------------------------------------------------------------
-
-std::wstring InstallUIMainWnd::FinalInstallPath(std::wstring typed,
-                                                const std::wstring& softwareName) {
-    // Folders are written with this system's separator whichever the user typed.
-    std::replace(typed.begin(), typed.end(), L'\\', L'/');
-    if (typed.find(softwareName) != std::wstring::npos) return typed;
-    if (!typed.empty() && typed.back() != L'/') typed += L'/';
-    return typed + softwareName;
-}
-
-std::wstring InstallUIMainWnd::BrowsedFolder(const std::wstring& chosen) {
-    if (chosen.find(kFolderName) != std::wstring::npos) return chosen;
-    std::wstring path = chosen;
-    if (path.empty() || path.back() != L'/') path += L'/';
-    return path + kFolderName;
-}
-
-void InstallUIMainWnd::OnInstallClick() {
-    if (FuntionImpl::CrashTest()) platform::TriggerCrashForTest();
-    UserLog().AddUserLog("Download", "2.DownStart", "");
-    UserLog().AddUserLog_funnel("StartDownloader", "ClickToInstall", {});
-    if (licenseCheckbox_ && !licenseCheckbox_->IsSelected()) {
-        if (ShowMessageBox(MSG_AGREE_LICENSE, true) != kMsgBoxYes) {
-            CVD_LOG << "not agree Privacy Policy and User License Agreement";
-            UserLog().AddUserLog_funnel("StartDownloader", "PrivacyAgreementPopup",
-                                        "PrivacyAgreementPopupType", "Disagree");
-            return;
-        }
-        UserLog().AddUserLog_funnel("StartDownloader", "PrivacyAgreementPopup",
-                                    "PrivacyAgreementPopupType", "Agree and install");
-        licenseCheckbox_->Selected(true, false);
-    }
-    CConfigure& config = CConfigure::Instance();
-    const auto names = LanguageNameMap();
-    const auto name = names.find(config.GetLanguageIndex());
-    const std::string languageName = name != names.end() ? name->second : std::string();
-    UserLog().AddUserLog("Other", "SetLanguage", languageName);
-    UserLog().AddUserLog_funnel("Download", "SetLanguage", "SetLanguageType", languageName);
-
-    const std::wstring typed = pathEdit_ ? Utf8ToUtf16(pathEdit_->GetText()) : std::wstring();
-    if (typed != GetDefaultPath()) {
-        UserLog().AddUserLog("Other", "SetPath", "");
-        UserLog().AddUserLog_funnel("Download", "SetPath", {});
-    }
-    CVD_LOG << "BeginInstallTask  final Language is: " << languageName
-            << " final install path: " << Utf16ToUtf8(typed);
-    const std::wstring final = FinalInstallPath(typed, config.GetSoftware_name());
-    CVD_LOG << "click curinstallpath:" << Utf16ToUtf8(final)
-            << "  last path:" << Utf16ToUtf8(typed);
-    SetInstallPath(final);
-
-    if (!startTimeSent_) {
-        startTimeSent_ = true;
-        const std::string now = FuntionImpl::GetChinaTime();
-        const std::string date = now.substr(0, 10);
-        const std::string hour = now.size() >= 13 ? now.substr(11, 2) : std::string();
-        UserLog().AddUserLog("Download", "StartTimeDate", date);
-        UserLog().AddUserLog("Download", "StartTimeHour", hour);
-        UserLog().AddUserLog_funnel("Download", "StartTime",
-                                    {{"StartTimeDate", date}, {"StartTimeHour", hour}});
-    }
-    if (tasks_) tasks_->BeginInstallTask(*this);
-}
-
-std::string InstallUIMainWnd::RetryLabel() const {
-    return CConfigure::Instance().UserRetried ? "Retry" : "First";
-}
-
-void InstallUIMainWnd::OnRetryClick() {
-    const std::string label = RetryLabel();
-    UserLog().AddUserLog("Download", "8-1.ClickTryAgain", label);
-    UserLog().AddUserLog_funnel("DownFail", "ClickTryAgain", "ClickTryAgainType", label);
-    CConfigure& config = CConfigure::Instance();
-    config.UserRetried = true;
-    if (config.IsToolkit && config.SubProgramCount() == 0 && startContentThreads_)
-        if (auto thread = platform::Thread::Start([] { content::GetSubProgramInfoThreadFunc(); }))
-            config.AddWorkerThread(thread);
-    if (tasks_) tasks_->BeginInstallTask(*this);
-}
-
-void InstallUIMainWnd::OnStartClick() {
-    CConfigure& config = CConfigure::Instance();
-    if (IsExeUrl(config.GetDownload_url())) {
-        UserLog().AddUserLog("Download", "7.ProgramLaunch", "", config.Gif_duration == 0);
-        UserLog().AddUserLog_funnel(
-            "Launch", "ProgramLaunch", "ProgramLaunchType",
-            config.NeedStart_flag == 1 ? "ProgramLaunchAutomatic" : "ProgramLaunchManual");
-        if (tasks_) tasks_->RunStartApp(*this);
-        return;
-    }
-    CVD_LOG << " show the apk file";
-    ui::OpenInShell(Utf16ToUtf8(config.GetWorkDirectory() + config.GetPackageFileName()));
-}
-
-void InstallUIMainWnd::OpenLink(const char* logText, const std::wstring& url) {
-    const std::string text = Utf16ToUtf8(url);
-    CVD_LOG << logText << text;
-    if (!text.empty()) ui::OpenInShell(text);
-}
-
-void InstallUIMainWnd::OnLicenseLink(int link) {
-    const CConfigure& config = CConfigure::Instance();
-    const std::string key = LanguageCodeOf(config.GetLanguageIndex());
-    if (link == 0)
-        OpenLink(" Open Privacy Url: ", config.GetPrivacyLink(key));
-    else if (link == 1)
-        OpenLink(" Open License Url: ", config.GetLicenseLink(key));
-}
-
-void InstallUIMainWnd::OnAdviceLink() {
-    const std::string label = RetryLabel();
-    UserLog().AddUserLog("Download", "8-2.ClickInstallLink", label);
-    UserLog().AddUserLog_funnel("DownFail", "ClickInstallLink", "ClickInstallLinkType", label);
-    std::wstring url = CConfigure::Instance().CurrentDownloadUrl();
-    if (url.empty()) return;
-    const std::wstring module = platform::ModulePath();
-    const std::wstring name = module.substr(module.find_last_of(L'/') + 1);
-    const std::size_t underscore = name.rfind(L'_');
-    if (underscore != std::wstring::npos) {
-        const std::size_t dot = name.rfind(L'.');
-        // A name without an extension carries its tag to the end.
-        const std::size_t end = dot == std::wstring::npos || dot < underscore ? name.size() : dot;
-        url +=
-            L"?rnclid=" + name.substr(underscore + 1, end - underscore - 1) + L"&package=" + name;
-    }
-    OpenLink(" Open Advice Url: ", url);
-}
-
-int InstallUIMainWnd::OpenBrowerDialog() {
-    toolkit::Control* browse = FindControl("browser_btn");
-    const std::optional<std::string> chosen =
-        toolkit::ChooseFolder(browse ? browse->GetText() : std::string());
-    if (!chosen) return -1;
-    const std::wstring path = BrowsedFolder(Utf8ToUtf16(*chosen));
-    CVD_LOG << "Browse choose folder path: " << Utf16ToUtf8(path);
-    if (pathEdit_) pathEdit_->SetText(Utf16ToUtf8(path));
-    return 0;
-}
-
 std::int32_t InstallUIMainWnd::ShowMessageBox(std::int32_t kind, bool owned) {
     CVD_LOG << " ShowMsgBox: " << kind;
     return ::ShowMessageBox(static_cast<EnumMsgType>(kind),
                             CConfigure::Instance().GetLanguageIndex(), owned ? this : nullptr);
-}
-
-// ---- pages ----------------------------------------------------------------------------------
-
-void InstallUIMainWnd::ShowRunningPage() {
-    if (mainTab_) mainTab_->SelectItem(1);
-    SetInstallProgress(0);
-    if (installSetting_) installSetting_->Selected(false, false);
-    AdjustWindowHeight(560);
-    if (layoutInstallOk_) layoutInstallOk_->SetVisible(true);
-    if (layoutInstallFail_) layoutInstallFail_->SetVisible(false);
-    CVD_LOG << "begin banner play";
-    BeginBannerPlay();
-}
-
-void InstallUIMainWnd::BeginBannerPlay() {
-    if (!carousel_) {
-        carousel_ = std::make_unique<CAnimaEx>(this, horBanner_, horOption_);
-        carousel_->SlideTo(0);
-    }
-    SetTimer(kBannerTimer, bannerInterval_);
-}
-
-std::string InstallUIMainWnd::GetSlideFontFace() {
-    switch (CConfigure::Instance().GetLanguageIndex()) {
-        case 1:
-            return "Meiryo UI";
-        case 11:
-            return "batang";
-        case 3:
-        case 4:
-        case 5:
-        case 6:
-        case 7:
-        case 8:
-        case 9:
-            return "Times New Roman";
-        default:
-            return "Microsoft YaHei";
-    }
-}
-
-std::string InstallUIMainWnd::GetBannerPicture(int key) {
-    BannerRecord banner;
-    if (!CConfigure::Instance().GetBanner(key, banner)) return {};
-    return Utf16ToUtf8(banner.picture_path);
-}
-
-int InstallUIMainWnd::ProgressValue() const { return progress_ ? progress_->GetValue() : 0; }
-
-void InstallUIMainWnd::SetInstallProgress(int percent) {
-    if (!installLabel_ || !progress_) return;
-    if (percent == 0) {
-        if (SetTimer(kWaitTextTimer, 1000)) {
-            waitTextCounter_ = 0;
-            installLabel_->SetText(language::InstallPageText(
-                CConfigure::Instance().GetLanguageIndex(), "wait_text_1"));
-        }
-        return;
-    }
-    if (percent == 99 && CConfigure::Instance().GetInstallStage() < 2) {
-        if (SetTimer(kHoldTextTimer, 1000)) waitTextCounter_ = 0;
-        return;
-    }
-    if (percent >= 1) KillTimer(kWaitTextTimer);
-    if (percent >= 100) KillTimer(kHoldTextTimer);
-    installLabel_->SetText(ui::FormatProgressLine(progressTemplate_, percent));
-    progress_->SetValue(percent);
-}
-
-void InstallUIMainWnd::ShowResultView() {
-    if (mainTab_) mainTab_->SelectItem(0);
-    if (pageLayout_) pageLayout_->SelectItem(1);
-    resultState_ = kResultShown;
-}
-
-void InstallUIMainWnd::ShowFailureControls() {
-    if (layoutInstallOk_) layoutInstallOk_->SetVisible(false);
-    if (layoutInstallFail_) layoutInstallFail_->SetVisible(true);
-    if (startApp_) startApp_->SetVisible(true);
-    if (textStartShortcut_) textStartShortcut_->SetVisible(false);
-    if (FuntionImpl::AutoRun()) SetTimer(kAutoRetryTimer, 1000);
-}
-
-void InstallUIMainWnd::ShowFailureView() {
-    ShowFailureControls();
-    KillTimer(kBannerTimer);
-    ShowResultView();
-}
-
-// ---- messages of the install thread ---------------------------------------------------------
-
-const std::map<unsigned, InstallUIMainWnd::Reaction>& InstallUIMainWnd::Reactions() {
-    static const std::map<unsigned, Reaction> reactions = {
-        {WM_INSTALL_MSGBOX_CLEAR, &InstallUIMainWnd::OnMsgBoxClear},
-        {WM_INSTALL_FAILED, &InstallUIMainWnd::OnFailed},
-        {WM_INSTALL_NOT_EXE_DONE, &InstallUIMainWnd::OnNotExeDone},
-        {WM_INSTALL_VERIFYING, &InstallUIMainWnd::OnVerifying},
-        {WM_INSTALL_RUNNING, &InstallUIMainWnd::OnRunning},
-        {WM_INSTALL_TIMEOUT, &InstallUIMainWnd::OnTimeout},
-        {WM_INSTALL_SUCCEEDED, &InstallUIMainWnd::OnSucceeded},
-        {WM_INSTALL_SIGNATURE_FAIL, &InstallUIMainWnd::OnSignatureFail},
-        {WM_INSTALL_PROGRESS, &InstallUIMainWnd::OnProgress},
-        {WM_INSTALL_AUTOSTART, &InstallUIMainWnd::OnAutoStart},
-        {WM_INSTALL_BANNER_READY, &InstallUIMainWnd::OnBannerReady},
-        {WM_INSTALL_RECHECK_PATH, &InstallUIMainWnd::OnRecheckPath},
-    };
-    return reactions;
-}
-
-std::intptr_t InstallUIMainWnd::HandleCustomMessage(unsigned message, std::intptr_t wParam,
-                                                    std::intptr_t, bool& handled) {
-    handled = false;
-    const auto found = Reactions().find(message);
-    if (found != Reactions().end()) (this->*found->second)(wParam);
-    return 0;
-}
-
-void InstallUIMainWnd::OnMsgBoxClear(std::intptr_t) {
-    if (tasks_) tasks_->ClearAPPData();
-}
-
-void InstallUIMainWnd::OnFailed(std::intptr_t code) {
-    KillTimer(kWaitTextTimer);
-    PingUrlAndReport();
-    switch (code) {
-        case 9:  // NetworkDown
-            ShowMessageBox(MSG_INTERNET_FAIL, true);
-            break;
-        case 10:  // NoProgressTimeout
-            ShowMessageBox(MSG_INTERNET_TIMEOUT, true);
-            break;
-        case 11:  // TooManyRequestFailures
-            if (tasks_) tasks_->CountTooManyRequests();
-            ShowMessageBox(MSG_INTERNET_TIMEOUT, true);
-            break;
-        case 0:  // the folder was refused; that refusal showed its own box
-            break;
-        default:
-            ShowMessageBox(MSG_URL_FAIL, true);
-            break;
-    }
-    UserLog().AddUserLog("Download", "8.DownFail", RetryLabel());
-    UserLog().AddUserLog_funnel("DownFail", "DownFailReason", "DownFailError", "error_page_2");
-    ShowFailureView();
-}
-
-void InstallUIMainWnd::OnNotExeDone(std::intptr_t) {
-    SetInstallProgress(100);
-    KillTimer(kBannerTimer);
-    ShowResultView();
-}
-
-void InstallUIMainWnd::OnVerifying(std::intptr_t) {
-    SetInstallProgress(65);
-    SetTimer(kVerifyTimer, 2000);
-}
-
-unsigned InstallUIMainWnd::PacingInterval(std::int64_t packageSize) {
-    if (packageSize <= 0) return 0;
-    return static_cast<unsigned>(((packageSize / 71680) / 10) * 4);
-}
-
-void InstallUIMainWnd::OnRunning(std::intptr_t) {
-    KillTimer(kVerifyTimer);
-    SetInstallProgress(70);
-    // A small package paces at the shortest timer period, not with a timer that never sleeps.
-    SetTimer(kInstallTimer,
-             std::max(PacingInterval(CConfigure::Instance().GetPackageSize()), kShortestTimerMs));
-}
-
-void InstallUIMainWnd::OnTimeout(std::intptr_t) {
-    KillTimer(kHoldTextTimer);
-    KillTimer(kInstallTimer);
-    UserLog().AddUserLog_funnel("DownFail", "DownFailReason", "DownFailError", "error_page_3");
-    ShowMessageBox(MSG_INSTALL_TIMEOUT, true);
-    ShowFailureView();
-}
-
-void InstallUIMainWnd::OnSucceeded(std::intptr_t) {
-    SetInstallProgress(100);
-    KillTimer(kBannerTimer);
-    ShowResultView();
-    if (startApp_) startApp_->SetVisible(true);
-    if (textStartShortcut_) textStartShortcut_->SetVisible(false);
-    if (FuntionImpl::AutoRun() || CConfigure::Instance().NeedStart_flag == 1) {
-        CVD_LOG << "after install auto start";
-        PostMessage(WM_INSTALL_AUTOSTART);
-    }
-}
-
-void InstallUIMainWnd::OnSignatureFail(std::intptr_t) {
-    KillTimer(kVerifyTimer);
-    UserLog().AddUserLog_funnel("DownFail", "DownFailReason", "DownFailError", "error_page_4");
-    ShowMessageBox(MSG_MD5_FAIL, true);
-    ShowFailureView();
-}
-
-void InstallUIMainWnd::OnProgress(std::intptr_t percent) {
-    if (progress_ && progress_->GetValue() < percent) SetInstallProgress(static_cast<int>(percent));
-}
-
-void InstallUIMainWnd::OnAutoStart(std::intptr_t) { ClickControl("start_app"); }
-
-void InstallUIMainWnd::OnBannerReady(std::intptr_t) {
-    bannerReady_ = true;
-    if (carousel_) carousel_->RefreshBanners();
-}
-
-void InstallUIMainWnd::OnRecheckPath(std::intptr_t) {
-    if (tasks_ && tasks_->IsCorrectInstallPath(*this)) CConfigure::Instance().SetInstallState(1);
-}
-
-std::int32_t InstallUIMainWnd::PingHostOf(const std::wstring& url, std::wstring& host) {
-    if (url.empty()) return -1;
-    const std::size_t dot = url.find(L'.');
-    if (dot == std::wstring::npos) return -2;
-    const std::size_t slash = url.find(L'/', dot);
-    if (slash == std::wstring::npos) return -3;
-    const std::size_t start = slash == 0 ? std::wstring::npos : url.rfind(L'/', slash - 1);
-    if (start == std::wstring::npos) return -4;
-    host = url.substr(start + 1, slash - start - 1);
-    return host.empty() ? -5 : 0;
-}
-
-std::int32_t InstallUIMainWnd::PingUrlAndReport() {
-    std::wstring host;
-    const std::int32_t parsed = PingHostOf(CConfigure::Instance().CurrentDownloadUrl(), host);
-    if (parsed != 0) return parsed;
-    const int ms = FuntionImpl::PingUrl(host, 5);
-    CVD_LOG << " PingUrl result is " << ms;
-    const std::string label =
-        ms < 1 ? std::to_string(ms) : CSingleUserLog::BucketLabel(ms, 100, "ms");
-    UserLog().AddUserLog_funnel("Download", "DownFail", "DownFailTyoy", label);
-    return 0;
-}
-
-// ---- timers ---------------------------------------------------------------------------------
-
-const std::map<int, void (InstallUIMainWnd::*)()>& InstallUIMainWnd::Timers() {
-    static const std::map<int, void (InstallUIMainWnd::*)()> timers = {
-        {kAutoInstallTimer, &InstallUIMainWnd::OnAutoInstallTimer},
-        {kAutoRetryTimer, &InstallUIMainWnd::OnAutoRetryTimer},
-        {kVerifyTimer, &InstallUIMainWnd::OnVerifyTimer},
-        {kInstallTimer, &InstallUIMainWnd::OnInstallPacingTimer},
-        {kRunUpTimer, &InstallUIMainWnd::OnRunUpTimer},
-        {kWaitTextTimer, &InstallUIMainWnd::OnWaitTextTimer},
-        {kHoldTextTimer, &InstallUIMainWnd::OnHoldTextTimer},
-        {kBannerTimer, &InstallUIMainWnd::OnBannerTimer},
-    };
-    return timers;
-}
-
-bool InstallUIMainWnd::OnTimer(int id) {
-    const auto found = Timers().find(id);
-    if (found == Timers().end()) return false;
-    (this->*found->second)();
-    return true;
-}
-
-void InstallUIMainWnd::OnAutoInstallTimer() {
-    KillTimer(kAutoInstallTimer);
-    ClickControl("install_btn");
-}
-
-void InstallUIMainWnd::OnAutoRetryTimer() {
-    KillTimer(kAutoRetryTimer);
-    ClickControl("retry_btn");
-}
-
-void InstallUIMainWnd::OnVerifyTimer() {
-    const int next = ProgressValue() + 1;
-    if (CConfigure::Instance().GetInstallStage() == 0 && next < 70)
-        SetInstallProgress(next);
-    else
-        KillTimer(kVerifyTimer);
-}
-
-void InstallUIMainWnd::OnInstallPacingTimer() {
-    const int next = ProgressValue() + 1;
-    if (CConfigure::Instance().GetInstallStage() < 2 && next < 100) {
-        SetInstallProgress(next);
-        return;
-    }
-    KillTimer(kInstallTimer);
-    if (next < 100)
-        SetTimer(kRunUpTimer, 100);
-    else
-        PostMessage(WM_INSTALL_SUCCEEDED);
-}
-
-void InstallUIMainWnd::OnRunUpTimer() {
-    const int next = ProgressValue() + 1;
-    if (next < 101) {
-        SetInstallProgress(next);
-        return;
-    }
-    KillTimer(kRunUpTimer);
-    PostMessage(WM_INSTALL_SUCCEEDED);
-}
-
-void InstallUIMainWnd::OnWaitTextTimer() {
-    const int count = ++waitTextCounter_;
-    const char* key = nullptr;
-    if (count == 3) key = "wait_text_2";
-    if (count == 6) key = "wait_text_3";
-    if (count == 11) {
-        KillTimer(kWaitTextTimer);
-        key = "wait_text_4";
-    }
-    if (key && installLabel_)
-        installLabel_->SetText(
-            language::InstallPageText(CConfigure::Instance().GetLanguageIndex(), key));
-}
-
-void InstallUIMainWnd::OnHoldTextTimer() {
-    if (++waitTextCounter_ != 5) return;
-    KillTimer(kHoldTextTimer);
-    if (installLabel_)
-        installLabel_->SetText(
-            language::InstallPageText(CConfigure::Instance().GetLanguageIndex(), "wait_text_5"));
-}
-
-void InstallUIMainWnd::OnBannerTimer() {
-    if (carousel_) carousel_->SlideNext();
 }
 
 // ---- closing --------------------------------------------------------------------------------

@@ -3,7 +3,8 @@
 // (installation complete or failed). It owns the user interface of the whole install flow; the
 // install thread reaches it only through the messages it posts and the configuration record.
 //
-// Threading: UI thread, except the IInstallWindow members (any thread; they copy).
+// Threading: UI thread, except the IInstallWindow members (any thread; they copy). A failed
+// download's ping runs on a thread of its own and posts its result back.
 // Lifetime: workers hold the message target (weak), never the window.
 #pragma once
 
@@ -15,6 +16,7 @@
 #include <string>
 
 #include "install/InstallTasks.h"
+#include "install/WaitingWindow.h"
 #include "toolkit/WindowBase.h"
 #include "ui/CAnimaEx.h"
 #include "ui/MessageBoxWnd.h"
@@ -30,6 +32,7 @@ class CProgressExUI;
 
 class InstallUIMainWnd : public toolkit::WindowBase,
                          public install::IInstallPage,
+                         public install::IWaitingWindowHost,
                          public IAnimaCallback {
 public:
     // Window timers.
@@ -41,6 +44,9 @@ public:
     static constexpr int kHoldTextTimer = 1923;
     static constexpr int kRunUpTimer = 1924;
     static constexpr int kBannerTimer = 2000;
+    // The window's own message: a failed download's ping result (milliseconds or a negative
+    // error of PingUrl), posted by the thread that pinged.
+    static constexpr unsigned kPingResultMessage = 0xB90;
     static constexpr int kResultShown = 1;
     static constexpr int kNoResult = 2;
 
@@ -70,6 +76,9 @@ public:
     bool IsBannerReady() const override { return bannerReady_; }
     void SetProductStarted() override { productStarted_ = true; }
     void RequestClose() override;
+    // install::IWaitingWindowHost (UI thread).
+    void HideWindow() override;
+    void ShowWaitingWindow(const install::WaitingStart& start) override;
 
     // The one writer of the progress line and bar.
     void SetInstallProgress(int percent);
@@ -89,8 +98,14 @@ public:
     // The host a failed download's address is pinged at: 0, or -1 (no address), -2 (no '.'),
     // -3 (no '/' after it), -4 (no '/' before that), -5 (empty host).
     static std::int32_t PingHostOf(const std::wstring& url, std::wstring& host);
+    // Pings a host as FuntionImpl::PingUrl does (host, limit in seconds); tests replace it.
+    using Pinger = std::function<int(const std::wstring& host, int limit)>;
+    void SetPinger(Pinger pinger) { pinger_ = std::move(pinger); }
     // Milliseconds per percent of the installation stage for a package of `packageSize` bytes.
     static unsigned PacingInterval(std::int64_t packageSize);
+    // The installation stage's timer period for that interval, the display running up or
+    // holding at 98 (bounded below, so the timer never spins).
+    static unsigned PacingPeriod(unsigned interval, bool holding);
 
     int ResultState() const { return resultState_; }
     int ProgressValue() const;
@@ -127,51 +142,61 @@ private:
     static const std::map<unsigned, Reaction>& Reactions();
     static const std::map<int, void (InstallUIMainWnd::*)()>& Timers();
 
+    // Start-up and language (InstallUIMainWnd.cpp).
     void LoadControls();
     void SelectCurrentLanguage();
     void StartContentThreads();
     void ReportLaunch();
     void ReportFirstRun();
     void SetWindowComposition(bool on);
+
+    // Pages (MainWndPages.cpp).
     int GetAnimaCount();
     void BeginBannerPlay();
-    void ShowFailureControls();
     void ShowResultView();
-    void ShowFailureView();
-    std::int32_t PingUrlAndReport();
-    std::string RetryLabel() const;
+    void OnBannerTimer();
 
-    // Clicks.
+    // Clicks, links and keys (MainWndClicks.cpp).
     void OnInstallClick();
     void OnRetryClick();
-    void OnStartClick();
     void OnLicenseLink(int link);
     void OnAdviceLink();
     void OpenLink(const char* logText, const std::wstring& url);
+    std::string RetryLabel() const;
+    void OnAutoInstallTimer();
 
-    // Messages.
+    // "Use Now" (MainWndStart.cpp).
+    void OnStartClick();
+
+    // Messages of the install thread (MainWndMessages.cpp).
     void OnMsgBoxClear(std::intptr_t);
-    void OnFailed(std::intptr_t code);
     void OnNotExeDone(std::intptr_t);
-    void OnVerifying(std::intptr_t);
-    void OnRunning(std::intptr_t);
-    void OnTimeout(std::intptr_t);
     void OnSucceeded(std::intptr_t);
-    void OnSignatureFail(std::intptr_t);
-    void OnProgress(std::intptr_t percent);
     void OnAutoStart(std::intptr_t);
     void OnBannerReady(std::intptr_t);
     void OnRecheckPath(std::intptr_t);
 
-    // Timers.
-    void OnAutoInstallTimer();
-    void OnAutoRetryTimer();
+    // Progress line and pacing (MainWndProgress.cpp).
+    // Every attempt's progress starts from 0: bar, pacing timers, waiting texts, stage.
+    void ResetProgress();
+    void OnVerifying(std::intptr_t);
+    void OnRunning(std::intptr_t);
+    void OnProgress(std::intptr_t percent);
     void OnVerifyTimer();
     void OnInstallPacingTimer();
     void OnRunUpTimer();
     void OnWaitTextTimer();
     void OnHoldTextTimer();
-    void OnBannerTimer();
+
+    // Failures (MainWndFailure.cpp).
+    void OnFailed(std::intptr_t code);
+    void OnTimeout(std::intptr_t);
+    void OnSignatureFail(std::intptr_t);
+    void ShowFailureControls();
+    void ShowFailureView();
+    std::int32_t PingUrlAndReport();
+    void OnPingResult(std::intptr_t ms);
+    void OnAutoRetryTimer();
 
     std::shared_ptr<install::IInstallTasks> tasks_;
     std::uint32_t startTick_;
@@ -213,7 +238,10 @@ private:
     unsigned bannerInterval_ = 3000;
     bool productStarted_ = false;
     int waitTextCounter_ = 0;
+    bool holding_ = false;   // the display holds at 98 while the product's installer works
+    unsigned pacingMs_ = 0;  // the installation stage's timer period
     bool bannerReady_ = false;
     bool startTimeSent_ = false;
     std::shared_ptr<IMessageTarget> messageTarget_;
+    Pinger pinger_;
 };

@@ -90,12 +90,17 @@ int MessageBoxWnd::ShowModalBox(toolkit::WindowBase* owner) {
     if (!Create(owner, "MSGUIDemo")) return -1;
     if (owner && owner->IsCreated()) owner->Restore();
     OpenBoxes().push_back(this);
-    int result = ShowModal();
+    const int result = ShowModal();
     std::erase(OpenBoxes(), this);
-    // Closed by the window frame (Alt+F4): as the close button, without its side effects.
-    if (result != kMsgBoxYes && result != kMsgBoxNo)
-        result = kind_ == MSG_CANCEL_INSTALL ? kMsgBoxYes : kMsgBoxNo;
     return result;
+}
+
+bool MessageBoxWnd::OnClose() {
+    if (finished_) return true;
+    // Closed by the window frame or Alt+F4: what the close button does, side effects included.
+    // The button closes the box itself, with its answer; this close request is spent.
+    Press("closebtn");
+    return false;
 }
 
 void MessageBoxWnd::InitWindow() {

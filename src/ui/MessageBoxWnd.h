@@ -67,6 +67,7 @@ protected:
     bool OnTimer(int id) override;
     bool OnEnterKey() override;
     bool OnEscapeKey() override;
+    bool OnClose() override;
 
 private:
     void LoadTexts();

@@ -6,25 +6,49 @@
 
 namespace ui {
 namespace {
-std::mutex g_mutex;
-UrlOpener& Opener() {
-    static UrlOpener opener;
-    return opener;
+
+// A replaceable hand-over to the desktop; the replacement may be set from any thread.
+class Seam {
+public:
+    void Set(UrlOpener replacement) {
+        std::lock_guard lock(mutex_);
+        replacement_ = std::move(replacement);
+    }
+    bool Call(const std::string& text, bool (*desktop)(const std::string&)) {
+        UrlOpener replacement;
+        {
+            std::lock_guard lock(mutex_);
+            replacement = replacement_;
+        }
+        return replacement ? replacement(text) : desktop(text);
+    }
+
+private:
+    std::mutex mutex_;
+    UrlOpener replacement_;
+};
+
+Seam& Opener() {
+    static Seam seam;
+    return seam;
 }
+
+Seam& Shower() {
+    static Seam seam;
+    return seam;
+}
+
 }  // namespace
 
-void SetUrlOpener(UrlOpener opener) {
-    std::lock_guard lock(g_mutex);
-    Opener() = std::move(opener);
-}
+void SetUrlOpener(UrlOpener opener) { Opener().Set(std::move(opener)); }
 
-bool OpenInShell(const std::string& url) {
-    UrlOpener opener;
-    {
-        std::lock_guard lock(g_mutex);
-        opener = Opener();
-    }
-    return opener ? opener(url) : toolkit::OpenUrl(url);
+bool OpenInShell(const std::string& url) { return Opener().Call(url, &toolkit::OpenUrl); }
+
+void SetFileShower(UrlOpener shower) { Shower().Set(std::move(shower)); }
+
+bool ShowInFileManager(const std::string& path) {
+    const std::string uri = toolkit::FileUri(path);
+    return !uri.empty() && Shower().Call(uri, &toolkit::ShowItemInFileManager);
 }
 
 }  // namespace ui

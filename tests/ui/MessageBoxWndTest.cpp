@@ -111,10 +111,19 @@ TEST_F(MessageBoxes, AnswersOfTheButtonsAndWhatTheyDoToTheOwner) {
         int clears;
     } rows[] = {
         {2, "closebtn", kMsgBoxYes, true, 0},  // closing the cancel question means continue
-        {2, "btn_yes", kMsgBoxYes, true, 0},  {2, "btn_no", kMsgBoxNo, false, 0},
-        {1, "btn_yes", kMsgBoxYes, false, 0}, {4, "closebtn", kMsgBoxNo, true, 0},
-        {6, "btn_yes", kMsgBoxYes, true, 1},  {7, "closebtn", kMsgBoxNo, true, 1},
-        {8, "closebtn", kMsgBoxNo, true, 0},  {15, "btn_no", kMsgBoxNo, true, 0},
+        {2, "btn_yes", kMsgBoxYes, true, 0},
+        {2, "btn_no", kMsgBoxNo, false, 0},
+        {1, "btn_yes", kMsgBoxYes, false, 0},
+        {4, "closebtn", kMsgBoxNo, true, 0},
+        {6, "btn_yes", kMsgBoxYes, true, 1},
+        {7, "closebtn", kMsgBoxNo, true, 1},
+        {8, "closebtn", kMsgBoxNo, true, 0},
+        {15, "btn_no", kMsgBoxNo, true, 0},
+        // The window frame (or Alt+F4) does what the close button does.
+        {6, uitest::kWindowFrame, kMsgBoxNo, true, 1},
+        {7, uitest::kWindowFrame, kMsgBoxNo, true, 1},
+        {2, uitest::kWindowFrame, kMsgBoxYes, true, 0},
+        {8, uitest::kWindowFrame, kMsgBoxNo, true, 0},
     };
     for (const auto& row : rows) {
         tasks_->clears = 0;

@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 
 #include <glib.h>
+#include <gtk/gtk.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -12,6 +13,8 @@
 #include "config/CConfigure.h"
 #include "platform/Clock.h"
 #include "sys/TextConvert.h"
+#include "toolkit/Combo.h"
+#include "toolkit/Container.h"
 #include "toolkit/ResourceManager.h"
 #include "toolkit/Shell.h"
 #include "toolkit/ZipArchive.h"
@@ -42,6 +45,22 @@ bool LoadShippedSkin() {
         return resources.SetZipArchive(bytes->data(), bytes->size());
     }();
     return loaded;
+}
+
+// The close request a window manager sends when its frame's close button is pressed.
+void CloseByFrame(const std::string& title) {
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* it = windows; it; it = it->next) {
+        GtkWidget* widget = GTK_WIDGET(it->data);
+        const char* caption = gtk_window_get_title(GTK_WINDOW(widget));
+        if (!gtk_widget_get_visible(widget) || !caption || title != caption) continue;
+        GdkEvent* event = gdk_event_new(GDK_DELETE);
+        event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget)));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+        break;
+    }
+    g_list_free(windows);
 }
 
 }  // namespace
@@ -107,7 +126,10 @@ int BoxAnswerer::Tick(void* data) {
     if (MessageBoxWnd* box = MessageBoxWnd::Topmost()) {
         self->kinds_.push_back(box->Kind());
         if (self->inspect_) self->inspect_(*box);
-        box->Press(self->button_);
+        if (self->button_ == kWindowFrame)
+            CloseByFrame(box->Caption());
+        else
+            box->Press(self->button_);
     }
     return G_SOURCE_CONTINUE;
 }
@@ -126,11 +148,18 @@ WindowTest::WindowTest() {
         opened_.push_back(url);
         return true;
     });
+    ui::SetFileShower([this](const std::string& uri) {
+        shown_.push_back(uri);
+        return true;
+    });
 }
 
 WindowTest::~WindowTest() {
     ui::SetUrlOpener(nullptr);
+    ui::SetFileShower(nullptr);
     Settle();
+    // Threads a window started (a failure's ping, say) end before the next test's record.
+    CConfigure::Instance().WaitForAllThreadExit(30000);
     CConfigure::Instance().ResetForTesting();
 }
 
@@ -138,6 +167,8 @@ std::unique_ptr<InstallUIMainWnd> WindowTest::OpenWindow(int language) {
     CConfigure::Instance().SetLanguageIndex(language);
     auto window = std::make_unique<InstallUIMainWnd>(tasks_, platform::TickCount(), false);
     window->SetOnClosed([] {});
+    // A failed download pings no real server from a test.
+    window->SetPinger([](const std::wstring&, int) { return -3; });
     EXPECT_TRUE(window->CreateMainWindow());
     window->CenterWindow();
     window->ShowWindow(true);
@@ -148,6 +179,34 @@ std::unique_ptr<InstallUIMainWnd> WindowTest::OpenWindow(int language) {
 void WindowTest::Post(InstallUIMainWnd& window, std::uint32_t message, std::uintptr_t wParam) {
     window.GetMessageTarget()->PostCustomMessage(message, wParam, 0);
     Settle();
+}
+
+int Selected(InstallUIMainWnd& window, const char* tab) {
+    auto* c = window.FindControl(tab);
+    auto* layout = c ? c->As<toolkit::TabLayoutUI>("TabLayout") : nullptr;
+    return layout ? layout->GetCurSel() : -1;
+}
+
+bool Visible(InstallUIMainWnd& window, const char* name) {
+    auto* c = window.FindControl(name);
+    return c && c->IsVisible();
+}
+
+std::string Text(InstallUIMainWnd& window, const char* name) {
+    auto* c = window.FindControl(name);
+    return c ? c->GetText() : std::string("<missing>");
+}
+
+int ItemOf(toolkit::ComboUI& combo, const std::string& code) {
+    for (int i = 0; i < combo.GetCount(); ++i)
+        if (combo.GetListItem(i)->GetUserData() == code) return i;
+    return -1;
+}
+
+void MainWindowTest::StartInstall(InstallUIMainWnd& window) {
+    window.ClickControl("install_btn");
+    Settle();
+    ASSERT_EQ(Selected(window, "main_tablayout"), 1);
 }
 
 }  // namespace uitest

@@ -16,6 +16,10 @@
 #include "ui/InstallUIMainWnd.h"
 #include "ui/MessageBoxWnd.h"
 
+namespace toolkit {
+class ComboUI;
+}
+
 namespace uitest {
 
 // The install flow as the window sees it, recording every call. The install click turns the
@@ -29,7 +33,10 @@ public:
     }
     void RunStartApp(install::IInstallPage& window) override {
         ++startApps;
-        window.SetProductStarted();
+        if (onStartApp)
+            onStartApp(window);
+        else
+            window.SetProductStarted();
     }
     void ClearAPPData() override { ++clears; }
     bool CountTooManyRequests() override {
@@ -44,6 +51,9 @@ public:
     int clears = 0;
     int tooManyRequests = 0;
     std::vector<std::wstring> installPaths;
+    // The product start behind "Use Now" (the real flow over test seams, say); by default only
+    // the started flag is set.
+    std::function<void(install::IInstallPage&)> onStartApp;
 };
 
 using uipages::Settle;
@@ -51,7 +61,9 @@ using uipages::SettleUntil;
 // Runs a command (xdotool, …) while the UI thread keeps running; its exit code.
 int RunWhileSettling(const std::vector<std::string>& argv, int timeoutMs = 20000);
 
-// Answers the next message box that opens with `button` and remembers its kind.
+// Answers the next message box that opens with `button` and remembers its kind. `button`
+// kWindowFrame closes the box by its window frame (as a window manager or Alt+F4 does).
+inline constexpr const char* kWindowFrame = "window frame";
 class BoxAnswerer {
 public:
     explicit BoxAnswerer(std::string button, std::function<void(MessageBoxWnd&)> inspect = nullptr);
@@ -78,10 +90,25 @@ protected:
 
     cvdtest::TempEnv env_;
     std::shared_ptr<RecordingTasks> tasks_ = std::make_shared<RecordingTasks>();
-    std::vector<std::string> opened_;
+    std::vector<std::string> opened_;  // addresses opened with the desktop's handler
+    std::vector<std::string> shown_;   // files shown in the file manager, as URIs
 };
 
 // The X window of a shown toolkit window, found by its title; 0 when not found.
 std::string WindowId(const std::string& title);
+
+// What the main-window tests look at: the selected item of a tab layout (-1 when missing),
+// whether a control shows, a control's text ("<missing>"), the combo item of a language code
+// (-1 when the product does not offer it).
+int Selected(InstallUIMainWnd& window, const char* tab);
+bool Visible(InstallUIMainWnd& window, const char* name);
+std::string Text(InstallUIMainWnd& window, const char* name);
+int ItemOf(toolkit::ComboUI& combo, const std::string& code);
+
+class MainWindowTest : public WindowTest {
+protected:
+    // Clicks install and lets the running page come up.
+    void StartInstall(InstallUIMainWnd& window);
+};
 
 }  // namespace uitest

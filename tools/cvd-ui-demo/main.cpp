@@ -116,6 +116,7 @@ int main(int argc, char** argv) {
     }
     InstallUIMainWnd window(std::make_shared<uipages::ShowOnlyTasks>(), start, false);
     window.SetOnClosed([] {});
+    window.SetPinger([](const std::wstring&, int) { return -3; });  // no network: nothing to ping
     if (!window.CreateMainWindow()) {
         std::fprintf(stderr, "cvd-ui-demo: the window could not be created\n");
         return 1;

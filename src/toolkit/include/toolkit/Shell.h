@@ -29,6 +29,12 @@ int InvokeOnUiThread(const std::function<int()>& task);
 Size ScreenSize();
 // Opens `url` with the desktop's handler; false when it could not be started.
 bool OpenUrl(const std::string& url);
+// The "file://" URI of an absolute path, escaped; empty for any other path.
+std::string FileUri(const std::string& path);
+// Shows the file of a "file://" URI selected in the desktop's file manager (the FileManager1
+// service of a running session bus), or opens its folder where nothing can select it. false
+// when the URI is no file URI or nothing could be started.
+bool ShowItemInFileManager(const std::string& fileUri);
 // The folder chooser; nothing when cancelled.
 std::optional<std::string> ChooseFolder(const std::string& title);
 // A modal error box with one OK button (on standard error when there is no display).

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -143,6 +144,68 @@ bool OpenUrl(const std::string& url) {
     const bool ok = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &error);
     if (error) g_error_free(error);
     return ok;
+}
+
+std::string FileUri(const std::string& path) {
+    if (path.empty() || path[0] != '/') return {};
+    char* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+    std::string text = uri ? uri : "";
+    g_free(uri);
+    return text;
+}
+
+namespace {
+
+// The session bus only where one already runs: asked for it otherwise, GLib would launch one.
+GDBusConnection* RunningSessionBus() {
+    const char* address = g_getenv("DBUS_SESSION_BUS_ADDRESS");
+    bool running = address && *address;
+    if (const char* runtime = g_getenv("XDG_RUNTIME_DIR"); !running && runtime && *runtime) {
+        char* socket = g_build_filename(runtime, "bus", nullptr);
+        running = g_file_test(socket, G_FILE_TEST_EXISTS);
+        g_free(socket);
+    }
+    return running ? g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr) : nullptr;
+}
+
+bool OpenFolderOf(const std::string& fileUri) {
+    GFile* file = g_file_new_for_uri(fileUri.c_str());
+    GFile* parent = g_file_get_parent(file);
+    bool ok = false;
+    if (parent) {
+        char* uri = g_file_get_uri(parent);
+        ok = OpenUrl(uri);
+        g_free(uri);
+        g_object_unref(parent);
+    }
+    g_object_unref(file);
+    return ok;
+}
+
+void OnShowItemsReply(GObject* bus, GAsyncResult* result, gpointer data) {
+    std::unique_ptr<std::string> uri(static_cast<std::string*>(data));
+    GError* error = nullptr;
+    if (GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, &error))
+        g_variant_unref(reply);
+    if (!error) return;
+    g_error_free(error);
+    OpenFolderOf(*uri);
+}
+
+}  // namespace
+
+bool ShowItemInFileManager(const std::string& fileUri) {
+    if (fileUri.rfind("file:///", 0) != 0) return false;
+    GDBusConnection* bus = RunningSessionBus();
+    if (!bus) return OpenFolderOf(fileUri);
+    const char* uris[] = {fileUri.c_str(), nullptr};
+    // Asynchronous: a file manager that is slow to start never stalls the window.
+    g_dbus_connection_call(bus, "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
+                           "org.freedesktop.FileManager1", "ShowItems",
+                           g_variant_new("(^ass)", uris, ""), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000,
+                           nullptr, &OnShowItemsReply, new std::string(fileUri));
+    g_object_unref(bus);
+    return true;
 }
 
 std::optional<std::string> ChooseFolder(const std::string& title) {
