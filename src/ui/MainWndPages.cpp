@@ -73,6 +73,8 @@ void InstallUIMainWnd::ShowResultView() {
     if (mainTab_) mainTab_->SelectItem(0);
     if (pageLayout_) pageLayout_->SelectItem(1);
     resultState_ = kResultShown;
+    // The running page shrank the window; the result views are laid out for the full height.
+    AdjustWindowHeight(-1);
 }
 
 void InstallUIMainWnd::OnBannerTimer() {
