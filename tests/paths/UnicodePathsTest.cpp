@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 
 #include "DownloadTestSupport.h"
@@ -30,6 +31,8 @@ struct FolderName {
     const char* script;
     const char8_t* name;
 };
+
+void PrintTo(const FolderName& folder, std::ostream* out) { *out << folder.script; }
 
 const FolderName kFolders[] = {
     {"Cyrillic", u8"Загрузки"},
