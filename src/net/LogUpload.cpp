@@ -89,6 +89,8 @@ int CLibcurlTool::uploadLogFile(const std::string& filePath, const std::string& 
     curl_mime_name(file, "file");
     curl_mime_data_cb(file, size, ReadPart, SeekPart, nullptr, data.get());
     curl_mime_filename(file, partFileName.c_str());
+    // What curl labels a part read from a file by name, for the archives and logs sent here.
+    curl_mime_type(file, "application/octet-stream");
     AddTextPart(form.get(), "product_id", productId);
     AddTextPart(form.get(), "version", version);
     if (!catalogue.empty()) AddTextPart(form.get(), "catalogue", catalogue);
