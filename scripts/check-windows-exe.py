@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Checks built Windows programs: each must be a PE executable for the named machine (PE32 for
 i386, PE32+ for x86-64) and import only DLLs that every Windows system has, so it runs copied
 alone onto a machine.

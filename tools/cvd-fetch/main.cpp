@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 
+#include "Utf8Main.h"
 #include "download/CDownLoadImpl.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
@@ -34,8 +35,7 @@ double Seconds(Clock::time_point since) {
 // Redraws one console line at most five times a second.
 class ConsoleProgress : public IDownloadProgress {
 public:
-    void onDownloadProgress(std::int64_t downloaded, std::int64_t total,
-                            std::int32_t) override {
+    void onDownloadProgress(std::int64_t downloaded, std::int64_t total, std::int32_t) override {
         if (firstKept_ < 0) firstKept_ = std::clamp<std::int64_t>(downloaded, 0, total);
         lastKept_ = std::clamp<std::int64_t>(downloaded, 0, total);
         total_ = total;
@@ -48,9 +48,8 @@ public:
         const double mib = 1048576.0;
         const double percent = total > 0 ? 100.0 * static_cast<double>(downloaded) / total : 0;
         const double rate = static_cast<double>(downloaded) / mib / std::max(Seconds(start_), 1e-3);
-        std::fprintf(stderr, "\r%6.2f%%  %9.1f / %.1f MiB  %8.1f MiB/s ",
-                     std::min(percent, 100.0), static_cast<double>(downloaded) / mib,
-                     static_cast<double>(total) / mib, rate);
+        std::fprintf(stderr, "\r%6.2f%%  %9.1f / %.1f MiB  %8.1f MiB/s ", std::min(percent, 100.0),
+                     static_cast<double>(downloaded) / mib, static_cast<double>(total) / mib, rate);
         drawn_ = true;
     }
     void Finish() const {
@@ -107,8 +106,8 @@ void ConfigureLog(const std::string& file) {
 
 int CheckDigest(const Options& options) {
     const std::wstring expected = FuntionImpl::Utf8ToUtf16(options.md5);
-    const int ok = CDownLoadImpl::checkMD5(FuntionImpl::Utf8ToUtf16(options.path), expected,
-                                           L"", L"");
+    const int ok =
+        CDownLoadImpl::checkMD5(FuntionImpl::Utf8ToUtf16(options.path), expected, L"", L"");
     std::printf("md5: %s %s\n", CDownLoadImpl::FileMd5(options.path).c_str(),
                 ok ? "match" : "MISMATCH");
     return ok ? 0 : kDigestMismatch;
@@ -116,7 +115,7 @@ int CheckDigest(const Options& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Utf8Main(int argc, char** argv) {
     Options options;
     if (!ParseArguments(argc, argv, options)) {
         std::fprintf(stderr, "usage: cvd-fetch URL PATH [--md5 HEX] [--log FILE]\n");
@@ -128,9 +127,9 @@ int main(int argc, char** argv) {
     CDownLoadImpl engine(&progress);
     std::string cdn;
     const auto started = Clock::now();
-    const int result = engine.SuperDownloadFile(FuntionImpl::Utf8ToUtf16(options.url),
-                                                FuntionImpl::Utf8ToUtf16(options.path), cdn,
-                                                false, false);
+    const int result =
+        engine.SuperDownloadFile(FuntionImpl::Utf8ToUtf16(options.url),
+                                 FuntionImpl::Utf8ToUtf16(options.path), cdn, false, false);
     const double seconds = Seconds(started);
     progress.Finish();
     const double mib = static_cast<double>(progress.KeptThisRun(result == Success)) / 1048576.0;

@@ -9,6 +9,7 @@
 
 #include "FileBytes.h"
 #include "SkinSource.h"
+#include "Utf8Main.h"
 #include "platform/Resources.h"
 #include "platform/Text.h"
 #include "toolkit/ZipArchive.h"
@@ -145,7 +146,7 @@ int Usage() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Utf8Main(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string_view name = argv[1];
     const Args args(argv + 2, argv + argc);

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "Utf8Main.h"
 #include "sys/ProductManifest.h"
 #include "sys/SetupFormat.h"
 
@@ -114,7 +115,7 @@ int Build(const fs::path& program, const fs::path& folder, const fs::path& outpu
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Utf8Main(int argc, char** argv) {
     if (argc != 6) {
         std::fprintf(stderr, "usage: setup-builder SETUP_PROGRAM FOLDER OUTPUT PRODUCT VERSION\n");
         return 2;

@@ -14,6 +14,7 @@
 
 #include "PayloadInstall.h"
 #include "SetupArguments.h"
+#include "Utf8Main.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/Text.h"
@@ -111,7 +112,7 @@ int Install(const std::string& self, const std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Utf8Main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const std::string self = platform::WideToUtf8(platform::ModulePath());
     if (!self.ends_with(".tmp")) return RunFromTempCopy(self, args);
