@@ -139,8 +139,8 @@ void CairoCanvas::DrawImage(const Image& image, const ImageDraw& draw) {
     }
 }
 
-void CairoCanvas::DrawText(const RichText& text, const Rect& rect, const TextStyle& style,
-                           const FontTable& fonts) {
+void CairoCanvas::DrawRichText(const RichText& text, const Rect& rect, const TextStyle& style,
+                               const FontTable& fonts) {
     if (text.runs.empty() || rect.IsEmpty()) return;
     PangoContext* context = pango_cairo_create_context(cr_);
     auto placed = PangoTextEngine::Instance().Layout(context, text, style, fonts, rect);
