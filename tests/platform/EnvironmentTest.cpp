@@ -9,7 +9,7 @@ namespace {
 const std::wstring kName = L"CVD_ENVIRONMENT_TEST_VALUE";
 
 TEST(Environment, ValuesReadBackAsSetIncludingTextOutsideAscii) {
-    for (const std::wstring value :
+    for (const std::wstring& value :
          {std::wstring(L"plain"), std::wstring(L"Привет 你好 \U0001F600"),
           std::wstring(L"C:\\Program Files"), std::wstring(5000, L'x')}) {
         ASSERT_TRUE(platform::SetEnvironmentValue(kName, value));
