@@ -2,6 +2,8 @@
 
 #include "download/CDownloadThread.h"
 #include "download/DownloadEvents.h"
+#include "platform/Files.h"
+#include "platform/FsPath.h"
 #include "platform/SystemError.h"
 #include "sys/Log.h"
 #include "sys/ProcessFinder.h"
@@ -15,7 +17,7 @@ CDownloadThreadManager::~CDownloadThreadManager() {
 }
 
 bool CDownloadThreadManager::packageFileExists() const {
-    return std::ifstream(m_packagePath, std::ios::binary).is_open();
+    return platform::OpenFile(FuntionImpl::Utf8ToUtf16(m_packagePath), "rb") != nullptr;
 }
 
 bool CDownloadThreadManager::openPackageFile(int& error) {
@@ -23,7 +25,7 @@ bool CDownloadThreadManager::openPackageFile(int& error) {
                           ? std::ios::in | std::ios::out | std::ios::binary
                           : std::ios::in | std::ios::out | std::ios::trunc | std::ios::binary;
     platform::ClearLastSystemError();
-    m_file = std::make_unique<std::fstream>(m_packagePath, mode);
+    m_file = std::make_unique<std::fstream>(platform::Utf8Path(m_packagePath), mode);
     error = platform::LastSystemError();
     if (m_file->is_open()) return true;
     m_file.reset();
@@ -54,9 +56,8 @@ int CDownloadThreadManager::createThreads(int count) {
     m_stopTransfers = false;
     int started = 0;
     for (int i = 0; i < count; ++i) {
-        auto worker =
-            std::make_unique<CDownloadThread>(&fileMutex(), &m_processLock, m_file.get(),
-                                              &taskDoneEvent(), &m_stopTransfers);
+        auto worker = std::make_unique<CDownloadThread>(&fileMutex(), &m_processLock, m_file.get(),
+                                                        &taskDoneEvent(), &m_stopTransfers);
         if (addWorker(std::move(worker))) ++started;
     }
     return started;

@@ -83,16 +83,16 @@ public:
         const auto folder =
             platform::MakeFreshPrivateFolder(platform::TempFolder(), L"cvd-ui-demo-", error);
         if (!folder) return;
-        folder_ = platform::FsPath(*folder);
+        folder_ = *folder;
         platform::SetEnvironmentValue(L"CVD_MACHINE_STATE_DIR", *folder);
     }
     ~PrivateMachineState() {
         std::error_code ec;
-        if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
+        if (!folder_.empty()) std::filesystem::remove_all(platform::FsPath(folder_), ec);
     }
 
 private:
-    std::filesystem::path folder_;
+    std::wstring folder_;
 };
 
 }  // namespace
