@@ -2,9 +2,10 @@
 // CryptStringToBinaryA.
 #include "platform/Crypto.h"
 
+#include <windows.h>
+// The headers below build on the types windows.h declares.
 #include <bcrypt.h>
 #include <wincrypt.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <vector>

@@ -3,6 +3,7 @@
 #include "platform/ProxySettings.h"
 
 #include <windows.h>
+// The headers below build on the types windows.h declares.
 #include <winhttp.h>
 
 #include "platform/Text.h"

@@ -2,8 +2,9 @@
 // in memory, so they are written out most significant byte first.
 #include "platform/Uuid.h"
 
-#include <rpc.h>
 #include <windows.h>
+// The headers below build on the types windows.h declares.
+#include <rpc.h>
 
 namespace platform {
 

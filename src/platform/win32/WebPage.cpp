@@ -1,8 +1,9 @@
 // Windows implementation: ShellExecuteW "open", normal window.
 #include "platform/WebPage.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// The headers below build on the types windows.h declares.
+#include <shellapi.h>
 
 namespace platform {
 
