@@ -2,9 +2,13 @@
 // are Winsock sockets.
 #include "platform/Network.h"
 
-#include <sensapi.h>
-#include <windows.h>
+// winsock2.h before windows.h (which would bring in the old winsock.h), and both before the
+// headers that need their types.
+// clang-format off
 #include <winsock2.h>
+#include <windows.h>
+#include <sensapi.h>
+// clang-format on
 
 namespace platform {
 

@@ -170,8 +170,8 @@ bool StartAsDesktopShell(StartRequest& request, PROCESS_INFORMATION& started) {
                                      &started) != FALSE;
 }
 
-// CreateProcessW handing the child exactly `inherited`.
-bool StartWithHandles(StartRequest& request, const std::vector<HANDLE>& inherited, bool hidden,
+// CreateProcessW handing the child exactly its standard handles.
+bool StartWithHandles(StartRequest& request, const ChildHandles& handles, bool hidden,
                       PROCESS_INFORMATION& started, DWORD& error) {
     SIZE_T size = 0;
     ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
@@ -181,7 +181,9 @@ bool StartWithHandles(StartRequest& request, const std::vector<HANDLE>& inherite
         error = ::GetLastError();
         return false;
     }
-    std::vector<HANDLE> list = inherited;
+    std::vector<HANDLE> list;
+    for (const win32::UniqueHandle* handle : {&handles.input, &handles.output, &handles.error})
+        if (handle->Valid()) list.push_back(handle->Get());
     const bool listed =
         list.empty() ||
         ::UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, list.data(),
@@ -190,6 +192,9 @@ bool StartWithHandles(StartRequest& request, const std::vector<HANDLE>& inherite
     startup.StartupInfo.cb = sizeof startup;
     startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | (hidden ? STARTF_USESHOWWINDOW : 0);
     startup.StartupInfo.wShowWindow = SW_HIDE;
+    startup.StartupInfo.hStdInput = handles.input.Get();
+    startup.StartupInfo.hStdOutput = handles.output.Get();
+    startup.StartupInfo.hStdError = handles.error.Get();
     startup.lpAttributeList = attributes;
     std::wstring line = request.commandLine;  // CreateProcessW may write into it
     const bool ok = listed && ::CreateProcessW(
@@ -224,9 +229,6 @@ std::unique_ptr<Process> Process::Start(const ProcessOptions& options, ProcessSt
     ChildHandles handles;
     if (!MakeChildHandles(options.captureOutput, handles))
         return fail(ProcessStartError::PipeFailed, ::GetLastError());
-    std::vector<HANDLE> inherited;
-    for (const win32::UniqueHandle* handle : {&handles.input, &handles.output, &handles.error})
-        if (handle->Valid()) inherited.push_back(handle->Get());
 
     std::vector<wchar_t> environment;
     if (!options.environment.empty()) environment = ChildEnvironment(options.environment);
@@ -245,10 +247,10 @@ std::unique_ptr<Process> Process::Start(const ProcessOptions& options, ProcessSt
     if (!ok && options.newSession) {
         // Outside our job, so closing ours does not end it; a job may forbid that.
         request.flags |= CREATE_BREAKAWAY_FROM_JOB;
-        ok = StartWithHandles(request, inherited, options.captureOutput, started, startError);
+        ok = StartWithHandles(request, handles, options.captureOutput, started, startError);
         request.flags &= ~static_cast<DWORD>(CREATE_BREAKAWAY_FROM_JOB);
     }
-    if (!ok) ok = StartWithHandles(request, inherited, options.captureOutput, started, startError);
+    if (!ok) ok = StartWithHandles(request, handles, options.captureOutput, started, startError);
     if (!ok) return fail(ProcessStartError::StartFailed, startError);
     ::CloseHandle(started.hThread);
     auto native = std::make_unique<Native>();

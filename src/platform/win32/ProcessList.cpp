@@ -2,8 +2,11 @@
 // (QueryFullProcessImageNameW); a process is ended with TerminateProcess.
 #include "platform/ProcessList.h"
 
-#include <tlhelp32.h>
+// windows.h first: the header after it needs its types.
+// clang-format off
 #include <windows.h>
+#include <tlhelp32.h>
+// clang-format on
 
 #include <algorithm>
 #include <vector>

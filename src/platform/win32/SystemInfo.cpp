@@ -2,10 +2,13 @@
 // Windows folder, the adapter of the best route, the computer name.
 #include "platform/SystemInfo.h"
 
-// winsock2 before windows.h, which would otherwise bring the old winsock in.
-#include <iphlpapi.h>
-#include <windows.h>
+// winsock2.h before windows.h (which would bring in the old winsock.h), and both before the
+// headers that need their types.
+// clang-format off
 #include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+// clang-format on
 
 #include <cstdio>
 #include <thread>

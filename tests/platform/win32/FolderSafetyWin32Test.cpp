@@ -7,6 +7,7 @@
 #include "TempEnv.h"
 #include "WinTestSupport.h"
 #include "platform/FolderSafety.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ TEST(FolderSafety, EveryFolderOnTheWayCounts) {
     const std::wstring user = cvdtest::win32::UserSid();
     const std::wstring mine = L"D:P(A;OICI;FA;;;" + user + L")";
     const std::wstring inheritOnly = mine + L"(A;OICIIO;FA;;;WD)";
-    const std::wstring othersRename = mine + L"(A;;0x110040;;;WD)";  // delete, delete a child
+    const std::wstring othersRename = mine + L"(A;;0x1301ff;;;WD)";  // change, delete children
     const std::wstring othersAdd = mine + L"(A;;0x100002;;;WD)";
     struct Row {
         const char* name;
@@ -39,7 +40,9 @@ TEST(FolderSafety, EveryFolderOnTheWayCounts) {
         fs::create_directories(folder);
         ASSERT_TRUE(cvdtest::win32::SetDacl(above, row.above)) << row.name;
         ASSERT_TRUE(cvdtest::win32::SetDacl(folder, row.folder)) << row.name;
-        EXPECT_EQ(Safe(folder), row.safe) << row.name;
+        EXPECT_EQ(Safe(folder), row.safe)
+            << row.name << "\n above: " << platform::WideToUtf8(cvdtest::win32::DaclOf(above))
+            << "\n folder: " << platform::WideToUtf8(cvdtest::win32::DaclOf(folder));
     }
 }
 

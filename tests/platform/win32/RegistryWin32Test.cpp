@@ -20,6 +20,7 @@ class RealRegistry : public ::testing::Test {
 protected:
     void SetUp() override {
         env.Set("CVD_MACHINE_STATE_DIR", std::nullopt);
+        machine = RegistryStore::Machine();  // the registry itself, now that no folder is named
         HKEY probe = nullptr;
         if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, base.c_str(), 0, nullptr, 0,
                               KEY_WRITE | KEY_WOW64_32KEY, nullptr, &probe,
@@ -43,7 +44,7 @@ protected:
     cvdtest::TempEnv env;
     const std::wstring base =
         L"SOFTWARE\\cvdownloader-test-" + std::to_wstring(::GetCurrentProcessId());
-    RegistryStore machine = RegistryStore::Machine();
+    RegistryStore machine{L""};
 };
 
 TEST_F(RealRegistry, RecordsGoToThe32BitViewOfTheMachine) {
@@ -97,7 +98,7 @@ TEST_F(RealRegistry, TheCurrentUsersRecords) {
     EXPECT_FALSE(machine.ReadDword(kCu, base, L"RequestTooMuchTimes").has_value());
 }
 
-TEST(Registry, AMachineStoreNamedByTheEnvironmentIsAFileStore) {
+TEST(MachineRegistry, AStoreNamedByTheEnvironmentIsAFileStore) {
     cvdtest::TempEnv env;
     env.Set("CVD_MACHINE_STATE_DIR", (env.Root() / "machine").string());
     RegistryStore machine = RegistryStore::Machine();

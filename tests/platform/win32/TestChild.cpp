@@ -7,7 +7,6 @@
 //   inherited HANDLE          reads the handle number; says whether it was inherited
 //   hold MUTEX EVENT ORDER    locks the named mutex, prints L (or F), waits for the named event,
 //                             then unlocks (ORDER "unlock") or ends holding it (ORDER "die")
-#include <shellapi.h>
 #include <windows.h>
 
 #include <cwchar>

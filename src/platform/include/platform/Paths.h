@@ -69,8 +69,8 @@ std::wstring MachineStateFolder();
 // True when `path` is a folder (not a link to one) that this process may create files in and
 // that no other user can change under it: owned by this user or by the administrator (root;
 // Windows: Administrators, SYSTEM or TrustedInstaller), and not writable by everybody (Windows:
-// no entry of its DACL lets Everyone, Users, Authenticated Users or another such broad group
-// create or remove entries).
+// no entry of its DACL lets any other account add, remove or rename entries or change its
+// rights).
 bool IsOwnWritableFolder(const std::wstring& path);
 
 }  // namespace platform
