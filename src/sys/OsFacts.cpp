@@ -7,12 +7,34 @@
 
 namespace FuntionImpl {
 
-std::string GetOsVersion(float& version) {
-    version = 10;
-    return platform::ReadOsRelease().name;
+namespace {
+
+constexpr unsigned kWindows11Build = 22000;
+
+// The comparable number of the version table: the marketing number from Windows 7 on, a small
+// ordinal before. Linux reports 10.0.
+float VersionNumber(const platform::OsVersion& os) {
+    if (os.major == 10) return os.build >= kWindows11Build ? 11.0f : 10.0f;
+    if (os.major == 6) {
+        constexpr float kSixes[] = {6.0f, 7.0f, 8.0f, 8.1f};
+        return kSixes[os.minor < 3 ? os.minor : 3];
+    }
+    if (os.major == 5) return os.minor == 0 ? 3.0f : os.minor == 1 ? 4.0f : 5.0f;
+    return 0.0f;
 }
 
-bool IsWindows11() { return false; }
+}  // namespace
+
+std::string GetOsVersion(float& version) {
+    const platform::OsVersion os = platform::ReadOsVersion();
+    version = VersionNumber(os);
+    return os.name;
+}
+
+bool IsWindows11() {
+    const platform::OsVersion os = platform::ReadOsVersion();
+    return os.major == 10 && os.build >= kWindows11Build;
+}
 
 bool Is64BitSystem() { return platform::Is64BitSystem(); }
 

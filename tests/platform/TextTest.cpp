@@ -15,17 +15,19 @@ TEST(Text, RoundTripsEveryEncodedLength) {
 }
 
 TEST(Text, BoundaryCodePointsRoundTrip) {
-    const std::wstring text = {
-        L'\0',          wchar_t(0x7F),   wchar_t(0x80),    wchar_t(0x7FF),
-        wchar_t(0x800), wchar_t(0xFFFF), wchar_t(0x10000), wchar_t(0x10FFFF)};
+    std::wstring text = {L'\0',          wchar_t(0x7F),  wchar_t(0x80),
+                         wchar_t(0x7FF), wchar_t(0x800), wchar_t(0xFFFF)};
+    text += L"\U00010000\U0010FFFF";  // one wchar_t on Linux, a surrogate pair on Windows
     EXPECT_EQ(Utf8ToWide(WideToUtf8(text)), text);
+    EXPECT_EQ(WideToUtf8(L"\U0010FFFF"), "\xF4\x8F\xBF\xBF");
 }
 
-TEST(Text, IllFormedWideBecomesReplacement) {
-    const std::wstring text = {L'a', wchar_t(0xD800), wchar_t(0xDFFF), wchar_t(0x110000), L'b'};
+// A low surrogate first and a high one last pair with nothing, in UTF-32 and UTF-16 alike.
+TEST(Text, LoneSurrogatesBecomeReplacement) {
+    const std::wstring text = {L'a', wchar_t(0xDFFF), wchar_t(0xD800), L'b', wchar_t(0xDBFF)};
     EXPECT_EQ(WideToUtf8(text),
-              "a\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
-              "b");
+              "a\xEF\xBF\xBD\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD");
 }
 
 struct BadUtf8 {

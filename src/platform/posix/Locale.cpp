@@ -5,6 +5,7 @@
 #include <cctype>
 #include <string>
 
+#include "LocaleName.h"
 #include "PosixSupport.h"
 
 namespace platform {
@@ -308,7 +309,7 @@ bool IsNeutral(std::string_view locale) {
 
 }  // namespace
 
-std::uint16_t LcidFromLocaleName(std::string_view locale) {
+std::uint16_t posix::LcidFromLocaleName(std::string_view locale) {
     if (IsNeutral(locale)) return kEnglishUs;
     // language[_TERRITORY][.codeset][@modifier]; "-" is accepted for "_" (BCP 47 habits).
     std::string_view modifier;
@@ -335,7 +336,7 @@ std::uint16_t LcidFromLocaleName(std::string_view locale) {
 
 std::uint16_t UserUiLanguage() {
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"})
-        if (auto value = posix::EnvVar(variable)) return LcidFromLocaleName(*value);
+        if (auto value = posix::EnvVar(variable)) return posix::LcidFromLocaleName(*value);
     return kEnglishUs;
 }
 

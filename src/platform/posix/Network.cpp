@@ -10,9 +10,13 @@
 #include <algorithm>
 #include <map>
 
+#include "NetworkInterfaces.h"
+
 namespace platform {
 
-bool IsNetworkAlive(const std::vector<InterfaceState>& interfaces) {
+using posix::InterfaceState;
+
+bool posix::IsNetworkAlive(const std::vector<InterfaceState>& interfaces) {
     return std::any_of(interfaces.begin(), interfaces.end(), [](const InterfaceState& state) {
         return state.up && !state.loopback && state.hasAddress;
     });
@@ -33,7 +37,7 @@ bool IsNetworkAlive() {
     freeifaddrs(list);
     std::vector<InterfaceState> interfaces;
     for (auto& [name, state] : byName) interfaces.push_back(state);
-    return IsNetworkAlive(interfaces);
+    return posix::IsNetworkAlive(interfaces);
 }
 
 std::int64_t UnreadSocketBytes(Socket socket) {

@@ -19,15 +19,20 @@
 #include <string_view>
 #include <thread>
 
+#include "CommandLine.h"
 #include "platform/Clock.h"
 #include "platform/Text.h"
 
 extern char** environ;
 
 namespace platform {
-namespace {
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+struct Process::Native {
+    explicit Native(int fd) : outputFd(fd) {}
+    int outputFd;  // read end of the output pipe; -1 when nothing is captured
+};
+
+namespace {
 
 // Our environment with `changes` applied, as "NAME=value" texts.
 std::vector<std::string> ChildEnvironment(
@@ -49,67 +54,8 @@ std::vector<std::string> ChildEnvironment(
     return entries;
 }
 
-// The program name: no backslash processing, as the Windows loader reads it.
-std::size_t SplitProgram(const std::wstring& line, std::vector<std::wstring>& out) {
-    std::size_t i = 0;
-    while (i < line.size() && IsBlank(line[i])) ++i;
-    if (i == line.size()) return i;
-    std::wstring program;
-    if (line[i] == L'"') {
-        const std::size_t close = line.find(L'"', i + 1);
-        program = line.substr(i + 1, close == std::wstring::npos ? std::wstring::npos : close - i - 1);
-        i = close == std::wstring::npos ? line.size() : close + 1;
-    }
-    while (i < line.size() && !IsBlank(line[i])) program += line[i++];
-    out.push_back(program);
-    return i;
-}
-
-// Backslashes at `i`: appends what they stand for and returns the index after them. A quote
-// after an odd count is consumed as a literal.
-std::size_t TakeBackslashes(const std::wstring& line, std::size_t i, std::wstring& arg) {
-    std::size_t count = 0;
-    while (i < line.size() && line[i] == L'\\') ++count, ++i;
-    if (i < line.size() && line[i] == L'"') {
-        arg.append(count / 2, L'\\');
-        if (count % 2 == 1) {
-            arg += L'"';
-            ++i;
-        }
-    } else {
-        arg.append(count, L'\\');
-    }
-    return i;
-}
-
 void CloseQuietly(int fd) {
     if (fd >= 0) ::close(fd);
-}
-
-// The arguments after the program, from `i` on, with the C runtime's rules.
-void SplitArguments(const std::wstring& line, std::size_t i, std::vector<std::wstring>& out) {
-    while (true) {
-        while (i < line.size() && IsBlank(line[i])) ++i;
-        if (i >= line.size()) break;
-        std::wstring arg;
-        bool quoted = false;
-        while (i < line.size() && (quoted || !IsBlank(line[i]))) {
-            if (line[i] == L'\\') {
-                i = TakeBackslashes(line, i, arg);
-            } else if (line[i] == L'"') {
-                if (quoted && i + 1 < line.size() && line[i + 1] == L'"') {
-                    arg += L'"';
-                    i += 2;
-                } else {
-                    quoted = !quoted;
-                    ++i;
-                }
-            } else {
-                arg += line[i++];
-            }
-        }
-        out.push_back(arg);
-    }
 }
 
 // The program first, then its arguments. A program given apart stands as it is; the command
@@ -123,37 +69,13 @@ std::vector<std::wstring> ArgumentsOf(const ProcessOptions& options) {
     } else if (options.program.empty()) {
         args = SplitCommandLine(options.commandLine);
     } else {
-        SplitArguments(options.commandLine, 0, args);
+        const auto split = detail::SplitArguments(options.commandLine);
+        args.insert(args.end(), split.begin(), split.end());
     }
     return args;
 }
 
 }  // namespace
-
-std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
-    std::vector<std::wstring> out;
-    SplitArguments(line, SplitProgram(line, out), out);
-    return out;
-}
-
-std::vector<std::wstring> SplitSetupCommandLine(const std::wstring& line) {
-    std::vector<std::wstring> out;
-    std::size_t i = 0;
-    while (true) {
-        while (i < line.size() && IsBlank(line[i])) ++i;
-        if (i >= line.size()) break;
-        std::wstring arg;
-        bool quoted = false;
-        for (; i < line.size() && (quoted || !IsBlank(line[i])); ++i) {
-            if (line[i] == L'"')
-                quoted = !quoted;
-            else
-                arg += line[i];
-        }
-        out.push_back(arg);
-    }
-    return out;
-}
 
 bool KeepFileFromChildren(const std::wstring& path) {
     struct stat file {};
@@ -177,6 +99,10 @@ bool KeepFileFromChildren(const std::wstring& path) {
     return kept;
 }
 
+namespace {
+
+// The desktop user a root process was started for (SUDO_UID, else PKEXEC_UID); -1 when we are
+// not root or no such user is named.
 int DesktopUserOfRoot() {
     if (::geteuid() != 0) return -1;
     for (const char* name : {"SUDO_UID", "PKEXEC_UID"}) {
@@ -188,28 +114,6 @@ int DesktopUserOfRoot() {
     }
     return -1;
 }
-
-std::wstring QuoteArgument(const std::wstring& argument) {
-    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos)
-        return argument;
-    std::wstring quoted = L"\"";
-    std::size_t backslashes = 0;
-    for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        // Backslashes before a quote are doubled, and the quote escaped.
-        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(backslashes * 2, L'\\');  // before the closing quote
-    quoted += L'"';
-    return quoted;
-}
-
-namespace {
 
 // The account a child is dropped to: looked up before fork, since the child may only make
 // async-signal-safe calls.
@@ -371,8 +275,9 @@ std::unique_ptr<Process> Process::Start(const ProcessOptions& options, ProcessSt
     if (args.empty() || args[0].empty()) return fail(ProcessStartError::StartFailed, ENOENT);
 
     std::optional<TargetUser> user;
-    if (options.runAsUser >= 0 && ::geteuid() == 0) {
-        user = LookUpUser(static_cast<uid_t>(options.runAsUser));
+    const int desktopUser = options.asDesktopUser ? DesktopUserOfRoot() : -1;
+    if (desktopUser >= 0) {
+        user = LookUpUser(static_cast<uid_t>(desktopUser));
         if (!user) return fail(ProcessStartError::StartFailed, ESRCH);
     }
     int pipeFds[2] = {-1, -1};
@@ -391,11 +296,13 @@ std::unique_ptr<Process> Process::Start(const ProcessOptions& options, ProcessSt
         CloseQuietly(pipeFds[0]);
         return fail(ProcessStartError::StartFailed, started);
     }
-    return std::unique_ptr<Process>(new Process(pid, pipeFds[0]));
+    return std::unique_ptr<Process>(new Process(pid, std::make_unique<Native>(pipeFds[0])));
 }
 
+Process::Process(int pid, std::unique_ptr<Native> native) : pid_(pid), native_(std::move(native)) {}
+
 Process::~Process() {
-    CloseQuietly(outputFd_);
+    CloseQuietly(native_->outputFd);
     if (finished_) return;
     // Nobody waits for it any more; reap it whenever it ends so it leaves no zombie.
     const pid_t pid = pid_;
@@ -411,8 +318,9 @@ Process::~Process() {
 Process::Read Process::ReadOutput(std::string& chunk, std::size_t maxBytes,
                                   std::uint32_t timeoutMs) {
     chunk.clear();
-    if (outputFd_ < 0 || maxBytes == 0) return Read::Ended;
-    pollfd entry{outputFd_, POLLIN, 0};
+    const int outputFd = native_->outputFd;
+    if (outputFd < 0 || maxBytes == 0) return Read::Ended;
+    pollfd entry{outputFd, POLLIN, 0};
     const std::uint32_t start = TickCount();
     while (true) {
         const std::uint32_t spent = TickCount() - start;
@@ -426,7 +334,7 @@ Process::Read Process::ReadOutput(std::string& chunk, std::size_t maxBytes,
     chunk.resize(maxBytes);
     ssize_t count;
     do {
-        count = ::read(outputFd_, chunk.data(), maxBytes);
+        count = ::read(outputFd, chunk.data(), maxBytes);
     } while (count < 0 && errno == EINTR);
     if (count <= 0) {
         chunk.clear();

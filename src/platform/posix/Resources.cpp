@@ -12,25 +12,12 @@
 #include <mutex>
 
 #include "PosixSupport.h"
+#include "ResourceBlock.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
 namespace platform {
 namespace {
-
-constexpr char kMagic[8] = {'C', 'V', 'D', 'R', 'E', 'S', '0', '1'};
-constexpr std::uint64_t kTrailerSize = 4 + 8 + sizeof kMagic;
-constexpr std::uint64_t kEntryHeaderSize = 4 + 8;  // name length + data length
-
-std::uint64_t GetLe(const std::uint8_t* bytes, int count) {
-    std::uint64_t value = 0;
-    for (int i = count - 1; i >= 0; --i) value = (value << 8) | bytes[i];
-    return value;
-}
-
-void PutLe(Bytes& out, std::uint64_t value, int count) {
-    for (int i = 0; i < count; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
 
 bool ReadAt(int fd, std::uint64_t offset, void* buffer, std::size_t size) {
     auto* bytes = static_cast<std::uint8_t*>(buffer);
@@ -44,70 +31,12 @@ bool ReadAt(int fd, std::uint64_t offset, void* buffer, std::size_t size) {
     return true;
 }
 
-// Where the block sits in a file of `fileSize` bytes.
-struct BlockPlace {
-    bool present = false;
-    std::uint64_t start = 0;   // first byte of the block (= size of the program before it)
-    std::uint64_t length = 0;  // bytes of entries, trailer excluded
-    std::uint32_t count = 0;
-};
-
-// False when the trailer is there but its fields cannot be true.
-bool LocateBlock(int fd, std::uint64_t fileSize, BlockPlace& place) {
-    place = BlockPlace{};
-    if (fileSize < kTrailerSize) return true;
-    std::uint8_t trailer[kTrailerSize];
-    if (!ReadAt(fd, fileSize - kTrailerSize, trailer, sizeof trailer)) return false;
-    if (std::memcmp(trailer + 12, kMagic, sizeof kMagic) != 0) return true;  // no block
-    place.count = static_cast<std::uint32_t>(GetLe(trailer, 4));
-    place.length = GetLe(trailer + 4, 8);
-    if (place.length > fileSize - kTrailerSize) return false;
-    if (place.count > place.length / kEntryHeaderSize) return false;
-    place.present = true;
-    place.start = fileSize - kTrailerSize - place.length;
-    return true;
-}
-
-// Parses `block` (entries only); every length is checked against what is left.
-bool ParseBlock(const Bytes& block, std::uint32_t count, ResourceMap& out) {
-    ResourceMap map;
-    std::uint64_t pos = 0;
-    const std::uint64_t size = block.size();
-    for (std::uint32_t i = 0; i < count; ++i) {
-        if (size - pos < 4) return false;
-        const std::uint64_t nameLength = GetLe(&block[pos], 4);
-        pos += 4;
-        if (size - pos < nameLength) return false;
-        std::string name(reinterpret_cast<const char*>(block.data() + pos), nameLength);
-        pos += nameLength;
-        if (size - pos < 8) return false;
-        const std::uint64_t dataLength = GetLe(&block[pos], 8);
-        pos += 8;
-        if (size - pos < dataLength) return false;
-        Bytes data(block.begin() + static_cast<std::ptrdiff_t>(pos),
-                   block.begin() + static_cast<std::ptrdiff_t>(pos + dataLength));
-        pos += dataLength;
-        if (!map.emplace(std::move(name), std::move(data)).second) return false;  // duplicate
-    }
-    if (pos != size) return false;  // the count and the length disagree
-    out = std::move(map);
-    return true;
-}
-
-Bytes BuildBlock(const ResourceMap& resources) {
-    Bytes block;
-    if (resources.empty()) return block;
-    for (const auto& [name, data] : resources) {
-        PutLe(block, name.size(), 4);
-        block.insert(block.end(), name.begin(), name.end());
-        PutLe(block, data.size(), 8);
-        block.insert(block.end(), data.begin(), data.end());
-    }
-    const std::uint64_t length = block.size();
-    PutLe(block, resources.size(), 4);
-    PutLe(block, length, 8);
-    block.insert(block.end(), kMagic, kMagic + sizeof kMagic);
-    return block;
+// Finds and parses the block of an open file.
+bool LoadBlock(int fd, std::uint64_t fileSize, detail::BlockPlace& place, ResourceMap& out) {
+    const auto readAt = [fd](std::uint64_t offset, void* buffer, std::size_t size) {
+        return ReadAt(fd, offset, buffer, size);
+    };
+    return detail::LoadResourceBlock(readAt, fileSize, place, out);
 }
 
 bool CopyPrefix(int from, int to, std::uint64_t length) {
@@ -123,26 +52,13 @@ bool CopyPrefix(int from, int to, std::uint64_t length) {
     return true;
 }
 
-// Finds and parses the block of an open file; a file without a block gives an empty map.
-bool LoadBlock(int fd, std::uint64_t fileSize, BlockPlace& place, ResourceMap& out) {
-    if (!LocateBlock(fd, fileSize, place)) return false;
-    if (!place.present) {
-        out.clear();
-        return true;
-    }
-    // The length is bounded by the file's size, so this allocation is never larger than it.
-    Bytes block(place.length);
-    if (!ReadAt(fd, place.start, block.data(), block.size())) return false;
-    return ParseBlock(block, place.count, out);
-}
-
 }  // namespace
 
 bool ReadResources(const std::wstring& file, ResourceMap& out) {
     posix::UniqueFd fd(::open(WideToUtf8(file).c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
     if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    BlockPlace place;
+    detail::BlockPlace place;
     return LoadBlock(fd.Get(), static_cast<std::uint64_t>(info.st_size), place, out);
 }
 
@@ -152,7 +68,7 @@ bool WriteResources(const std::wstring& file, const ResourceMap& resources) {
     struct stat info {};
     if (!source.Valid() || ::fstat(source.Get(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
-    BlockPlace place;
+    detail::BlockPlace place;
     ResourceMap old;
     // A damaged block hides where the program ends: refuse rather than guess.
     if (!LoadBlock(source.Get(), static_cast<std::uint64_t>(info.st_size), place, old))
@@ -166,7 +82,7 @@ bool WriteResources(const std::wstring& file, const ResourceMap& resources) {
         folder + "/." + path.substr(slash == std::string::npos ? 0 : slash + 1) + ".cvdres-XXXXXX";
     posix::UniqueFd target(::mkostemp(temp.data(), O_CLOEXEC));
     if (!target.Valid()) return false;
-    const Bytes block = BuildBlock(resources);
+    const Bytes block = detail::BuildResourceBlock(resources);
     const bool written = CopyPrefix(source.Get(), target.Get(), programSize) &&
                          posix::WriteAll(target.Get(), block.data(), block.size()) &&
                          ::fchmod(target.Get(), info.st_mode & 07777) == 0 &&

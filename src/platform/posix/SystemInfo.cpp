@@ -16,6 +16,7 @@
 
 #include "MountInfo.h"
 #include "PosixSupport.h"
+#include "SystemInfoText.h"
 
 namespace platform {
 namespace {
@@ -75,7 +76,7 @@ bool IsMacAddress(const std::string& text) {
 
 }  // namespace
 
-OsRelease ParseOsRelease(std::string_view text) {
+posix::OsRelease posix::ParseOsRelease(std::string_view text) {
     std::string pretty, name, version;
     for (std::string_view line : posix::SplitView(text, '\n', true)) {
         line = Trim(line);
@@ -90,16 +91,22 @@ OsRelease ParseOsRelease(std::string_view text) {
         else if (key == "VERSION_ID")
             version = value;
     }
-    OsRelease release;
+    posix::OsRelease release;
     release.name = !pretty.empty() ? pretty : !name.empty() ? name : "Linux";
     release.version = version;
     return release;
 }
 
-OsRelease ReadOsRelease() {
-    for (const char* path : {"/etc/os-release", "/usr/lib/os-release"})
-        if (auto text = posix::ReadWholeFile(path, 64 * 1024)) return ParseOsRelease(*text);
-    return ParseOsRelease({});
+OsVersion ReadOsVersion() {
+    OsVersion version;
+    version.name = posix::ParseOsRelease({}).name;
+    for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
+        if (auto text = posix::ReadWholeFile(path, 64 * 1024)) {
+            version.name = posix::ParseOsRelease(*text).name;
+            break;
+        }
+    }
+    return version;
 }
 
 bool Is64BitSystem() {
@@ -129,7 +136,7 @@ std::string MachineId() {
     return {};
 }
 
-std::string RootVolumeUuid() {
+std::string SystemVolumeId() {
     const std::vector<posix::MountEntry> mounts = posix::ReadOwnMounts();
     // The last mount on "/" is the one this process sees.
     auto root = std::find_if(mounts.rbegin(), mounts.rend(), [](const posix::MountEntry& entry) {
@@ -163,7 +170,7 @@ std::string RootVolumeUuid() {
     return uuid;
 }
 
-std::string ParseDefaultRouteInterface(std::string_view procNetRoute) {
+std::string posix::ParseDefaultRouteInterface(std::string_view procNetRoute) {
     constexpr unsigned long kRouteUp = 0x1;
     std::string best;
     unsigned long bestMetric = 0;
@@ -185,7 +192,7 @@ std::string ParseDefaultRouteInterface(std::string_view procNetRoute) {
 std::string DefaultRouteMac() {
     auto routes = posix::ReadWholeFile("/proc/net/route", 1024 * 1024);
     if (!routes) return {};
-    const std::string name = ParseDefaultRouteInterface(*routes);
+    const std::string name = posix::ParseDefaultRouteInterface(*routes);
     if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
         return {};
     std::string mac = ReadTrimmed("/sys/class/net/" + name + "/address");

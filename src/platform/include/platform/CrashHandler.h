@@ -1,3 +1,7 @@
+// Windows: not available yet (a later step writes a minidump with MiniDumpWriteDump from an
+// unhandled-exception filter): installing does nothing, so a fault ends the process the system's
+// way, and TriggerCrashForTest faults all the same.
+//
 // The process-wide crash handler: when the program faults it releases the single-instance lock,
 // writes a text dump of the fault and starts the installer again in crash-report mode. The
 // crashing process does no network work.

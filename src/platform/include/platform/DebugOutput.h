@@ -4,7 +4,8 @@
 
 namespace platform {
 
-// The debugger-output channel of the program: one line on standard error.
+// The debugger-output channel of the program: one line. Windows: OutputDebugStringW; Linux:
+// standard error.
 void DebugOutput(std::wstring_view line);
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 // The screen the windows appear on. The windowing shell knows it once it has connected to the
-// display and registers itself as the source; code below the shell asks here.
+// display and registers itself as the source; code below the shell asks here. On Windows nothing
+// answers until the Win32 window backend registers its source (monitor facts of the primary
+// monitor).
 #pragma once
 
 #include <functional>

@@ -1,6 +1,10 @@
 // Small files the program keeps for itself (the visit file) and the private copies of packages,
 // written so that neither a crash nor another user can leave or plant something else under their
 // names; and settings files read only when no other user can have written them.
+//
+// "Only this user" means mode 0700/0600 on Linux and, on Windows, a protected DACL whose one
+// entry grants this user full access. "Another user" on Windows is any account other than this
+// user, Administrators, SYSTEM and TrustedInstaller, the accounts that own the system's folders.
 #pragma once
 
 #include <cstdint>
@@ -32,7 +36,9 @@ bool ReplaceFileContents(const std::wstring& path, std::string_view bytes);
 enum class SettingsFileRead {
     Read,
     Missing,
-    NotTrusted,  // owned by another user (not root), or writable by its group or by others
+    // owned by another user (not root or the administrators), or writable by its group or by
+    // others (Windows: its DACL lets another user write it or change its rights)
+    NotTrusted,
     Unreadable,  // not a regular file, larger than the limit, or a read error
 };
 
@@ -44,8 +50,8 @@ SettingsFileRead ReadSettingsFile(const std::wstring& path, std::uint64_t limit,
                                   std::string& bytes);
 
 // Makes a new folder inside `parent` whose name starts with `prefix`, with a random rest, that
-// only this user may enter (mode 0700); never an existing folder or link. Its path, without a
-// trailing '/', or nothing with the system's reason in `error`.
+// only this user may enter; never an existing folder or link. Its path, without a trailing
+// separator, or nothing with the system's reason in `error`.
 std::optional<std::wstring> MakeFreshPrivateFolder(const std::wstring& parent,
                                                    const std::wstring& prefix, std::string& error);
 

@@ -1,5 +1,6 @@
-// A mutex known by name to every process of the user, like a Windows named mutex: an in-process
-// mutex plus flock() on a file named after it in RuntimeFolder(). The kernel releases the file
+// A mutex known by name to every process of the user. Windows: a named kernel mutex
+// (CreateMutexW) of the session; Linux: flock() on a file named after it in RuntimeFolder(). In
+// both, an in-process mutex in front of it gives the thread rules below. The system releases the
 // lock when its owner dies, so a crashed holder never blocks the next process.
 #pragma once
 
@@ -29,6 +30,8 @@ public:
 
     // Lets the crash handler (CrashHandler.h) release this lock when the process faults, so the
     // restarted process and a later one are not blocked. One mutex at a time; the last call wins.
+    // Windows: nothing to do while the crash handler is not available there; the system
+    // abandons the mutex of a process that ended.
     void ReleaseOnCrash();
 
 private:

@@ -1,15 +1,18 @@
 // Child processes started from a command line, the way the installer starts ping, the package's
-// installer and the product: the command line is one text, split with the Windows command-line
-// rules, so the same text works on both systems. The program is looked up on PATH when its name
-// has no '/'. No shell is involved, so nothing in an argument is interpreted.
+// installer and the product. The command line is one text with the Windows command-line rules:
+// on Windows it goes to CreateProcessW as it stands and the child reads it; on Linux it is split
+// with those rules (SplitCommandLine) and started with posix_spawn, so the same text means the
+// same arguments on both systems. When the program is part of the command line it is looked up
+// the system's way (Linux: on PATH when its name has no '/'; Windows: CreateProcessW's search).
+// No shell is involved, so nothing in an argument is interpreted.
 //
 // A program whose path was checked (a verified package, the installed product) is given apart
 // from the command line (ProcessOptions::program): that path is the file that runs, whatever
 // the text around it holds, since it is never split out of a string again.
 //
-// A child inherits standard input, output and error and nothing else: every other descriptor of
-// ours (log files, server connections) is closed before it runs, whether or not it was opened
-// close-on-exec.
+// A child inherits standard input (the null device), output and error and nothing else: every
+// other descriptor or handle of ours (log files, server connections) stays out of it, whether or
+// not it was opened inheritable.
 //
 // Threading: one Process object is used by one thread at a time. Lifetime: dropping the object
 // neither waits for nor stops the child; a child still running is reaped in the background when
@@ -55,28 +58,31 @@ struct ProcessOptions {
     // Variables the child gets on top of our environment, replacing ours of the same name
     // ({L"LC_ALL", L"C"} for output in a known language).
     std::vector<std::pair<std::wstring, std::wstring>> environment;
-    // Split with SplitSetupCommandLine instead of the C runtime's rules.
+    // The child reads its command line the way setup programs do (SplitSetupCommandLine), not
+    // with the C runtime's rules. On Linux the line is split that way; on Windows the child
+    // reads it itself, so nothing changes.
     bool setupRules = false;
-    // When the program runs as root: start the child as this user (its groups, HOME, USER);
-    // -1 keeps our own rights. Ignored when we are not root.
-    int runAsUser = -1;
+    // When this program runs with raised rights on behalf of a desktop user, start the child
+    // with that user's rights instead of ours. Linux: a root process started through sudo or
+    // pkexec drops to SUDO_UID, else PKEXEC_UID (its groups, HOME, USER). Windows: an elevated
+    // process starts it with the rights of the desktop shell. Without such a user, ours.
+    bool asDesktopUser = false;
 };
 
 enum class ProcessStartError { None, PipeFailed, StartFailed };
 
 // Keeps the descriptors of ours that are open on the file `path` from every program started
 // later, by any part of the process (a file opened by a library that cannot ask for it at open
-// time). False when `path` cannot be examined or nothing of ours is open on it.
+// time). False when `path` cannot be examined or nothing of ours is open on it. On Windows a
+// child receives only the handles Process::Start hands it, so every file is kept already: true
+// when the file exists.
 bool KeepFileFromChildren(const std::wstring& path);
-
-// The desktop user a root process was started for (SUDO_UID, else PKEXEC_UID); -1 when we are
-// not root or no such user is named.
-int DesktopUserOfRoot();
 
 class Process {
 public:
     // nullptr when the pipe cannot be made or the program cannot be started; `error` says which
-    // and `systemError` gets the errno of the failure (0 on success).
+    // and `systemError` gets the system's number for the failure (errno on Linux, GetLastError
+    // on Windows; both say 2 for a missing program), 0 on success.
     static std::unique_ptr<Process> Start(const ProcessOptions& options,
                                           ProcessStartError* error = nullptr,
                                           int* systemError = nullptr);
@@ -93,18 +99,20 @@ public:
 
     // True when the child has ended within `timeoutMs`.
     bool Wait(std::uint32_t timeoutMs);
-    // The exit code once ended normally; nothing while running or after a signal.
+    // The exit code once ended normally; nothing while running, after a signal (Linux), or
+    // after Kill (Windows, where a killed process has no signal to tell it by).
     std::optional<int> ExitCode() const { return exitCode_; }
     bool Finished() const { return finished_; }
-    // Ends the child at once (SIGKILL); true when it was running.
+    // Ends the child at once (SIGKILL; TerminateProcess); true when it was running.
     bool Kill();
 
 private:
-    Process(int pid, int outputFd) : pid_(pid), outputFd_(outputFd) {}
+    struct Native;  // the system's handles of the child and of its output pipe
+    Process(int pid, std::unique_ptr<Native> native);
     bool Reap(bool block);
 
     int pid_;
-    int outputFd_;
+    std::unique_ptr<Native> native_;
     bool finished_ = false;
     std::optional<int> exitCode_;
 };

@@ -1,7 +1,10 @@
-// A small file-backed stand-in for the registry keys the installer keeps. Keys and value names
-// are compared without regard to case, as the registry does. Every change rewrites the store
-// atomically (temporary file + rename) under an exclusive lock, so concurrent installers and a
-// crash mid-write never leave a torn store. Absent keys and values read as absent.
+// The registry keys the installer keeps. Windows: the registry itself, HKEY_LOCAL_MACHINE in its
+// 32-bit view (KEY_WOW64_32KEY), where the shipped 32-bit installer keeps them on a 64-bit
+// system. Linux, and a store kept in a folder on Windows (tests): a small file-backed stand-in.
+// Keys and value names are compared without regard to case, as the registry does. Every change
+// of a file store rewrites it atomically (temporary file + rename) under an exclusive lock, so
+// concurrent installers and a crash mid-write never leave a torn store. Absent keys and values
+// read as absent.
 #pragma once
 
 #include <cstdint>
@@ -15,10 +18,13 @@ enum class RegistryRoot { LocalMachine, CurrentUser };
 
 class RegistryStore {
 public:
-    // The store of this machine, in MachineStateFolder() (looked up at each call).
+    // The store of this machine. Linux: in MachineStateFolder() (looked up at each call).
+    // Windows: the registry, unless CVD_MACHINE_STATE_DIR names a folder (tests): then that
+    // folder's store.
     static RegistryStore Machine();
 
-    // A store kept in `folder` (created when first written).
+    // A store kept in `folder` (created when first written). Windows: an empty folder names the
+    // registry itself.
     explicit RegistryStore(std::wstring folder);
 
     std::optional<std::wstring> ReadString(RegistryRoot root, const std::wstring& key,

@@ -1,10 +1,13 @@
 // Named resources carried inside a built executable. They live in a block appended to the
 // executable file and closed by a fixed trailer, so a tool can replace them in a built program
-// without recompiling it, and the loader finds them from the end of the file.
+// without recompiling it, and the loader finds them from the end of the file. On Windows a
+// resource of the executable's own resource table ("TYPE/ID": type name TYPE, numeric id ID,
+// found with FindResourceW) comes first; the block is the fallback for what the table lacks.
 //
 // Layout of the block (all integers little-endian):
 //   for each resource: u32 name length, name bytes, u64 data length, data bytes
-//   trailer: u32 resource count, u64 block length (everything before the trailer), 8 bytes "CVDRES01"
+//   trailer: u32 resource count, u64 block length (everything before the trailer), 8 bytes
+//   "CVDRES01"
 #pragma once
 
 #include <cstdint>
@@ -31,6 +34,7 @@ bool ReadResources(const std::wstring& file, ResourceMap& out);
 bool WriteResources(const std::wstring& file, const ResourceMap& resources);
 
 // The resource `name` of the running executable; empty when absent. Read once, then cached.
+// Windows: the resource table first, then the block.
 const Bytes& OwnResource(std::string_view name);
 
 }  // namespace platform

@@ -1,7 +1,11 @@
-// Finding and activating the window of the first instance from a second process: the first
-// instance listens on a Unix socket named after its window class in RuntimeFolder(); "find the
-// window" is a connection, "switch to it" a one-line request that the listener answers after it
-// has asked its window to come to the front.
+// Finding and activating the window of the first instance from a second process.
+//
+// Windows: the window is found by its class (FindWindowW) and switched to (SwitchToThisWindow)
+// by the second process itself; no listener is needed, and Listen gives nullptr.
+//
+// Linux: the first instance listens on a Unix socket named after its window class in
+// RuntimeFolder(); "find the window" is a connection, "switch to it" a one-line request that the
+// listener answers after it has asked its window to come to the front.
 //
 // Threading: the listener accepts on a thread of its own and calls `onActivate` there; the
 // callee hands the work to its UI thread. Dropping the listener stops that thread and removes

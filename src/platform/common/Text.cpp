@@ -1,4 +1,5 @@
-// POSIX implementation: wchar_t is UTF-32 here, so wide text converts to and from UTF-8 directly.
+// Portable: wide text is UTF-32 where wchar_t has 32 bits (Linux) and UTF-16 where it has 16
+// (Windows); both convert to and from UTF-8 through code points.
 #include "platform/Text.h"
 
 #include <cstdint>
@@ -7,6 +8,10 @@ namespace platform {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+constexpr bool kUtf16 = sizeof(wchar_t) == 2;
+
+bool IsHighSurrogate(std::uint32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(std::uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 bool IsScalarValue(std::uint32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
 
@@ -57,13 +62,40 @@ std::size_t DecodeOne(std::string_view text, std::size_t pos, std::uint32_t& c) 
     return length;
 }
 
+// The code point at `pos`; `pos` moves past it. In UTF-16 a high surrogate followed by a low one
+// is one code point; a surrogate without its partner stays a surrogate (and is ill-formed).
+std::uint32_t NextCodePoint(std::wstring_view text, std::size_t& pos) {
+    auto c = static_cast<std::uint32_t>(text[pos++]);
+    if constexpr (kUtf16) {
+        c &= 0xFFFF;
+        if (IsHighSurrogate(c) && pos < text.size()) {
+            const auto low = static_cast<std::uint32_t>(text[pos]) & 0xFFFF;
+            if (IsLowSurrogate(low)) {
+                ++pos;
+                return 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            }
+        }
+    }
+    return c;
+}
+
+void AppendWide(std::wstring& out, std::uint32_t c) {
+    if (kUtf16 && c >= 0x10000) {
+        out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+        out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+        out += static_cast<wchar_t>(c);
+    }
+}
+
 }  // namespace
 
 std::string WideToUtf8(std::wstring_view text) {
     std::string out;
     out.reserve(text.size());
-    for (wchar_t wide : text) {
-        const auto c = static_cast<std::uint32_t>(wide);
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::uint32_t c = NextCodePoint(text, pos);
         AppendUtf8(out, IsScalarValue(c) ? c : kReplacement);
     }
     return out;
@@ -80,7 +112,7 @@ std::wstring Utf8ToWide(std::string_view text) {
             out += static_cast<wchar_t>(kReplacement);
             ++pos;  // one replacement per offending byte
         } else {
-            out += static_cast<wchar_t>(c);
+            AppendWide(out, c);
             pos += length;
         }
     }

@@ -1,3 +1,4 @@
+// Portable: the windowing shell registers where the screen facts come from.
 #include "platform/Display.h"
 
 #include <mutex>

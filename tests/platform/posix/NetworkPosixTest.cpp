@@ -1,10 +1,10 @@
-#include "platform/Network.h"
-
 #include <gtest/gtest.h>
+
+#include "NetworkInterfaces.h"
 
 namespace {
 
-using platform::InterfaceState;
+using platform::posix::InterfaceState;
 
 TEST(IsNetworkAlive, NeedsAnInterfaceBesidesLoopbackThatIsUpWithAnAddress) {
     const InterfaceState lo{"lo", true, true, true};
@@ -16,11 +16,12 @@ TEST(IsNetworkAlive, NeedsAnInterfaceBesidesLoopbackThatIsUpWithAnAddress) {
         bool alive;
     };
     const Case cases[] = {
-        {{lo, eth}, true}, {{lo}, false}, {{lo, down}, false}, {{lo, bare}, false}, {{}, false},
-        {{down, bare, eth}, true},
+        {{lo, eth}, true},   {{lo}, false}, {{lo, down}, false},
+        {{lo, bare}, false}, {{}, false},   {{down, bare, eth}, true},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(platform::IsNetworkAlive(cases[i].interfaces), cases[i].alive) << "row " << i;
+        EXPECT_EQ(platform::posix::IsNetworkAlive(cases[i].interfaces), cases[i].alive)
+            << "row " << i;
 }
 
 }  // namespace

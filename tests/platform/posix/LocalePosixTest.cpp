@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "LocaleName.h"
 #include "TempEnv.h"
 #include "platform/Locale.h"
 
@@ -33,7 +34,7 @@ TEST(Locale, MapsPosixLocaleNames) {
         {"de_DE@euro", 1031},   {"en-US", 1033},          {"ZH_cn", 2052},
     };
     for (const LocaleCase& row : rows)
-        EXPECT_EQ(platform::LcidFromLocaleName(row.locale), row.lcid) << row.locale;
+        EXPECT_EQ(platform::posix::LcidFromLocaleName(row.locale), row.lcid) << row.locale;
 }
 
 TEST(Locale, LanguageAloneOrUnknownRegionGivesPrimary) {
@@ -43,17 +44,17 @@ TEST(Locale, LanguageAloneOrUnknownRegionGivesPrimary) {
         {"de_BE", 1031}, {"ar_XX", 1025}, {"fr.UTF-8", 1036}, {"ja@x", 1041},
     };
     for (const LocaleCase& row : rows)
-        EXPECT_EQ(platform::LcidFromLocaleName(row.locale), row.lcid) << row.locale;
+        EXPECT_EQ(platform::posix::LcidFromLocaleName(row.locale), row.lcid) << row.locale;
 }
 
 TEST(Locale, NeutralAndUnknown) {
-    EXPECT_EQ(platform::LcidFromLocaleName("C"), 1033);
-    EXPECT_EQ(platform::LcidFromLocaleName("C.UTF-8"), 1033);
-    EXPECT_EQ(platform::LcidFromLocaleName("POSIX"), 1033);
-    EXPECT_EQ(platform::LcidFromLocaleName(""), 1033);
-    EXPECT_EQ(platform::LcidFromLocaleName("xx_YY"), 0);
-    EXPECT_EQ(platform::LcidFromLocaleName("klingon"), 0);
-    EXPECT_EQ(platform::LcidFromLocaleName("_US"), 0);
+    EXPECT_EQ(platform::posix::LcidFromLocaleName("C"), 1033);
+    EXPECT_EQ(platform::posix::LcidFromLocaleName("C.UTF-8"), 1033);
+    EXPECT_EQ(platform::posix::LcidFromLocaleName("POSIX"), 1033);
+    EXPECT_EQ(platform::posix::LcidFromLocaleName(""), 1033);
+    EXPECT_EQ(platform::posix::LcidFromLocaleName("xx_YY"), 0);
+    EXPECT_EQ(platform::posix::LcidFromLocaleName("klingon"), 0);
+    EXPECT_EQ(platform::posix::LcidFromLocaleName("_US"), 0);
 }
 
 TEST(Locale, UserUiLanguageFollowsVariablePriority) {

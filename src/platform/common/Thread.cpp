@@ -1,4 +1,4 @@
-// POSIX implementation: threads are detached std::threads; waits use a condition variable.
+// Portable: threads are detached std::threads; waits use a condition variable.
 #include "platform/Thread.h"
 
 #include <chrono>
