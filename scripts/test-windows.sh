@@ -20,7 +20,7 @@ cmake --preset windows-x64
 cmake --build --preset windows-x64
 step "the x64 build"
 # A wineserver left by an aborted run would hold the test discovery's output open.
-bash tests/support/wine_prefix.sh stop build-win64/wineprefix /usr/lib/wine/wine64 \
+bash tests/support/wine_prefix.sh stop build-win64/wine-prefix /usr/lib/wine/wine64 \
     /usr/lib/wine/wineserver
 ctest --preset windows-x64
 step "the x64 tests under Wine"

@@ -14,7 +14,7 @@ if(NOT CVD_WINE64 OR NOT CVD_WINESERVER OR NOT CVD_PYTHON3)
   message(FATAL_ERROR "the Windows tests need wine64 and python3 (scripts/setup-windows.sh)")
 endif()
 
-set(CVD_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(CVD_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
 set(CVD_SERVER_HOST_FILE ${CMAKE_BINARY_DIR}/server-host.txt)
 set(CMAKE_CROSSCOMPILING_EMULATOR
     env WINEPREFIX=${CVD_WINE_PREFIX} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
