@@ -32,7 +32,7 @@ void SetUpLogging(CConfigure& config) {
         return;
     }
     platform::DebugOutput(L"设置日志信息");
-    FuntionImpl::ConfigureLogger(Utf16ToUtf8(logFile));
+    FuntionImpl::ConfigureLogger(logFile);
 }
 
 void InitGlobalConfig() {

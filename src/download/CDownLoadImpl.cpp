@@ -12,6 +12,7 @@
 #include "download/CDownloader.h"
 #include "download/DownloadEvents.h"
 #include "platform/Clock.h"
+#include "platform/FsPath.h"
 #include "platform/SystemInfo.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
@@ -62,7 +63,7 @@ int StopWith(std::unique_ptr<CDownloader>& downloader, std::uint32_t waitMs, std
 
 std::int64_t FileSize64(const std::string& path) {
     std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
+    const auto size = std::filesystem::file_size(platform::Utf8Path(path), error);
     return error ? 0 : static_cast<std::int64_t>(size);
 }
 
@@ -215,10 +216,9 @@ int CDownLoadImpl::SuperDownloadFile(const std::wstring& url, const std::wstring
 }
 
 std::string CDownLoadImpl::FileMd5(const std::string& path) {
-    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(),
-                                                                 &EVP_MD_CTX_free);
+    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
     EVP_DigestInit_ex(ctx.get(), EVP_md5(), nullptr);
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(platform::Utf8Path(path), std::ios::binary);
     std::vector<char> block(1048576);
     while (in) {
         in.read(block.data(), static_cast<std::streamsize>(block.size()));
@@ -242,7 +242,7 @@ int CDownLoadImpl::checkMD5(const std::wstring& filePath, const std::wstring& md
     const std::string path8 = FuntionImpl::Utf16ToUtf8(filePath);
     const std::wstring digest = FuntionImpl::Utf8ToUtf16(FileMd5(path8));
     const int result = (digest == md5 || digest == md5Extra) ? 1 : 0;
-    CVD_LOG << " MD5 of file " << path8 << " is " << FuntionImpl::Utf16ToUtf8(digest)
-            << ", result " << result;
+    CVD_LOG << " MD5 of file " << path8 << " is " << FuntionImpl::Utf16ToUtf8(digest) << ", result "
+            << result;
     return result;
 }

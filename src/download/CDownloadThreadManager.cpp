@@ -4,6 +4,8 @@
 
 #include "download/CDownloadThread.h"
 #include "download/DownloadEvents.h"
+#include "platform/Files.h"
+#include "platform/FsPath.h"
 #include "sys/Log.h"
 #include "sys/ProcessFinder.h"
 #include "sys/TextConvert.h"
@@ -24,7 +26,7 @@ CDownloadThreadManager::~CDownloadThreadManager() {
 }
 
 bool CDownloadThreadManager::packageFileExists() const {
-    return std::ifstream(m_packagePath, std::ios::binary).is_open();
+    return platform::OpenFile(FuntionImpl::Utf8ToUtf16(m_packagePath), "rb") != nullptr;
 }
 
 bool CDownloadThreadManager::openPackageFile(int& error) {
@@ -32,7 +34,7 @@ bool CDownloadThreadManager::openPackageFile(int& error) {
                           ? std::ios::in | std::ios::out | std::ios::binary
                           : std::ios::in | std::ios::out | std::ios::trunc | std::ios::binary;
     errno = 0;
-    m_file = std::make_unique<std::fstream>(m_packagePath, mode);
+    m_file = std::make_unique<std::fstream>(platform::Utf8Path(m_packagePath), mode);
     error = errno == ETXTBSY ? kFileInUse : errno;
     if (m_file->is_open()) return true;
     m_file.reset();
@@ -62,9 +64,8 @@ int CDownloadThreadManager::createThreads(int count) {
     m_stopTransfers = false;
     int started = 0;
     for (int i = 0; i < count; ++i) {
-        auto worker =
-            std::make_unique<CDownloadThread>(&fileMutex(), &m_processLock, m_file.get(),
-                                              &taskDoneEvent(), &m_stopTransfers);
+        auto worker = std::make_unique<CDownloadThread>(&fileMutex(), &m_processLock, m_file.get(),
+                                                        &taskDoneEvent(), &m_stopTransfers);
         if (addWorker(std::move(worker))) ++started;
     }
     return started;

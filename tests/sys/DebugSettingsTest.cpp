@@ -54,7 +54,7 @@ constexpr uid_t kOtherUser = 12345;
 void ExpectOwnershipRules(const std::vector<OwnershipCase>& cases) {
     cvdtest::TempEnv env;
     const fs::path logFile = env.Root() / "log" / "test.log";
-    ConfigureLogger(logFile.string());
+    ConfigureLogger(logFile.wstring());
     for (const OwnershipCase& c : cases) {
         SCOPED_TRACE(c.name);
         const fs::path file =

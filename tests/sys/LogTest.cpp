@@ -13,7 +13,7 @@ namespace {
 TEST(ConfigureLogger, InfoLinesGoToTheFileInTheProgramsFormat) {
     cvdtest::TempEnv env;
     const auto file = env.Root() / "logs" / "installer.log";
-    FuntionImpl::ConfigureLogger(file.string());
+    FuntionImpl::ConfigureLogger(file.wstring());
 
     CVD_LOG << " Wait exit 1";
     el::Loggers::flushAll();
@@ -29,7 +29,7 @@ TEST(ConfigureLogger, InfoLinesGoToTheFileInTheProgramsFormat) {
 TEST(ConfigureLogger, TheLogFileIsClosedOnExec) {
     cvdtest::TempEnv env;
     const auto file = env.Root() / "logs" / "installer.log";
-    FuntionImpl::ConfigureLogger(file.string());
+    FuntionImpl::ConfigureLogger(file.wstring());
     struct stat log {};
     ASSERT_EQ(::stat(file.c_str(), &log), 0);
     int open = 0;

@@ -16,6 +16,7 @@
 #include "UiPages.h"
 #include "config/CConfigure.h"
 #include "platform/Clock.h"
+#include "platform/FsPath.h"
 #include "sys/Log.h"
 #include "toolkit/Shell.h"
 #include "ui/InstallUIMainWnd.h"
@@ -80,7 +81,7 @@ public:
     }
     ~PrivateMachineState() {
         std::error_code ec;
-        if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
+        if (!folder_.empty()) std::filesystem::remove_all(platform::Utf8Path(folder_), ec);
     }
 
 private:

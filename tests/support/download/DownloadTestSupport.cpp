@@ -58,7 +58,7 @@ std::vector<std::string> RecordingEvents::Matching(const std::string& prefix) co
 }
 
 LogCapture::LogCapture(const std::filesystem::path& file) : file_(file) {
-    FuntionImpl::ConfigureLogger(file.string());
+    FuntionImpl::ConfigureLogger(file.wstring());
     el::Loggers::reconfigureLogger("default", el::ConfigurationType::ToStandardOutput, "false");
 }
 
