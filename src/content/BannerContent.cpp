@@ -16,7 +16,7 @@
 #include "platform/Files.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
-#include "toolkit/Image.h"
+#include "toolkit/ImageCheck.h"
 
 namespace content {
 namespace {
@@ -61,7 +61,7 @@ bool IsLoadablePicture(const std::wstring& path) {
         bytes.insert(bytes.end(), buffer, buffer + count);
         if (bytes.size() > static_cast<std::size_t>(kMaxPictureBytes)) return false;
     }
-    return toolkit::Image::Decode(bytes) != nullptr;
+    return toolkit::IsDecodableImage(bytes);
 }
 
 int ApplyBannerAnswer(const Json::Value& answer, IMessageTarget* window,

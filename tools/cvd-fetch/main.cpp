@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "Utf8Main.h"
 #include "download/CDownLoadImpl.h"
-#include "platform/Arguments.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
 
@@ -116,9 +116,9 @@ int CheckDigest(const Options& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Utf8Main(int argc, char** argv) {
     Options options;
-    if (!ParseArguments(platform::Utf8Arguments(argc, argv), options)) {
+    if (!ParseArguments(std::vector<std::string>(argv, argv + argc), options)) {
         std::fprintf(stderr, "usage: cvd-fetch URL PATH [--md5 HEX] [--log FILE]\n");
         return kUsage;
     }

@@ -9,8 +9,8 @@
 
 #include "FileBytes.h"
 #include "SkinSource.h"
-#include "platform/Arguments.h"
 #include "platform/FsPath.h"
+#include "Utf8Main.h"
 #include "platform/Resources.h"
 #include "platform/Text.h"
 #include "toolkit/ZipArchive.h"
@@ -148,9 +148,9 @@ int Usage() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Utf8Main(int argc, char** argv) {
     if (argc < 2) return Usage();
-    const std::vector<std::string> all = platform::Utf8Arguments(argc, argv);
+    const std::vector<std::string> all = std::vector<std::string>(argv, argv + argc);
     const std::string_view name = all[1];
     const Args args(all.begin() + 2, all.end());
     for (const Command& command : kCommands) {

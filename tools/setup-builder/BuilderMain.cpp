@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Arguments.h"
 #include "platform/FsPath.h"
 #include "sys/MemoryZip.h"
+#include "Utf8Main.h"
 #include "sys/ProductManifest.h"
 #include "sys/SetupFormat.h"
 
@@ -110,9 +110,8 @@ int Build(const fs::path& program, const fs::path& folder, const fs::path& outpu
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    const std::vector<std::string> args = platform::Utf8Arguments(argc, argv);
-    if (args.size() != 6) {
+int Utf8Main(int argc, char** argv) {
+    if (argc != 6) {
         std::fprintf(stderr, "usage: setup-builder SETUP_PROGRAM FOLDER OUTPUT PRODUCT VERSION\n");
         return 2;
     }

@@ -1,6 +1,5 @@
 #include "PayloadInstall.h"
 
-#include <sys/stat.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -44,12 +43,16 @@ fs::path SafeRelativePath(std::string name) {
     return relative;
 }
 
+// The Unix file type in an entry's mode, as the zip format stores it whatever system reads it.
+constexpr zip_uint32_t kUnixTypeMask = 0170000;
+constexpr zip_uint32_t kUnixSymlink = 0120000;
+
 bool IsSymlink(zip_t* archive, zip_uint64_t index) {
     zip_uint8_t system = 0;
     zip_uint32_t attributes = 0;
     if (zip_file_get_external_attributes(archive, index, 0, &system, &attributes) != 0)
         return false;
-    return system == ZIP_OPSYS_UNIX && S_ISLNK(attributes >> 16);
+    return system == ZIP_OPSYS_UNIX && ((attributes >> 16) & kUnixTypeMask) == kUnixSymlink;
 }
 
 fs::perms ModeOf(zip_t* archive, zip_uint64_t index) {

@@ -14,8 +14,8 @@
 
 #include "PayloadInstall.h"
 #include "SetupArguments.h"
-#include "platform/Arguments.h"
 #include "platform/FsPath.h"
+#include "Utf8Main.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/Text.h"
@@ -115,9 +115,8 @@ int Install(const std::string& self, const std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    std::vector<std::string> args = platform::Utf8Arguments(argc, argv);
-    args.erase(args.begin());
+int Utf8Main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
     const std::string self = platform::WideToUtf8(platform::ModulePath());
     if (!self.ends_with(".tmp")) return RunFromTempCopy(self, args);
     return Install(self, args);
