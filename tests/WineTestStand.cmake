@@ -39,6 +39,10 @@ set_tests_properties(windows.stand.wine.stop windows.stand.servers.stop PROPERTI
 
 set(CVD_TEST_FIXTURES windows_test_stand)
 # Listing the tests starts the program under Wine (a second or more each): done when ctest
-# starts rather than after every link, and given time for a prefix made on the spot.
-set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+# starts rather than after every link, and given time for a prefix made on the spot. A program
+# that did not build then stops the whole run; -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=
+# POST_BUILD runs what did build instead.
+if(NOT CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE)
+  set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+endif()
 set(CVD_DISCOVERY_ARGS DISCOVERY_TIMEOUT 180)
