@@ -24,6 +24,8 @@ start)
     # started by the first test instead, they would hold its output open and CTest would wait
     # for them as long as the wineserver runs.
     "$wine64" wineboot --init
+    # A new prefix says Windows 7; the program is tested as on the Windows it ships for.
+    "$wine64" winecfg -v win10
     ;;
 stop)
     "$wineserver" -k 2>/dev/null || true
