@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,5 +45,10 @@ std::string SupportDir();
 
 // Splits complete lines off the front of `pending`.
 std::vector<std::string> TakeLines(std::string& pending);
+
+// Takes the first line off `pending`, calling `receive(leftMs)` to append more of the server's
+// output until `timeoutMs` have passed; `receive` returns false once nothing more can come.
+bool TakeLine(std::string& pending, std::string& line, int timeoutMs,
+              const std::function<bool(int leftMs)>& receive);
 
 }  // namespace cvdtest

@@ -8,7 +8,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 
 extern char** environ;
@@ -16,26 +15,15 @@ extern char** environ;
 namespace cvdtest {
 namespace {
 
-bool ReadLine(int fd, std::string& pending, std::string& line, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        const std::size_t newline = pending.find('\n');
-        if (newline != std::string::npos) {
-            line = pending.substr(0, newline);
-            pending.erase(0, newline + 1);
-            return true;
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        if (left <= 0) return false;
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(left)) <= 0) return false;
-        char buffer[4096];
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n <= 0) return false;
-        pending.append(buffer, static_cast<std::size_t>(n));
-    }
+// Appends what arrives on `fd` within `timeoutMs` to `pending`; false at its end or on timeout.
+bool Receive(int fd, std::string& pending, int timeoutMs) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, timeoutMs) <= 0) return false;
+    char buffer[4096];
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    pending.append(buffer, static_cast<std::size_t>(n));
+    return true;
 }
 
 }  // namespace
@@ -58,7 +46,8 @@ ServerProcess::ServerProcess(std::vector<std::string> argv, int startTimeoutMs) 
     if (rc != 0) return;
     pid_ = pid;
     std::string line;
-    if (ReadLine(pipeFds[0], pending_, line, startTimeoutMs) && line.rfind("PORT ", 0) == 0)
+    const auto receive = [&](int leftMs) { return Receive(pipeFds[0], pending_, leftMs); };
+    if (TakeLine(pending_, line, startTimeoutMs, receive) && line.rfind("PORT ", 0) == 0)
         port_ = std::atoi(line.c_str() + 5);
     fcntl(pipeFds[0], F_SETFL, fcntl(pipeFds[0], F_GETFL) | O_NONBLOCK);
 }

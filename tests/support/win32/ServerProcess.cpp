@@ -168,23 +168,6 @@ Received Receive(SOCKET s, std::string& pending, int timeoutMs) {
     return Received::Data;
 }
 
-bool ReadLine(SOCKET s, std::string& pending, std::string& line, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        const std::size_t newline = pending.find('\n');
-        if (newline != std::string::npos) {
-            line = pending.substr(0, newline);
-            pending.erase(0, newline + 1);
-            return true;
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        if (left <= 0 || Receive(s, pending, static_cast<int>(left)) == Received::Closed)
-            return false;
-    }
-}
-
 }  // namespace
 
 ServerProcess::ServerProcess(std::vector<std::string> argv, int startTimeoutMs) {
@@ -200,7 +183,8 @@ ServerProcess::ServerProcess(std::vector<std::string> argv, int startTimeoutMs) 
         "CVD-SERVER-HOST 1\nTOKEN " + host->token + "\nARGC " + std::to_string(argv.size()) + "\n";
     for (const std::string& argument : argv) request += Escaped(LinuxArgument(argument)) + "\n";
     std::string line;
-    if (!SendAll(s, request) || !ReadLine(s, pending_, line, startTimeoutMs)) return;
+    const auto receive = [&](int leftMs) { return Receive(s, pending_, leftMs) == Received::Data; };
+    if (!SendAll(s, request) || !TakeLine(pending_, line, startTimeoutMs, receive)) return;
     if (line.rfind("PORT ", 0) == 0)
         port_ = std::atoi(line.c_str() + 5);
     else
