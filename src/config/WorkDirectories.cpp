@@ -1,7 +1,5 @@
 #include "config/WorkDirectories.h"
 
-#include <chrono>
-#include <ctime>
 #include <cwchar>
 #include <filesystem>
 
@@ -9,6 +7,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/FolderSafety.h"
 #include "platform/FsPath.h"
+#include "platform/LocalTime.h"
 #include "platform/Paths.h"
 #include "sys/FileNamePart.h"
 #include "sys/Log.h"
@@ -104,17 +103,10 @@ std::wstring LogFilePath(const std::wstring& logDirectory, const std::wstring& d
 }
 
 std::wstring LocalTimeStamp17() {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
-        1000;
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const platform::LocalTime now = platform::LocalTimeNow();
     wchar_t stamp[32];
-    std::swprintf(stamp, 32, L"%.4d%.2d%.2d%.2d%.2d%.2d%.3d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                  static_cast<int>(millis));
+    std::swprintf(stamp, 32, L"%.4d%.2d%.2d%.2d%.2d%.2d%.3d", now.year, now.month, now.day,
+                  now.hour, now.minute, now.second, now.millisecond);
     return stamp;
 }
 

@@ -1,7 +1,5 @@
 #include "download/CDownLoadImpl.h"
 
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +10,7 @@
 #include "download/CDownloader.h"
 #include "download/DownloadEvents.h"
 #include "platform/Clock.h"
+#include "platform/Crypto.h"
 #include "platform/FsPath.h"
 #include "platform/SystemInfo.h"
 #include "sys/Log.h"
@@ -216,25 +215,16 @@ int CDownLoadImpl::SuperDownloadFile(const std::wstring& url, const std::wstring
 }
 
 std::string CDownLoadImpl::FileMd5(const std::string& path) {
-    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
-    EVP_DigestInit_ex(ctx.get(), EVP_md5(), nullptr);
+    platform::Digest md5(platform::DigestKind::Md5);
     std::ifstream in(platform::Utf8Path(path), std::ios::binary);
     std::vector<char> block(1048576);
     while (in) {
         in.read(block.data(), static_cast<std::streamsize>(block.size()));
         if (in.gcount() > 0)
-            EVP_DigestUpdate(ctx.get(), block.data(), static_cast<std::size_t>(in.gcount()));
+            md5.Update(std::string_view(block.data(), static_cast<std::size_t>(in.gcount())));
     }
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_DigestFinal_ex(ctx.get(), digest, &length);
-    static const char kHex[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned int i = 0; i < length; ++i) {
-        hex += kHex[digest[i] >> 4];
-        hex += kHex[digest[i] & 0xF];
-    }
-    return hex;
+    const auto digest = md5.Finish();
+    return digest ? platform::LowerHex(*digest) : std::string();
 }
 
 int CDownLoadImpl::checkMD5(const std::wstring& filePath, const std::wstring& md5,

@@ -1,22 +1,13 @@
 #include "download/CDownloadThreadManager.h"
 
-#include <cerrno>
-
 #include "download/CDownloadThread.h"
 #include "download/DownloadEvents.h"
 #include "platform/Files.h"
 #include "platform/FsPath.h"
+#include "platform/SystemError.h"
 #include "sys/Log.h"
 #include "sys/ProcessFinder.h"
 #include "sys/TextConvert.h"
-
-namespace {
-
-// A package file that is being executed (an earlier copy of the setup still running) cannot be
-// opened for writing: ETXTBSY, reported as the sharing violation of the file-in-use path.
-constexpr int kFileInUse = 32;
-
-}  // namespace
 
 CDownloadThreadManager::CDownloadThreadManager(std::string packagePath)
     : m_packagePath(std::move(packagePath)) {}
@@ -33,22 +24,23 @@ bool CDownloadThreadManager::openPackageFile(int& error) {
     const auto mode = packageFileExists()
                           ? std::ios::in | std::ios::out | std::ios::binary
                           : std::ios::in | std::ios::out | std::ios::trunc | std::ios::binary;
-    errno = 0;
+    platform::ClearLastSystemError();
     m_file = std::make_unique<std::fstream>(platform::Utf8Path(m_packagePath), mode);
-    error = errno == ETXTBSY ? kFileInUse : errno;
+    error = platform::LastSystemError();
     if (m_file->is_open()) return true;
     m_file.reset();
     return false;
 }
 
-// A package file in use is freed by ending the processes that run from it (and the temporary
-// copy a setup runs from), then opened once more.
+// A package file in use (an earlier copy of the setup still running from it: ETXTBSY on Linux,
+// a sharing violation on Windows) is freed by ending the processes that run from it (and the
+// temporary copy a setup runs from), then opened once more.
 int CDownloadThreadManager::createThreads(int count) {
     int error = 0;
     bool opened = openPackageFile(error);
     if (!opened) {
         CVD_LOG << "local file is NULL error code = " << error;
-        if (error == kFileInUse) {
+        if (error == platform::kFileInUseError) {
             FuntionImpl::FindProcessByFullPath(FuntionImpl::Utf8ToUtf16(m_packagePath), true, true);
             opened = openPackageFile(error);
         }

@@ -2,13 +2,13 @@
 
 #include <json/json.h>
 
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "platform/Files.h"
 #include "platform/FsPath.h"
+#include "platform/LocalTime.h"
 #include "platform/Paths.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
@@ -50,10 +50,8 @@ bool IsDate(const Json::Value& document, const LocalDate& date) {
 }  // namespace
 
 LocalDate TodayLocal() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return LocalDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+    const platform::LocalTime now = platform::LocalTimeNow();
+    return LocalDate{now.year, now.month, now.day};
 }
 
 VisitFile VisitFile::ForThisUser() {

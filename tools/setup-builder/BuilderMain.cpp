@@ -115,6 +115,6 @@ int Utf8Main(int argc, char** argv) {
         std::fprintf(stderr, "usage: setup-builder SETUP_PROGRAM FOLDER OUTPUT PRODUCT VERSION\n");
         return 2;
     }
-    return Build(platform::Utf8Path(args[1]), platform::Utf8Path(args[2]),
-                 platform::Utf8Path(args[3]), {args[4], args[5]});
+    return Build(platform::Utf8Path(argv[1]), platform::Utf8Path(argv[2]),
+                 platform::Utf8Path(argv[3]), {argv[4], argv[5]});
 }

@@ -3,10 +3,7 @@
 // temporary "<name>.tmp" and runs from there, so the file it was started from is free again.
 // Exit codes: 0 installed; 1 bad command line; 2 damaged payload (including entries that would
 // land outside the folder); 3 the folder or a file could not be written; 4 no temporary copy.
-#include <unistd.h>
-
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,8 +11,10 @@
 
 #include "PayloadInstall.h"
 #include "SetupArguments.h"
-#include "platform/FsPath.h"
 #include "Utf8Main.h"
+#include "platform/Files.h"
+#include "platform/FsPath.h"
+#include "platform/LocalTime.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/Text.h"
@@ -34,11 +33,10 @@ public:
         out_.open(platform::Utf8Path(path), std::ios::app);
     }
     void Line(const std::string& text) {
-        const std::time_t now = std::time(nullptr);
+        const platform::LocalTime now = platform::LocalTimeNow();
         char stamp[32];
-        std::tm local{};
-        localtime_r(&now, &local);
-        std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+        std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", now.year, now.month,
+                      now.day, now.hour, now.minute, now.second);
         if (out_) out_ << stamp << "   " << text << std::endl;
         std::fprintf(stderr, "%s\n", text.c_str());
     }
@@ -53,10 +51,12 @@ std::string TempCopyName(const std::string& name) {
 }
 
 int RunFromTempCopy(const std::string& self, const std::vector<std::string>& args) {
-    std::string folder = platform::WideToUtf8(platform::TempFolder()) + "cvd-setup-XXXXXX";
-    if (!::mkdtemp(folder.data())) return 4;
+    std::string error;
+    const auto made =
+        platform::MakeFreshPrivateFolder(platform::TempFolder(), L"cvd-setup-", error);
+    if (!made) return 4;
     const fs::path copy =
-        platform::Utf8Path(folder) /
+        platform::FsPath(*made) /
         platform::Utf8Path(TempCopyName(platform::Utf8Text(platform::Utf8Path(self).filename())));
     std::error_code ec;
     fs::copy_file(platform::Utf8Path(self), copy, ec);
@@ -72,7 +72,7 @@ int RunFromTempCopy(const std::string& self, const std::vector<std::string>& arg
             code = child->ExitCode().value_or(4);
         }
     }
-    fs::remove_all(platform::Utf8Path(folder), ec);
+    fs::remove_all(platform::FsPath(*made), ec);
     return code;
 }
 
