@@ -1,20 +1,20 @@
 #include "PrivateDisplay.h"
 
-#include <cstdlib>
-
 #include "XvfbServer.h"
+#include "platform/Environment.h"
+#include "platform/Text.h"
 
 namespace cvdtools {
 
 PrivateDisplay::PrivateDisplay() {
-    if (const char* display = std::getenv("DISPLAY"); display && *display) {
+    if (!platform::EnvironmentValue(L"DISPLAY").empty()) {
         ok_ = true;
         return;
     }
     if (auto server = StartXvfb("1280x1024x24", XvfbEnd::WithLastClient)) {
         pid_ = server->pid;
         ok_ = true;
-        setenv("DISPLAY", server->display.c_str(), 1);
+        platform::SetEnvironmentValue(L"DISPLAY", platform::Utf8ToWide(server->display));
     }
 }
 
