@@ -6,3 +6,4 @@ bash scripts/setup.sh
 cmake --preset default
 cmake --build --preset default
 ctest --preset default
+bash scripts/test-windows.sh

@@ -7,7 +7,9 @@
 #include <system_error>
 
 #include "net/CLibcurlTool.h"
+#include "platform/FsPath.h"
 #include "sys/Log.h"
+#include "sys/MemoryZip.h"
 #include "sys/TextConvert.h"
 #include "sys/VersionInfo.h"
 
@@ -18,10 +20,6 @@ namespace fs = std::filesystem;
 using FuntionImpl::Utf16ToUtf8;
 
 constexpr wchar_t kSwitch[] = L"-dmp ";
-
-fs::path PathOf(const std::wstring& text) {
-    return fs::path(std::u8string(reinterpret_cast<const char8_t*>(Utf16ToUtf8(text).c_str())));
-}
 
 bool IsRegularFile(const fs::path& path) {
     std::error_code error;
@@ -36,20 +34,15 @@ std::wstring FileNamePart(const std::wstring& name) {
 }
 
 bool AddFile(zip_t* archive, const fs::path& file, const std::string& entry) {
-    zip_source_t* source = zip_source_file(archive, file.c_str(), 0, -1);
-    if (!source) return false;
-    if (zip_file_add(archive, entry.c_str(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) < 0) {
-        zip_source_free(source);
-        return false;
-    }
-    return true;
+    return FuntionImpl::AddFileEntry(archive, platform::WidePath(file), entry,
+                                     ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) >= 0;
 }
 
 void AddEveryDump(zip_t* archive, const fs::path& folder) {
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         if (it->path().extension() == ".dmp" && IsRegularFile(it->path()))
-            AddFile(archive, it->path(), it->path().filename().string());
+            AddFile(archive, it->path(), platform::Utf8Text(it->path().filename()));
     }
 }
 
@@ -101,15 +94,16 @@ CrashUploader LogServiceUploader() {
 
 int PackCrashReport(const CrashReportInput& input, const CrashUploader& upload) {
     const std::wstring name = FileNamePart(input.logName);
-    const fs::path folder = PathOf(input.logDirectory);
-    const fs::path logFile = PathOf(input.logDirectory + name);
-    const fs::path dumpFile = PathOf(input.logDirectory + name + L".dmp");
-    const fs::path archivePath = PathOf(CrashArchivePath(input.logDirectory, input.stamp17));
+    const fs::path folder = platform::FsPath(input.logDirectory);
+    const fs::path logFile = folder / platform::FsPath(name);
+    const fs::path dumpFile = folder / platform::FsPath(name + L".dmp");
+    const fs::path archivePath =
+        platform::FsPath(CrashArchivePath(input.logDirectory, input.stamp17));
 
-    int error = 0;
-    zip_t* archive = zip_open(archivePath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    FuntionImpl::MemoryZip memory;
+    zip_t* archive = memory.Archive();
     if (!archive) {
-        CVD_LOG << "crash report archive not created: " << error;
+        CVD_LOG << "crash report archive not created: " << ZIP_ER_MEMORY;
         return -1;
     }
     // Without a name the "log" would be the folder itself, which no archive can hold as a file.
@@ -118,14 +112,15 @@ int PackCrashReport(const CrashReportInput& input, const CrashUploader& upload) 
         AddFile(archive, dumpFile, Utf16ToUtf8(name + L".dmp"));
     else
         AddEveryDump(archive, folder);
-    if (zip_close(archive) != 0) {
-        CVD_LOG << "crash report archive not written: " << zip_strerror(archive);
-        zip_discard(archive);
+    std::string why;
+    if (!memory.SaveTo(platform::WidePath(archivePath), why)) {
+        CVD_LOG << "crash report archive not written: " << why;
         return -1;
     }
 
     if (IsRegularFile(archivePath)) {
-        const int result = upload(archivePath.string(), CrashUploadName(name, input.stamp17));
+        const int result =
+            upload(platform::Utf8Text(archivePath), CrashUploadName(name, input.stamp17));
         CVD_LOG << "crash report upload: " << result;
         std::error_code ignored;
         if (result == 0) fs::remove(archivePath, ignored);

@@ -8,11 +8,13 @@
 #include "toolkit/Shell.h"
 #include "ui/InstallUIMainWnd.h"
 #include "ui/MessageBoxWnd.h"
+#include "ui/SkinPackage.h"
 
 namespace app {
 
-InstallerUi::InstallerUi(std::shared_ptr<install::IInstallTasks> tasks)
-    : tasks_(std::move(tasks)) {}
+InstallerUi::InstallerUi(std::shared_ptr<install::IInstallTasks> tasks) : tasks_(std::move(tasks)) {
+    RegisterExtendedControls();  // before any layout names them
+}
 
 InstallerUi::~InstallerUi() = default;
 

@@ -5,6 +5,7 @@
 #include "app/SingleInstance.h"
 #include "config/CConfigure.h"
 #include "config/Endpoints.h"
+#include "config/SkinPackage.h"
 #include "config/WorkDirectories.h"
 #include "download/DownloadEvents.h"
 #include "install/StartErrorEvents.h"
@@ -18,7 +19,6 @@
 #include "sys/TextConvert.h"
 #include "sys/VersionInfo.h"
 #include "telemetry/SingleUserLog.h"
-#include "ui/SkinPackage.h"
 
 namespace app {
 namespace {
@@ -32,7 +32,7 @@ void SetUpLogging(CConfigure& config) {
         return;
     }
     platform::DebugOutput(L"设置日志信息");
-    FuntionImpl::ConfigureLogger(Utf16ToUtf8(logFile));
+    FuntionImpl::ConfigureLogger(logFile);
 }
 
 void InitGlobalConfig() {
@@ -63,7 +63,7 @@ void LogLockFolder() {
 
 RunHooks RunHooks::Real() {
     RunHooks hooks;
-    hooks.loadSkin = LoadSkinPackage;
+    hooks.loadSkin = HandOverSkinPackage;
     hooks.initConfig = [] {
         CConfigure::Instance().Init();
         Endpoints::Instance().Load();

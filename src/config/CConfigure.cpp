@@ -8,6 +8,7 @@
 #include "config/ConfigDocument.h"
 #include "config/LanguageTables.h"
 #include "platform/DebugOutput.h"
+#include "platform/FsPath.h"
 #include "sys/FileNamePart.h"
 #include "sys/Log.h"
 #include "sys/StringUtils.h"
@@ -69,7 +70,8 @@ void CConfigure::ApplyEntry(const std::wstring& key, const std::wstring& value) 
         {L"Site_id", [](CConfigure& c, const std::wstring& v) { c.Site_id = WToI(v); }},
         {L"Language_id", [](CConfigure& c, const std::wstring& v) { c.Language_id = WToI(v); }},
         {L"Software_name", [](CConfigure& c, const std::wstring& v) { c.SetSoftware_name(v); }},
-        {L"Software_version", [](CConfigure& c, const std::wstring& v) { c.SetSoftware_version(v); }},
+        {L"Software_version",
+         [](CConfigure& c, const std::wstring& v) { c.SetSoftware_version(v); }},
         {L"Process_name", [](CConfigure& c, const std::wstring& v) { c.SetProcess_name(v); }},
         {L"Download_url", [](CConfigure& c, const std::wstring& v) { c.SetDownload_url(v); }},
         {L"Extra_download_url",
@@ -89,7 +91,9 @@ void CConfigure::ApplyEntry(const std::wstring& key, const std::wstring& value) 
              c.InstallTimeout = seconds == 0 ? 242 : seconds;
          }},
         {L"Support32System",
-         [](CConfigure& c, const std::wstring& v) { c.Support32System = configdoc::StrictTrue(v); }},
+         [](CConfigure& c, const std::wstring& v) {
+             c.Support32System = configdoc::StrictTrue(v);
+         }},
         {L"PrivacyUrl", [](CConfigure& c, const std::wstring& v) { c.SetPrivacyUrl(v); }},
         {L"LicenseUrl", [](CConfigure& c, const std::wstring& v) { c.SetLicenseUrl(v); }},
         {L"IsToolkit",
@@ -110,13 +114,16 @@ void CConfigure::ApplyEntry(const std::wstring& key, const std::wstring& value) 
              c.Language_str_ = configdoc::SplitList(v, L'#');
          }},
         {L"theme_color",
-         [](CConfigure& c, const std::wstring& v) { c.theme_color = configdoc::ParseThemeColor(v); }},
+         [](CConfigure& c, const std::wstring& v) {
+             c.theme_color = configdoc::ParseThemeColor(v);
+         }},
         {L"FinishJumpUrl", [](CConfigure& c, const std::wstring& v) { c.SetFinishJumpUrl(v); }},
         {L"Package_product", [](CConfigure& c, const std::wstring& v) { c.SetPackage_product(v); }},
         {L"Package_min_version",
          [](CConfigure& c, const std::wstring& v) { c.SetPackage_min_version(v); }},
         {L"ChooseLicense",
-         [](CConfigure& c, const std::wstring& v) { c.ChooseLicense = configdoc::TrueUnlessZero(v); }},
+         [](CConfigure& c,
+            const std::wstring& v) { c.ChooseLicense = configdoc::TrueUnlessZero(v); }},
     };
     const auto found = kKeys.find(key);
     if (found != kKeys.end()) found->second(*this, value);
@@ -161,23 +168,23 @@ bool CConfigure::IsJpCodeDownloader() const {
 }
 
 // Locked plain accessors.
-#define CVD_LOCKED_ACCESSORS(Type, Name)                  \
-    Type CConfigure::Get##Name() const {                  \
-        std::lock_guard guard(lock_);                     \
-        return Name##_;                                   \
-    }                                                     \
-    void CConfigure::Set##Name(const Type& value) {       \
-        std::lock_guard guard(lock_);                     \
-        Name##_ = value;                                  \
+#define CVD_LOCKED_ACCESSORS(Type, Name)            \
+    Type CConfigure::Get##Name() const {            \
+        std::lock_guard guard(lock_);               \
+        return Name##_;                             \
+    }                                               \
+    void CConfigure::Set##Name(const Type& value) { \
+        std::lock_guard guard(lock_);               \
+        Name##_ = value;                            \
     }
-#define CVD_LOCKED_SCALAR_ACCESSORS(Type, Name)           \
-    Type CConfigure::Get##Name() const {                  \
-        std::lock_guard guard(lock_);                     \
-        return Name##_;                                   \
-    }                                                     \
-    void CConfigure::Set##Name(Type value) {              \
-        std::lock_guard guard(lock_);                     \
-        Name##_ = value;                                  \
+#define CVD_LOCKED_SCALAR_ACCESSORS(Type, Name) \
+    Type CConfigure::Get##Name() const {        \
+        std::lock_guard guard(lock_);           \
+        return Name##_;                         \
+    }                                           \
+    void CConfigure::Set##Name(Type value) {    \
+        std::lock_guard guard(lock_);           \
+        Name##_ = value;                        \
     }
 
 CVD_LOCKED_SCALAR_ACCESSORS(bool, IsExiting)
@@ -363,7 +370,7 @@ std::vector<std::wstring> CConfigure::GetFilesToDelete() const {
 void CConfigure::DeleteFiles() const {
     for (const auto& path : GetFilesToDelete()) {
         std::error_code ignored;
-        std::filesystem::remove(Utf16ToUtf8(path), ignored);
+        std::filesystem::remove(platform::FsPath(path), ignored);
     }
 }
 

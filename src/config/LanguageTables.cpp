@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr LanguageRow kLanguages[LANG_COUNT] = {
+constexpr LanguageRow kLanguages[LangCount] = {
     {"en", "English", L"language_english.xml"},
     {"ja", "Japanese", L"language_japanese.xml"},
     {"zh-cn", "Chinese", L"language_chinese.xml"},
@@ -38,28 +38,28 @@ struct UiLanguage {
 
 // Every LCID not listed selects English.
 constexpr UiLanguage kUiLanguages[] = {
-    {1033, LANG_ENGLISH},    {2057, LANG_ENGLISH},     {3081, LANG_ENGLISH},
-    {4105, LANG_ENGLISH},    {5129, LANG_ENGLISH},     {6153, LANG_ENGLISH},
-    {7177, LANG_ENGLISH},    {8201, LANG_ENGLISH},     {9225, LANG_ENGLISH},
-    {10249, LANG_ENGLISH},   {11273, LANG_ENGLISH},    {1041, LANG_JAPANESE},
-    {2052, LANG_CHINESE},    {1034, LANG_SPANISH},     {2058, LANG_SPANISH},
-    {3082, LANG_SPANISH},    {4106, LANG_SPANISH},     {5130, LANG_SPANISH},
-    {6154, LANG_SPANISH},    {7178, LANG_SPANISH},     {8202, LANG_SPANISH},
-    {9226, LANG_SPANISH},    {10250, LANG_SPANISH},    {11274, LANG_SPANISH},
-    {12298, LANG_SPANISH},   {13322, LANG_SPANISH},    {14346, LANG_SPANISH},
-    {15370, LANG_SPANISH},   {16394, LANG_SPANISH},    {17418, LANG_SPANISH},
-    {18442, LANG_SPANISH},   {19466, LANG_SPANISH},    {20490, LANG_SPANISH},
-    {1031, LANG_GERMAN},     {2055, LANG_GERMAN},      {3079, LANG_GERMAN},
-    {4103, LANG_GERMAN},     {5127, LANG_GERMAN},      {1036, LANG_FRENCH},
-    {2060, LANG_FRENCH},     {3084, LANG_FRENCH},      {4108, LANG_FRENCH},
-    {5132, LANG_FRENCH},     {1049, LANG_RUSSIAN},     {2070, LANG_PORTUGUESE},
-    {1046, LANG_PORTUGUESE}, {1025, LANG_ARABIC},      {1040, LANG_ITALIANO},
-    {2064, LANG_ITALIANO},   {1028, LANG_CHINESETRAD}, {3076, LANG_CHINESETRAD},
-    {1042, LANG_KOREAN},     {2066, LANG_KOREAN},      {1043, LANG_NEDERLANDS},
-    {2067, LANG_NEDERLANDS}, {1057, LANG_INDONESIAN},  {1055, LANG_TURKISH},
-    {1081, LANG_HINDI},      {1054, LANG_THAI},        {2110, LANG_MALAY},
-    {1086, LANG_MALAY},      {2077, LANG_SWEDISH},     {1053, LANG_SWEDISH},
-    {1029, LANG_CZECH},
+    {1033, LangEnglish},    {2057, LangEnglish},     {3081, LangEnglish},
+    {4105, LangEnglish},    {5129, LangEnglish},     {6153, LangEnglish},
+    {7177, LangEnglish},    {8201, LangEnglish},     {9225, LangEnglish},
+    {10249, LangEnglish},   {11273, LangEnglish},    {1041, LangJapanese},
+    {2052, LangChinese},    {1034, LangSpanish},     {2058, LangSpanish},
+    {3082, LangSpanish},    {4106, LangSpanish},     {5130, LangSpanish},
+    {6154, LangSpanish},    {7178, LangSpanish},     {8202, LangSpanish},
+    {9226, LangSpanish},    {10250, LangSpanish},    {11274, LangSpanish},
+    {12298, LangSpanish},   {13322, LangSpanish},    {14346, LangSpanish},
+    {15370, LangSpanish},   {16394, LangSpanish},    {17418, LangSpanish},
+    {18442, LangSpanish},   {19466, LangSpanish},    {20490, LangSpanish},
+    {1031, LangGerman},     {2055, LangGerman},      {3079, LangGerman},
+    {4103, LangGerman},     {5127, LangGerman},      {1036, LangFrench},
+    {2060, LangFrench},     {3084, LangFrench},      {4108, LangFrench},
+    {5132, LangFrench},     {1049, LangRussian},     {2070, LangPortuguese},
+    {1046, LangPortuguese}, {1025, LangArabic},      {1040, LangItaliano},
+    {2064, LangItaliano},   {1028, LangChineseTrad}, {3076, LangChineseTrad},
+    {1042, LangKorean},     {2066, LangKorean},      {1043, LangNederlands},
+    {2067, LangNederlands}, {1057, LangIndonesian},  {1055, LangTurkish},
+    {1081, LangHindi},      {1054, LangThai},        {2110, LangMalay},
+    {1086, LangMalay},      {2077, LangSwedish},     {1053, LangSwedish},
+    {1029, LangCzech},
 };
 
 struct SystemLanguageName {
@@ -215,13 +215,13 @@ constexpr SystemLanguageName kSystemLanguageNames[] = {
 }  // namespace
 
 const LanguageRow& LanguageRowOf(int index) {
-    return index >= 0 && index < LANG_COUNT ? kLanguages[index] : kLanguages[LANG_ENGLISH];
+    return index >= 0 && index < LangCount ? kLanguages[index] : kLanguages[LangEnglish];
 }
 
 int UiLanguageIndexOfLcid(std::uint16_t lcid) {
     const auto* found = std::find_if(std::begin(kUiLanguages), std::end(kUiLanguages),
                                      [lcid](const UiLanguage& row) { return row.lcid == lcid; });
-    return found == std::end(kUiLanguages) ? LANG_ENGLISH : found->index;
+    return found == std::end(kUiLanguages) ? LangEnglish : found->index;
 }
 
 int DetectUiLanguageIndex() { return UiLanguageIndexOfLcid(platform::UserUiLanguage()); }
@@ -231,7 +231,7 @@ std::string LanguageCodeOf(int index) { return LanguageRowOf(index).code; }
 const std::map<std::string, int>& LanguageCodeMap() {
     static const std::map<std::string, int> codes = [] {
         std::map<std::string, int> map;
-        for (int index = 0; index < LANG_COUNT; ++index) map[kLanguages[index].code] = index;
+        for (int index = 0; index < LangCount; ++index) map[kLanguages[index].code] = index;
         return map;
     }();
     return codes;
@@ -240,13 +240,13 @@ const std::map<std::string, int>& LanguageCodeMap() {
 int LanguageIndexOfCode(const std::string& code) {
     const auto& codes = LanguageCodeMap();
     const auto found = codes.find(code);
-    return found == codes.end() ? LANG_ENGLISH : found->second;
+    return found == codes.end() ? LangEnglish : found->second;
 }
 
 const std::map<int, std::string>& LanguageNameMap() {
     static const std::map<int, std::string> names = [] {
         std::map<int, std::string> map;
-        for (int index = 0; index < LANG_COUNT; ++index) map[index] = kLanguages[index].englishName;
+        for (int index = 0; index < LangCount; ++index) map[index] = kLanguages[index].englishName;
         return map;
     }();
     return names;

@@ -7,27 +7,27 @@
 #include <string>
 
 enum EnumLanguage : int {
-    LANG_ENGLISH = 0,
-    LANG_JAPANESE,
-    LANG_CHINESE,
-    LANG_SPANISH,
-    LANG_GERMAN,
-    LANG_FRENCH,
-    LANG_RUSSIAN,
-    LANG_PORTUGUESE,
-    LANG_ARABIC,
-    LANG_ITALIANO,
-    LANG_CHINESETRAD,
-    LANG_KOREAN,
-    LANG_NEDERLANDS,
-    LANG_INDONESIAN,
-    LANG_TURKISH,
-    LANG_HINDI,
-    LANG_THAI,
-    LANG_MALAY,
-    LANG_SWEDISH,
-    LANG_CZECH,
-    LANG_COUNT
+    LangEnglish = 0,
+    LangJapanese,
+    LangChinese,
+    LangSpanish,
+    LangGerman,
+    LangFrench,
+    LangRussian,
+    LangPortuguese,
+    LangArabic,
+    LangItaliano,
+    LangChineseTrad,
+    LangKorean,
+    LangNederlands,
+    LangIndonesian,
+    LangTurkish,
+    LangHindi,
+    LangThai,
+    LangMalay,
+    LangSwedish,
+    LangCzech,
+    LangCount
 };
 
 struct LanguageRow {

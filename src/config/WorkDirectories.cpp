@@ -1,13 +1,13 @@
 #include "config/WorkDirectories.h"
 
-#include <chrono>
-#include <ctime>
 #include <cwchar>
 #include <filesystem>
 
 #include "config/CConfigure.h"
 #include "platform/DebugOutput.h"
 #include "platform/FolderSafety.h"
+#include "platform/FsPath.h"
+#include "platform/LocalTime.h"
 #include "platform/Paths.h"
 #include "sys/FileNamePart.h"
 #include "sys/Log.h"
@@ -29,7 +29,7 @@ std::wstring WithTrailingSlash(std::wstring path) {
 }
 
 bool CreateFolder(const std::wstring& path) {
-    const std::filesystem::path folder(FuntionImpl::Utf16ToUtf8(path));
+    const std::filesystem::path folder = platform::FsPath(path);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     return std::filesystem::is_directory(folder, error);
@@ -41,7 +41,7 @@ std::vector<platform::Volume> FolderVolumes() {
     std::vector<platform::Volume> folders;
     for (const platform::Volume& volume : platform::ListVolumes()) {
         std::error_code error;
-        if (std::filesystem::is_directory(FuntionImpl::Utf16ToUtf8(volume.root), error))
+        if (std::filesystem::is_directory(platform::FsPath(volume.root), error))
             folders.push_back(volume);
     }
     return folders;
@@ -52,7 +52,7 @@ std::vector<platform::Volume> FolderVolumes() {
 void DropOthersWrite(const std::wstring& folder) {
     std::error_code ignored;
     std::filesystem::permissions(
-        FuntionImpl::Utf16ToUtf8(folder),
+        platform::FsPath(folder),
         std::filesystem::perms::group_write | std::filesystem::perms::others_write,
         std::filesystem::perm_options::remove | std::filesystem::perm_options::nofollow, ignored);
 }
@@ -103,16 +103,10 @@ std::wstring LogFilePath(const std::wstring& logDirectory, const std::wstring& d
 }
 
 std::wstring LocalTimeStamp17() {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const platform::LocalTime now = platform::LocalTimeNow();
     wchar_t stamp[32];
-    std::swprintf(stamp, 32, L"%.4d%.2d%.2d%.2d%.2d%.2d%.3d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                  static_cast<int>(millis));
+    std::swprintf(stamp, 32, L"%.4d%.2d%.2d%.2d%.2d%.2d%.3d", now.year, now.month, now.day,
+                  now.hour, now.minute, now.second, now.millisecond);
     return stamp;
 }
 
@@ -207,9 +201,9 @@ void CConfigure::SetVolumeSource(workdirs::VolumeSource source) {
 
 std::wstring CConfigure::GetLogDirectory() const {
     const bool executable = workdirs::IsExecutableDownload(GetDownload_url());
-    const std::wstring base = executable ? platform::LocalAppDataFolder() : platform::DesktopFolder();
-    const std::wstring path =
-        base + workdirs::kRootFolder + L"logs/" + GetProductFolderName();
+    const std::wstring base =
+        executable ? platform::LocalAppDataFolder() : platform::DesktopFolder();
+    const std::wstring path = base + workdirs::kRootFolder + L"logs/" + GetProductFolderName();
     if (!workdirs::CreateFolder(path)) {
         platform::DebugOutput(L"创建文件夹失败");
         platform::DebugOutput(path);
@@ -220,7 +214,7 @@ std::wstring CConfigure::GetLogDirectory() const {
 std::wstring CConfigure::GetLogFilePath() {
     // Computed on the main thread at start-up before any other thread exists, hence no lock.
     if (LogFilePath_.empty())
-        LogFilePath_ =
-            workdirs::LogFilePath(GetLogDirectory(), GetDownload_url(), workdirs::LocalTimeStamp17());
+        LogFilePath_ = workdirs::LogFilePath(GetLogDirectory(), GetDownload_url(),
+                                             workdirs::LocalTimeStamp17());
     return LogFilePath_;
 }

@@ -13,9 +13,10 @@
 #include "content/ServerPaths.h"
 #include "download/CDownLoadImpl.h"
 #include "platform/Clock.h"
+#include "platform/Files.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
-#include "toolkit/Image.h"
+#include "toolkit/ImageCheck.h"
 
 namespace content {
 namespace {
@@ -39,10 +40,10 @@ bool DownloadPicture(const BannerRecord& record, const std::string& progress) {
         CVD_LOG << " Get Cbs Ban4: " << progress << ", " << attempt << "/" << kPictureTries;
         const std::uint32_t start = platform::TickCount();
         std::string cdn;
-        const int result =
-            CDownLoadImpl().SuperDownloadFile(record.banner_url, record.picture_path, cdn, false, false);
-        ReportElapsed("Download", "DownloadCarouselImagesTime", "DownloadCarouselImagesTimeInterval",
-                      start);
+        const int result = CDownLoadImpl().SuperDownloadFile(record.banner_url, record.picture_path,
+                                                             cdn, false, false);
+        ReportElapsed("Download", "DownloadCarouselImagesTime",
+                      "DownloadCarouselImagesTimeInterval", start);
         CVD_LOG << " Get Cbs Ban5: " << result;
         if (result == Success) return true;
     }
@@ -52,8 +53,7 @@ bool DownloadPicture(const BannerRecord& record, const std::string& progress) {
 }  // namespace
 
 bool IsLoadablePicture(const std::wstring& path) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(
-        std::fopen(FuntionImpl::Utf16ToUtf8(path).c_str(), "rb"), std::fclose);
+    const platform::FilePtr in = platform::OpenFile(path, "rb");
     if (!in) return false;
     std::vector<std::uint8_t> bytes;
     std::uint8_t buffer[65536];
@@ -61,7 +61,7 @@ bool IsLoadablePicture(const std::wstring& path) {
         bytes.insert(bytes.end(), buffer, buffer + count);
         if (bytes.size() > static_cast<std::size_t>(kMaxPictureBytes)) return false;
     }
-    return toolkit::Image::Decode(bytes) != nullptr;
+    return toolkit::IsDecodableImage(bytes);
 }
 
 int ApplyBannerAnswer(const Json::Value& answer, IMessageTarget* window,
@@ -75,9 +75,11 @@ int ApplyBannerAnswer(const Json::Value& answer, IMessageTarget* window,
         CVD_LOG << " Get Cbs Ban3: " << FuntionImpl::Utf16ToUtf8(record.banner_url).size() << ", "
                 << progress;
         if (record.banner_url.empty()) continue;
-        const auto path = BannerPicturePath(config.GetWorkDirectory(), record.sort, record.banner_url);
+        const auto path =
+            BannerPicturePath(config.GetWorkDirectory(), record.sort, record.banner_url);
         if (!path) {
-            CVD_LOG << " Get Cbs Ban refused picture name: " << FuntionImpl::Utf16ToUtf8(record.banner_url);
+            CVD_LOG << " Get Cbs Ban refused picture name: "
+                    << FuntionImpl::Utf16ToUtf8(record.banner_url);
             continue;
         }
         record.picture_path = *path;
@@ -100,8 +102,8 @@ int ApplyBannerAnswer(const Json::Value& answer, IMessageTarget* window,
 unsigned GetCbsBanner(IMessageTarget* window) {
     CVD_LOG << "get banner from server";
     CConfigure& config = CConfigure::Instance();
-    const std::string url = GetBannerPicUrl(
-        config.MainPid, static_cast<EnumLanguage>(config.GetLanguageIndex()));
+    const std::string url =
+        GetBannerPicUrl(config.MainPid, static_cast<EnumLanguage>(config.GetLanguageIndex()));
     Json::Value answer;
     if (FetchDataServiceAnswer(url, kBannerRequest, answer)) ApplyBannerAnswer(answer, window);
     return 0;

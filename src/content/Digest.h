@@ -1,4 +1,4 @@
-// Text digests and encodings the server requests need, over OpenSSL.
+// Text digests and encodings the server requests need, in the forms they use.
 #pragma once
 
 #include <string>

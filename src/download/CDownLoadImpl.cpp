@@ -1,7 +1,5 @@
 #include "download/CDownLoadImpl.h"
 
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +10,8 @@
 #include "download/CDownloader.h"
 #include "download/DownloadEvents.h"
 #include "platform/Clock.h"
+#include "platform/Crypto.h"
+#include "platform/FsPath.h"
 #include "platform/SystemInfo.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
@@ -62,7 +62,7 @@ int StopWith(std::unique_ptr<CDownloader>& downloader, std::uint32_t waitMs, std
 
 std::int64_t FileSize64(const std::string& path) {
     std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
+    const auto size = std::filesystem::file_size(platform::Utf8Path(path), error);
     return error ? 0 : static_cast<std::int64_t>(size);
 }
 
@@ -215,26 +215,16 @@ int CDownLoadImpl::SuperDownloadFile(const std::wstring& url, const std::wstring
 }
 
 std::string CDownLoadImpl::FileMd5(const std::string& path) {
-    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(),
-                                                                 &EVP_MD_CTX_free);
-    EVP_DigestInit_ex(ctx.get(), EVP_md5(), nullptr);
-    std::ifstream in(path, std::ios::binary);
+    platform::Digest md5(platform::DigestKind::Md5);
+    std::ifstream in(platform::Utf8Path(path), std::ios::binary);
     std::vector<char> block(1048576);
     while (in) {
         in.read(block.data(), static_cast<std::streamsize>(block.size()));
         if (in.gcount() > 0)
-            EVP_DigestUpdate(ctx.get(), block.data(), static_cast<std::size_t>(in.gcount()));
+            md5.Update(std::string_view(block.data(), static_cast<std::size_t>(in.gcount())));
     }
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_DigestFinal_ex(ctx.get(), digest, &length);
-    static const char kHex[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned int i = 0; i < length; ++i) {
-        hex += kHex[digest[i] >> 4];
-        hex += kHex[digest[i] & 0xF];
-    }
-    return hex;
+    const auto digest = md5.Finish();
+    return digest ? platform::LowerHex(*digest) : std::string();
 }
 
 int CDownLoadImpl::checkMD5(const std::wstring& filePath, const std::wstring& md5,
@@ -242,7 +232,7 @@ int CDownLoadImpl::checkMD5(const std::wstring& filePath, const std::wstring& md
     const std::string path8 = FuntionImpl::Utf16ToUtf8(filePath);
     const std::wstring digest = FuntionImpl::Utf8ToUtf16(FileMd5(path8));
     const int result = (digest == md5 || digest == md5Extra) ? 1 : 0;
-    CVD_LOG << " MD5 of file " << path8 << " is " << FuntionImpl::Utf16ToUtf8(digest)
-            << ", result " << result;
+    CVD_LOG << " MD5 of file " << path8 << " is " << FuntionImpl::Utf16ToUtf8(digest) << ", result "
+            << result;
     return result;
 }

@@ -1,7 +1,6 @@
 #include "download/CDownloadTaskManager.h"
 
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -13,6 +12,8 @@
 #include "net/CLibcurlTool.h"
 #include "platform/Clock.h"
 #include "platform/Disks.h"
+#include "platform/Files.h"
+#include "platform/FsPath.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
 
@@ -144,8 +145,8 @@ EnumErrorCode CDownloadTaskManager::probeRemoteSize(const std::string& tag, std:
     }
     records.resize(kProbeAttempts, "Null");
     if (!tag.empty()) {
-        const std::string label = records[0] + "/" + records[1] + "/" + records[2] + "/" +
-                                  records[3] + "/" + records[4];
+        const std::string label =
+            records[0] + "/" + records[1] + "/" + records[2] + "/" + records[3] + "/" + records[4];
         DownloadEvents().ga4("Other", "Download", label);
         CVD_LOG << " GetSize: " << tag << ", " << label;
     }
@@ -165,9 +166,10 @@ bool CDownloadTaskManager::sizeAcceptable(std::int64_t size) const {
 // Bytes past the remote size would stay in the package for ever and fail its digest.
 void CDownloadTaskManager::cutPackageTo(std::int64_t size) const {
     std::error_code error;
-    const auto existing = std::filesystem::file_size(m_packagePath, error);
+    const auto existing = std::filesystem::file_size(platform::Utf8Path(m_packagePath), error);
     if (error || existing <= static_cast<std::uintmax_t>(size)) return;
-    std::filesystem::resize_file(m_packagePath, static_cast<std::uintmax_t>(size), error);
+    std::filesystem::resize_file(platform::Utf8Path(m_packagePath),
+                                 static_cast<std::uintmax_t>(size), error);
     CVD_LOG << " package cut from " << existing << " to " << size
             << (error ? " failed: " + error.message() : std::string());
 }
@@ -358,7 +360,8 @@ std::string CDownloadTaskManager::layoutProblem() const {
             return at + "EndPos " + std::to_string(t.EndPos);
         if (done < t.StartPos || done > t.EndPos)
             return at + "DownloadedPos " + std::to_string(done);
-        if (status < TaskNew || status > TaskAtWorker || (status == TaskFinished && done != t.EndPos))
+        if (status < TaskNew || status > TaskAtWorker ||
+            (status == TaskFinished && done != t.EndPos))
             return at + "TaskStatus " + std::to_string(status);
         expected = t.EndPos + 1;
     }
@@ -367,14 +370,14 @@ std::string CDownloadTaskManager::layoutProblem() const {
 }
 
 bool CDownloadTaskManager::taskFileExists() const {
-    return std::ifstream(m_taskFilePath, std::ios::binary).is_open();
+    return platform::OpenFile(FuntionImpl::Utf8ToUtf16(m_taskFilePath), "rb") != nullptr;
 }
 
 int CDownloadTaskManager::deleteTaskFiles() {
     clearTasks();
     std::error_code ignored;
-    std::filesystem::remove(m_packagePath, ignored);
-    std::filesystem::remove(m_taskFilePath, ignored);
+    std::filesystem::remove(platform::Utf8Path(m_packagePath), ignored);
+    std::filesystem::remove(platform::Utf8Path(m_taskFilePath), ignored);
     ContentLength = 0;
     DownloadTime = 0;
     SingleStream = false;
@@ -395,7 +398,7 @@ bool CDownloadTaskManager::restartChangedFile() {
     clearTasks();
     // The open package stream keeps writing into the same file, so it is emptied, not removed.
     std::error_code ignored;
-    std::filesystem::resize_file(m_packagePath, 0, ignored);
+    std::filesystem::resize_file(platform::Utf8Path(m_packagePath), 0, ignored);
     m_probeSize = -1;
     if (generateDownloadTask("") == Success) return true;
     ContentLength = previous;  // nothing to fetch, and the download reads as incomplete

@@ -1,20 +1,13 @@
 #include "download/CDownloadThreadManager.h"
 
-#include <cerrno>
-
 #include "download/CDownloadThread.h"
 #include "download/DownloadEvents.h"
+#include "platform/Files.h"
+#include "platform/FsPath.h"
+#include "platform/SystemError.h"
 #include "sys/Log.h"
 #include "sys/ProcessFinder.h"
 #include "sys/TextConvert.h"
-
-namespace {
-
-// A package file that is being executed (an earlier copy of the setup still running) cannot be
-// opened for writing: ETXTBSY, reported as the sharing violation of the file-in-use path.
-constexpr int kFileInUse = 32;
-
-}  // namespace
 
 CDownloadThreadManager::CDownloadThreadManager(std::string packagePath)
     : m_packagePath(std::move(packagePath)) {}
@@ -24,29 +17,30 @@ CDownloadThreadManager::~CDownloadThreadManager() {
 }
 
 bool CDownloadThreadManager::packageFileExists() const {
-    return std::ifstream(m_packagePath, std::ios::binary).is_open();
+    return platform::OpenFile(FuntionImpl::Utf8ToUtf16(m_packagePath), "rb") != nullptr;
 }
 
 bool CDownloadThreadManager::openPackageFile(int& error) {
     const auto mode = packageFileExists()
                           ? std::ios::in | std::ios::out | std::ios::binary
                           : std::ios::in | std::ios::out | std::ios::trunc | std::ios::binary;
-    errno = 0;
-    m_file = std::make_unique<std::fstream>(m_packagePath, mode);
-    error = errno == ETXTBSY ? kFileInUse : errno;
+    platform::ClearLastSystemError();
+    m_file = std::make_unique<std::fstream>(platform::Utf8Path(m_packagePath), mode);
+    error = platform::LastSystemError();
     if (m_file->is_open()) return true;
     m_file.reset();
     return false;
 }
 
-// A package file in use is freed by ending the processes that run from it (and the temporary
-// copy a setup runs from), then opened once more.
+// A package file in use (an earlier copy of the setup still running from it: ETXTBSY on Linux,
+// a sharing violation on Windows) is freed by ending the processes that run from it (and the
+// temporary copy a setup runs from), then opened once more.
 int CDownloadThreadManager::createThreads(int count) {
     int error = 0;
     bool opened = openPackageFile(error);
     if (!opened) {
         CVD_LOG << "local file is NULL error code = " << error;
-        if (error == kFileInUse) {
+        if (error == platform::kFileInUseError) {
             FuntionImpl::FindProcessByFullPath(FuntionImpl::Utf8ToUtf16(m_packagePath), true, true);
             opened = openPackageFile(error);
         }
@@ -62,9 +56,8 @@ int CDownloadThreadManager::createThreads(int count) {
     m_stopTransfers = false;
     int started = 0;
     for (int i = 0; i < count; ++i) {
-        auto worker =
-            std::make_unique<CDownloadThread>(&fileMutex(), &m_processLock, m_file.get(),
-                                              &taskDoneEvent(), &m_stopTransfers);
+        auto worker = std::make_unique<CDownloadThread>(&fileMutex(), &m_processLock, m_file.get(),
+                                                        &taskDoneEvent(), &m_stopTransfers);
         if (addWorker(std::move(worker))) ++started;
     }
     return started;

@@ -1,12 +1,11 @@
 #include "download/CThread.h"
 
-#include <cerrno>
-
 #include <sstream>
 #include <thread>
 
 #include "download/CTask.h"
 #include "platform/Clock.h"
+#include "platform/SystemError.h"
 #include "sys/Log.h"
 
 namespace {
@@ -24,7 +23,7 @@ CThread::CThread(void* parameter, platform::Event* done) : m_parameter(parameter
 int CThread::init() {
     m_handle = platform::Thread::Start([this] { ThreadFunc(this); });
     if (!m_handle) {
-        CVD_LOG << "  creat thread error code =  " << errno;
+        CVD_LOG << "  creat thread error code =  " << platform::LastSystemError();
         return 0;
     }
     return 1;

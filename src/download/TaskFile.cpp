@@ -4,11 +4,16 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
+
+#include "platform/Files.h"
+#include "platform/FsPath.h"
 
 namespace TaskFile {
 namespace {
+
+// A task file holds a few hundred bytes per 4 MiB range; anything near this is not ours.
+constexpr long kMaxTaskFileBytes = 16L * 1024 * 1024;
 
 using tinyxml2::XMLDocument;
 using tinyxml2::XMLElement;
@@ -49,13 +54,20 @@ TaskRecord ReadTask(const XMLElement* task) {
     TaskRecord t;
     for (const XMLElement* e = task->FirstChildElement(); e; e = e->NextSiblingElement()) {
         const std::string_view name = e->Name();
-        if (name == "StartPos") t.StartPos = Int64Of(e);
-        else if (name == "EndPos") t.EndPos = Int64Of(e);
-        else if (name == "DownloadedPos") t.DownloadedPos = Int64Of(e);
-        else if (name == "RemotePath") t.RemotePath = TextOf(e);
-        else if (name == "LocalPath") t.LocalPath = TextOf(e);
-        else if (name == "TaskStatus") t.TaskStatus = IntOf(e);
-        else if (name == "TaskId") t.TaskId = IntOf(e);
+        if (name == "StartPos")
+            t.StartPos = Int64Of(e);
+        else if (name == "EndPos")
+            t.EndPos = Int64Of(e);
+        else if (name == "DownloadedPos")
+            t.DownloadedPos = Int64Of(e);
+        else if (name == "RemotePath")
+            t.RemotePath = TextOf(e);
+        else if (name == "LocalPath")
+            t.LocalPath = TextOf(e);
+        else if (name == "TaskStatus")
+            t.TaskStatus = IntOf(e);
+        else if (name == "TaskId")
+            t.TaskId = IntOf(e);
     }
     return t;
 }
@@ -66,16 +78,20 @@ TaskFileContent Read(const XMLDocument& doc) {
     if (!root) return content;
     for (const XMLElement* e = root->FirstChildElement(); e; e = e->NextSiblingElement()) {
         const std::string_view name = e->Name();
-        if (name == "TasksCount") content.TasksCount = IntOf(e);
-        else if (name == "ContentLength") content.ContentLength = Int64Of(e);
-        else if (name == "DownloadTime") content.DownloadTime = Int64Of(e);
+        if (name == "TasksCount")
+            content.TasksCount = IntOf(e);
+        else if (name == "ContentLength")
+            content.ContentLength = Int64Of(e);
+        else if (name == "DownloadTime")
+            content.DownloadTime = Int64Of(e);
         else if (name == "SingleStream")
             content.SingleStream = IntOf(e) == 1;
         else if (name == "ETag")
             content.ETag = TextOf(e);
         else if (name == "LastModified")
             content.LastModified = TextOf(e);
-        else if (name == "Task") content.Tasks.push_back(ReadTask(e));
+        else if (name == "Task")
+            content.Tasks.push_back(ReadTask(e));
     }
     return content;
 }
@@ -99,27 +115,27 @@ std::string Format(const TaskFileContent& content) {
 }
 
 bool Save(const std::string& path, const TaskFileContent& content) {
-    const std::string temporary = path + ".tmp";
+    const std::wstring target = platform::Utf8ToWide(path);
+    const std::wstring temporary = target + L".tmp";
     const std::string text = Format(content);
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out.good()) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
+    platform::FilePtr out = platform::OpenFile(temporary, "wb");
+    const bool written = out && std::fwrite(text.data(), 1, text.size(), out.get()) == text.size();
     std::error_code error;
-    std::filesystem::rename(temporary, path, error);
+    if (!out || std::fclose(out.release()) != 0 || !written) {
+        std::filesystem::remove(platform::FsPath(temporary), error);
+        return false;
+    }
+    std::filesystem::rename(platform::FsPath(temporary), platform::FsPath(target), error);
     return !error;
 }
 
 TaskFileContent Load(const std::string& path) {
+    platform::FilePtr in = platform::OpenFile(platform::Utf8ToWide(path), "rb");
+    if (!in || std::fseek(in.get(), 0, SEEK_END) != 0) return {};
+    const long size = std::ftell(in.get());
+    if (size < 0 || size > kMaxTaskFileBytes || std::fseek(in.get(), 0, SEEK_SET) != 0) return {};
     XMLDocument doc;
-    if (doc.LoadFile(path.c_str()) != tinyxml2::XML_SUCCESS) return {};
+    if (doc.LoadFile(in.get()) != tinyxml2::XML_SUCCESS) return {};
     return Read(doc);
 }
 

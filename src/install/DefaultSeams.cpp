@@ -1,7 +1,5 @@
 // The install flow wired to the real world: the download engine, the package signature check,
 // the package runs, the update server, the system's facts. Tests replace these seams.
-#include <cstdlib>
-
 #include "config/CConfigure.h"
 #include "content/DownloadInfoQuery.h"
 #include "install/AfterInstall.h"
@@ -13,7 +11,9 @@
 #include "install/StartApp.h"
 #include "net/CLibcurlTool.h"
 #include "platform/Clock.h"
+#include "platform/Environment.h"
 #include "platform/Paths.h"
+#include "platform/WebPage.h"
 #include "sys/OsFacts.h"
 #include "sys/PackageProduct.h"
 #include "sys/PackageSignature.h"
@@ -35,9 +35,8 @@ bool ProbeUrl(const std::string& url, long& status, int& curlCode) {
 // Linux a process sees one program-files folder whatever its word size, so both views agree
 // and the rule changes nothing unless the variable says otherwise.
 std::wstring NativeProgramFiles() {
-    if (const char* value = std::getenv("ProgramW6432"); value && *value)
-        return FuntionImpl::Utf8ToUtf16(value);
-    return platform::ProgramFilesFolder();
+    const std::wstring native = platform::EnvironmentValue(L"ProgramW6432");
+    return native.empty() ? platform::ProgramFilesFolder() : native;
 }
 
 // What the configuration document, not the server, says the package must be.
@@ -81,7 +80,10 @@ InstallSeams DefaultSeams() {
     return seams;
 }
 
-StartSeams DefaultStartSeams() { return {FuntionImpl::StartTargetMainExe, OpenUrlWithDesktop}; }
+StartSeams DefaultStartSeams() {
+    return {FuntionImpl::StartTargetMainExe,
+            [](const std::wstring& url) { platform::OpenWebPage(url); }};
+}
 
 std::uint32_t InstallThreadFunc(const IInstallWindow& window) {
     return InstallThreadFunc(window, DefaultSeams());

@@ -1,7 +1,6 @@
 #include "install/PackageRun.h"
 
 #include <array>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -14,6 +13,7 @@
 #include "platform/FsPath.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "platform/SystemError.h"
 #include "sys/DebugSettings.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
@@ -58,10 +58,6 @@ std::unique_ptr<platform::Process> StartInstaller(const std::wstring& program,
     return platform::Process::Start(options, nullptr, &startError);
 }
 
-std::string StartErrorText(int startError) {
-    return std::string(std::strerror(startError)) + " (" + std::to_string(startError) + ")";
-}
-
 std::string ExitCodeText(const platform::Process& process) {
     const std::optional<int> code = process.ExitCode();
     return code ? std::to_string(*code) : std::string("none");
@@ -103,7 +99,7 @@ bool RunOneSubProgram(const SubProgramInfo& info, const std::wstring& installPat
     int startError = 0;
     auto process = StartInstaller(info.run_path, line, startError);
     if (!process) {
-        CVD_LOG << " sub program could not start: " << StartErrorText(startError);
+        CVD_LOG << " sub program could not start: " << platform::SystemErrorText(startError);
         return true;
     }
     std::int32_t count = 0;
@@ -185,7 +181,7 @@ bool RunMainPackage(const std::wstring& packagePath, const std::wstring& install
     auto process = StartInstaller(packagePath, line, startError);
     if (!process) {
         content::ReportErrorCode(kInstallerStartFailed);
-        CVD_LOG << " Installer could not start: " << StartErrorText(startError);
+        CVD_LOG << " Installer could not start: " << platform::SystemErrorText(startError);
         Post(window, WM_INSTALL_TIMEOUT);
         return false;
     }

@@ -1,7 +1,7 @@
 #include "install/ReplacePackageNotice.h"
 
 #include "config/CConfigure.h"
-#include "platform/Process.h"
+#include "platform/NoticeBox.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
 
@@ -15,12 +15,9 @@ std::wstring ReplacePackageText(const std::wstring& packagePath) {
 void ShowReplacePackageNotice(const std::wstring& packagePath) {
     const std::wstring text = ReplacePackageText(packagePath);
     CVD_LOG << " ReplacePackage: " << FuntionImpl::Utf16ToUtf8(text);
-    platform::ProcessOptions options;
-    options.commandLine = L"xmessage -center -title " + platform::QuoteArgument(L"提示") + L" " +
-                          platform::QuoteArgument(text);
-    auto box = platform::Process::Start(options);
+    auto box = platform::NoticeBox::Show(L"提示", text);
     // A box that cannot be shown lets the install go on; shut-down does not wait for the tester.
-    while (box && !box->Wait(1000) && !CConfigure::Instance().GetIsExiting()) {
+    while (box && !box->WaitClosed(1000) && !CConfigure::Instance().GetIsExiting()) {
     }
 }
 

@@ -3,7 +3,6 @@
 #include "config/CConfigure.h"
 #include "install/InstallEvents.h"
 #include "install/ServerNames.h"
-#include "platform/Process.h"
 #include "sys/DebugSettings.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
@@ -86,13 +85,6 @@ void RunStartApp(IInstallPage& window, const StartSeams& seams) {
         ReportStartFailure(window);
     }
     window.RequestClose();
-}
-
-void OpenUrlWithDesktop(const std::wstring& url) {
-    platform::ProcessOptions options;
-    options.commandLine = L"xdg-open " + platform::QuoteArgument(url);
-    options.newSession = true;
-    platform::Process::Start(options);
 }
 
 }  // namespace install

@@ -41,7 +41,4 @@ std::optional<StartPaths> ComputeStartPaths(const std::wstring& installPath);
 void RunStartApp(IInstallPage& window);
 void RunStartApp(IInstallPage& window, const StartSeams& seams);
 
-// Opens `url` with the desktop's handler, detached.
-void OpenUrlWithDesktop(const std::wstring& url);
-
 }  // namespace install

@@ -6,11 +6,11 @@
 // downloads serialise their file writes on the target's file mutex.
 #pragma once
 
+#include <curl/curl.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-#include <curl/curl.h>
 
 #include "net/HandleSockets.h"
 #include "net/LogUpload.h"
@@ -56,9 +56,10 @@ public:
     // Non-zero (the transfer aborts) when that write failed or the worker's stop is set.
     static int segmentProgress(void* worker, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
-    // Uploads a file to the log-upload service as a multipart form. 0 when the service answered
-    // HTTP 200; -1 when filePath has fewer than 5 characters; -2 when no libcurl handle could be
-    // created; -3 on any transfer failure or other status, a transfer past `limits` included.
+    // Uploads the file `filePath` (UTF-8) to the log-upload service as a multipart form. 0 when
+    // the service answered HTTP 200; -1 when filePath has fewer than 5 characters; -2 when no
+    // libcurl handle could be created; -3 when the file cannot be read, on any transfer failure
+    // or other status, a transfer past `limits` included.
     static int uploadLogFile(const std::string& filePath, const std::string& fileName,
                              const std::string& productId, const std::string& version,
                              const std::string& catalogue,

@@ -2,12 +2,14 @@
 
 #include <curl/curl.h>
 
+#include <cstdio>
 #include <iostream>
 #include <memory>
 
 #include "config/Endpoints.h"
 #include "config/WorkDirectories.h"
 #include "net/CLibcurlTool.h"
+#include "platform/Files.h"
 #include "sys/TextConvert.h"
 
 namespace logupload {
@@ -36,6 +38,26 @@ struct CurlDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
+// curl would open the file from a narrow name (the ANSI code page on Windows): it reads the
+// part from a file opened here from the wide path instead.
+size_t ReadPart(char* buffer, size_t size, size_t count, void* file) {
+    const size_t got = std::fread(buffer, size, count, static_cast<std::FILE*>(file));
+    return got == 0 && std::ferror(static_cast<std::FILE*>(file)) ? CURL_READFUNC_ABORT : got;
+}
+
+int SeekPart(void* file, curl_off_t offset, int origin) {
+    return std::fseek(static_cast<std::FILE*>(file), static_cast<long>(offset), origin) == 0
+               ? CURL_SEEKFUNC_OK
+               : CURL_SEEKFUNC_FAIL;
+}
+
+// The part's size, or -1 when it cannot be told.
+curl_off_t PartSize(std::FILE* file) {
+    if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+    const long size = std::ftell(file);
+    return std::fseek(file, 0, SEEK_SET) == 0 ? size : -1;
+}
+
 void AddTextPart(curl_mime* form, const char* name, const std::string& text) {
     curl_mimepart* part = curl_mime_addpart(form);
     curl_mime_name(part, name);
@@ -59,11 +81,16 @@ int CLibcurlTool::uploadLogFile(const std::string& filePath, const std::string& 
                                filePath, FuntionImpl::Utf16ToUtf8(workdirs::LocalTimeStamp17()))
                          : fileName;
 
+    const platform::FilePtr data = platform::OpenFile(FuntionImpl::Utf8ToUtf16(filePath), "rb");
+    const curl_off_t size = data ? PartSize(data.get()) : -1;
+    if (size < 0) return -3;  // what curl answers for a file it cannot read
     std::unique_ptr<curl_mime, CurlDeleter> form(curl_mime_init(curl.get()));
     curl_mimepart* file = curl_mime_addpart(form.get());
     curl_mime_name(file, "file");
-    curl_mime_filedata(file, filePath.c_str());
+    curl_mime_data_cb(file, size, ReadPart, SeekPart, nullptr, data.get());
     curl_mime_filename(file, partFileName.c_str());
+    // What curl labels a part read from a file by name, for the archives and logs sent here.
+    curl_mime_type(file, "application/octet-stream");
     AddTextPart(form.get(), "product_id", productId);
     AddTextPart(form.get(), "version", version);
     if (!catalogue.empty()) AddTextPart(form.get(), "catalogue", catalogue);

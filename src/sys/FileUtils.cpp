@@ -6,14 +6,12 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/FsPath.h"
 #include "platform/Paths.h"
-#include "sys/TextConvert.h"
 
 namespace FuntionImpl {
 namespace fs = std::filesystem;
 namespace {
-
-fs::path ToPath(const std::wstring& path) { return fs::path(Utf16ToUtf8(path)); }
 
 bool Exists(const fs::path& path) {
     std::error_code error;
@@ -28,7 +26,7 @@ std::vector<std::wstring> SubFolderNames(const fs::path& folder) {
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code typeError;
         if (it->is_directory(typeError) && !it->is_symlink(typeError))
-            names.push_back(Utf8ToUtf16(it->path().filename().string()));
+            names.push_back(platform::WidePath(it->path().filename()));
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -38,10 +36,13 @@ std::vector<std::wstring> SubFolderNames(const fs::path& folder) {
 
 std::wstring FindFileRecursive(const std::wstring& folder, const std::wstring& name) {
     if (folder.empty() || name.empty()) return std::wstring();
-    const std::wstring base = folder.back() == L'/' ? folder : folder + L'/';
-    if (Exists(ToPath(base + name))) return base + name;
-    for (const std::wstring& sub : SubFolderNames(ToPath(base))) {
-        std::wstring found = FindFileRecursive(base + sub, name);
+    const fs::path base = platform::FsPath(folder);
+    // A rooted name still means a file below `folder`, never one elsewhere.
+    const fs::path candidate = base / platform::FsPath(name).relative_path();
+    if (Exists(candidate)) return platform::WidePath(candidate);
+    for (const std::wstring& sub : SubFolderNames(base)) {
+        std::wstring found =
+            FindFileRecursive(platform::WidePath(base / platform::FsPath(sub)), name);
         if (!found.empty()) return found;
     }
     return std::wstring();
@@ -49,7 +50,7 @@ std::wstring FindFileRecursive(const std::wstring& folder, const std::wstring& n
 
 std::uint32_t GetFileSize32(const std::wstring& path) {
     std::error_code error;
-    const fs::path file = ToPath(path);
+    const fs::path file = platform::FsPath(path);
     if (!fs::is_regular_file(file, error)) return 0;
     const std::uintmax_t size = fs::file_size(file, error);
     if (error || !std::ifstream(file, std::ios::binary)) return 0;
@@ -58,7 +59,7 @@ std::uint32_t GetFileSize32(const std::wstring& path) {
 
 bool IsDirectory(const std::wstring& path) {
     std::error_code error;
-    return !path.empty() && fs::is_directory(ToPath(path), error);
+    return !path.empty() && fs::is_directory(platform::FsPath(path), error);
 }
 
 std::wstring GetTempFolder() { return platform::TempFolder(); }

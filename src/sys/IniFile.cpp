@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/Files.h"
 #include "sys/StringUtils.h"
 #include "sys/TextConvert.h"
 
@@ -30,8 +31,7 @@ bool SameName(std::wstring_view a, std::wstring_view b) {
 
 // Plain stdio: a read error (a folder, an I/O fault) must give the default, not an exception.
 std::optional<std::string> ReadBytes(const std::wstring& file) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(Utf16ToUtf8(file).c_str(), "rb"),
-                                                       std::fclose);
+    const platform::FilePtr in = platform::OpenFile(file, "rb");
     if (!in) return std::nullopt;
     std::string bytes;
     char buffer[4096];

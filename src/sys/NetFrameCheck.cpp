@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/Files.h"
+#include "platform/FsPath.h"
 #include "sys/Log.h"
 #include "sys/RegistryUtils.h"
 #include "sys/StringUtils.h"
@@ -15,8 +17,7 @@ constexpr std::size_t kMaxLine = 1023;
 constexpr std::wstring_view kKey = L"NetFrameworkVersion";
 
 std::string ReadFileText(const std::wstring& path) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(Utf16ToUtf8(path).c_str(), "rb"),
-                                                       std::fclose);
+    const platform::FilePtr in = platform::OpenFile(path, "rb");
     if (!in) return {};
     std::string text;
     char buffer[4096];
@@ -66,8 +67,8 @@ std::array<int, 4> VersionParts(const std::wstring& version) {
     for (int& part : parts) {
         if (start > version.size()) break;
         const std::size_t dot = version.find(L'.', start);
-        part = WToI(version.substr(start, dot == std::wstring::npos ? std::wstring::npos
-                                                                     : dot - start));
+        part = WToI(
+            version.substr(start, dot == std::wstring::npos ? std::wstring::npos : dot - start));
         if (dot == std::wstring::npos) break;
         start = dot + 1;
     }
@@ -75,11 +76,12 @@ std::array<int, 4> VersionParts(const std::wstring& version) {
 }
 
 bool WillShowNetFrameCheck(const std::wstring& productFolder) {
-    const std::wstring required = RequiredNetFrameVersion(ReadFileText(productFolder + L"/NetFrameCheck.db"));
+    const std::wstring required = RequiredNetFrameVersion(
+        ReadFileText(platform::WidePath(platform::FsPath(productFolder) / "NetFrameCheck.db")));
     if (required.empty()) return false;
-    const std::wstring installed =
-        ReadRegistryString(RegistryRoot::LocalMachine,
-                           L"SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Client", L"Version");
+    const std::wstring installed = ReadRegistryString(
+        RegistryRoot::LocalMachine, L"SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Client",
+        L"Version");
     CVD_LOG << " LocalNetFrame: " << Utf16ToUtf8(installed)
             << ", NeedNetFrame: " << Utf16ToUtf8(required);
     const std::array<int, 4> have = VersionParts(installed);

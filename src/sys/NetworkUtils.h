@@ -5,12 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ProxySettings.h"
+
 namespace FuntionImpl {
 
 // Average round-trip time to `host` in whole milliseconds (a reply faster than 1 ms counts as
 // 1), asking for 2 x `limit` echoes (4 when `limit` is 0) and reading the answers for at most
 // `limit` seconds when it is positive. -1 when the output pipe cannot be made, -2 when ping
-// cannot be started, -3 when no reply was seen.
+// cannot be started (or the host is no plain host name for it), -3 when no reply was seen.
 int PingUrl(const std::wstring& host, int limit);
 
 // Sum and count of the reply times of ping output, one reply per "time=" value; a reply under
@@ -20,14 +22,12 @@ struct PingReplies {
     int count = 0;
 };
 void AddPingReplies(std::string_view text, PingReplies& replies);
+// The same for Windows' ping: per "TTL=", the leading digits after the "=" before it ("time=15ms
+// TTL=54" gives 15; "time<1ms TTL=54" gives the byte count before it).
+void AddTtlPingReplies(std::string_view text, PingReplies& replies);
 
-struct ProxyConfig {
-    std::string autoConfigUrl;
-    std::string proxy;
-    std::string bypass;
-};
-// The proxy environment (https_proxy, http_proxy, all_proxy, no_proxy, either case), completed
-// by the desktop's settings (GNOME org.gnome.system.proxy) when the environment sets nothing.
+using ProxyConfig = platform::ProxySettings;
+// The user's proxy settings (platform::UserProxySettings).
 ProxyConfig ReadProxyConfig();
 // 0 none, 1 automatic-configuration script, 2 proxy server, 3 bypass list (the highest set),
 // logging each value that is set.

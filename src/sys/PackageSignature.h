@@ -21,6 +21,8 @@ inline constexpr std::int32_t kTrustSubjectNotTrusted = static_cast<std::int32_t
 inline constexpr std::int32_t kSignatureSetupFailed = static_cast<std::int32_t>(0xA0CF0001);
 // the signed bytes could not be read to their end (I/O error, file shrank while read).
 inline constexpr std::int32_t kSignatureReadFailed = static_cast<std::int32_t>(0xA0CF0002);
+// this build has no signature check (Windows until its Authenticode check): nothing verifies.
+inline constexpr std::int32_t kSignatureUnavailable = static_cast<std::int32_t>(0xA0CF0003);
 
 struct SignatureCheck {
     std::int32_t status = kTrustNoSignature;

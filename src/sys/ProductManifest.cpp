@@ -95,7 +95,7 @@ std::optional<ProductManifest> ReadProductManifest(const std::wstring& path, std
     const auto span = FindPayload(in, size);
     if (!span) return Refused(why, "the package is no setup with a payload");
     std::string archiveWhy;
-    const PayloadArchive archive = OpenPayloadArchive(file.string(), *span, archiveWhy);
+    const PayloadArchive archive = OpenPayloadArchive(path, *span, archiveWhy);
     if (!archive) return Refused(why, "the payload is no valid archive: " + archiveWhy);
     const std::optional<std::string> text = ManifestEntry(archive.get(), why);
     if (!text) return std::nullopt;

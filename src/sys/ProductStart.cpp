@@ -1,10 +1,10 @@
 #include "sys/ProductStart.h"
 
-#include <cerrno>
 #include <filesystem>
 
 #include "platform/FsPath.h"
 #include "platform/Process.h"
+#include "platform/SystemError.h"
 #include "sys/DebugSettings.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
@@ -39,7 +39,7 @@ std::int32_t StartWithOwnRights(const std::wstring& exe, const std::wstring& arg
     options.program = Unquoted(exe);
     options.commandLine = args;
     options.workingFolder = FolderOfQuoted(exe);
-    int error = ENOENT;  // when no program is named at all
+    int error = platform::FileNotFoundError();  // when no program is named at all
     if (!options.program.empty() && platform::Process::Start(options, nullptr, &error)) return 0;
     CVD_LOG << "CreateProcess failed3 (" << error << ") " << Utf16ToUtf8(exe + args);
     ReportStartError(error);

@@ -2,6 +2,9 @@
 
 #include <zip.h>
 
+#include <cerrno>
+
+#include "platform/Files.h"
 #include "sys/LengthTrailer.h"
 #include "sys/SignatureBlock.h"
 
@@ -21,12 +24,19 @@ std::string SetupTrailer(std::uint64_t payloadLength) {
 
 void PayloadArchiveDiscard::operator()(zip* archive) const { zip_discard(archive); }
 
-PayloadArchive OpenPayloadArchive(const std::string& setupFile, PayloadSpan span,
+// The file is opened here from its wide path (libzip would open a narrow name in the ANSI code
+// page on Windows); the source owns it from then on.
+PayloadArchive OpenPayloadArchive(const std::wstring& setupFile, PayloadSpan span,
                                   std::string& why) {
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* source = zip_source_file_create(setupFile.c_str(), span.offset,
-                                                  static_cast<zip_int64_t>(span.length), &error);
+    platform::FilePtr file = platform::OpenFile(setupFile, "rb");
+    if (!file) zip_error_set(&error, ZIP_ER_OPEN, errno);
+    zip_source_t* source =
+        file ? zip_source_filep_create(file.get(), span.offset,
+                                       static_cast<zip_int64_t>(span.length), &error)
+             : nullptr;
+    if (source) file.release();
     PayloadArchive archive(source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error)
                                   : nullptr);
     if (!archive) {

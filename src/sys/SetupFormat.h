@@ -40,6 +40,7 @@ using PayloadArchive = std::unique_ptr<zip, PayloadArchiveDiscard>;
 
 // The payload of `setupFile` at `span`, opened read-only with its directory checked against its
 // entries; null with `why` set when it is no valid archive.
-PayloadArchive OpenPayloadArchive(const std::string& setupFile, PayloadSpan span, std::string& why);
+PayloadArchive OpenPayloadArchive(const std::wstring& setupFile, PayloadSpan span,
+                                  std::string& why);
 
 }  // namespace FuntionImpl

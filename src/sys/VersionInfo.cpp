@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/FsPath.h"
 #include "platform/Paths.h"
 #include "sys/TextConvert.h"
 
@@ -14,8 +15,9 @@ namespace {
 // is compiled in, has one; every other file reports none.
 bool IsOwnExecutable(const std::wstring& path) {
     std::error_code error;
-    return !path.empty() && std::filesystem::equivalent(Utf16ToUtf8(path),
-                                                        Utf16ToUtf8(platform::ModulePath()), error);
+    return !path.empty() &&
+           std::filesystem::equivalent(platform::FsPath(path),
+                                       platform::FsPath(platform::ModulePath()), error);
 }
 
 // The build's version may have fewer than four parts; missing parts read as 0.

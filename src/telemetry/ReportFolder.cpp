@@ -3,16 +3,17 @@
 #include <filesystem>
 #include <fstream>
 
-std::string ReportFolder::Current() {
+#include "platform/FsPath.h"
+
+std::wstring ReportFolder::Current() {
     std::error_code error;
-    std::string folder = std::filesystem::current_path(error).string();
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    return folder;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    return error ? std::wstring() : platform::WidePath(folder);
 }
 
 std::string ReportFolder::Proxy() const {
     constexpr std::size_t kMaxProxy = 254;
-    std::ifstream in(std::filesystem::path(folder_ + "proxy.txt"));
+    std::ifstream in(platform::FsPath(folder_) / "proxy.txt");
     std::string word;
     if (!(in >> word)) return std::string();
     if (word.size() > kMaxProxy) word.resize(kMaxProxy);
@@ -20,5 +21,5 @@ std::string ReportFolder::Proxy() const {
 }
 
 bool ReportFolder::UseTestCollector() const {
-    return std::ifstream(std::filesystem::path(folder_ + "test")).is_open();
+    return std::ifstream(platform::FsPath(folder_) / "test").is_open();
 }

@@ -6,10 +6,10 @@
 
 class ReportFolder {
 public:
-    // The process's current folder, ending with '/'.
-    static std::string Current();
+    // The process's current folder; empty when it cannot be read.
+    static std::wstring Current();
 
-    explicit ReportFolder(std::string folder) : folder_(std::move(folder)) {}
+    explicit ReportFolder(std::wstring folder) : folder_(std::move(folder)) {}
 
     // The first whitespace-delimited word of proxy.txt (at most 254 characters); empty when the
     // file is missing or blank.
@@ -17,8 +17,8 @@ public:
     // Whether a file named "test" can be opened.
     bool UseTestCollector() const;
 
-    const std::string& Folder() const { return folder_; }
+    const std::wstring& Folder() const { return folder_; }
 
 private:
-    std::string folder_;
+    std::wstring folder_;
 };

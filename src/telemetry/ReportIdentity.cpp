@@ -1,38 +1,28 @@
 #include "telemetry/ReportIdentity.h"
 
-#include <openssl/evp.h>
-#include <uuid/uuid.h>
-
-#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
 
+#include "platform/Crypto.h"
+#include "platform/LocalTime.h"
 #include "platform/SystemInfo.h"
+#include "platform/Uuid.h"
 #include "sys/OsFacts.h"
 
 namespace report {
 
 std::string MachineUidOf(const std::string& machineId) {
     if (machineId.empty()) return std::string();
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (!EVP_Digest(machineId.data(), machineId.size(), digest, &length, EVP_md5(), nullptr))
-        return std::string();
-    std::string hex;
-    char pair[3];
-    for (unsigned int i = 0; i < length; ++i) {
-        std::snprintf(pair, sizeof pair, "%02x", digest[i]);
-        hex += pair;
-    }
-    return hex;
+    return platform::DigestHex(platform::DigestKind::Md5, machineId);
 }
 
 std::string MachineUid() { return MachineUidOf(platform::MachineId()); }
 
 std::string NewSessionId() {
-    uuid_t id;
-    uuid_generate(id);
+    const auto uuid = platform::NewUuid();
+    if (!uuid) return std::string();
+    const platform::Uuid& id = *uuid;
     const auto u16 = [&](int at) { return (id[at] << 8) | id[at + 1]; };
     const unsigned long data1 =
         (static_cast<unsigned long>(id[0]) << 24) | (id[1] << 16) | (id[2] << 8) | id[3];
@@ -56,15 +46,16 @@ std::string ReportOsVersion() {
 }
 
 std::int64_t LocalTimestampMs() {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const platform::LocalTime now = platform::LocalTimeNow();
     std::tm local{};
-    localtime_r(&seconds, &local);
+    local.tm_year = now.year - 1900;
+    local.tm_mon = now.month - 1;
+    local.tm_mday = now.day;
+    local.tm_hour = now.hour;
+    local.tm_min = now.minute;
+    local.tm_sec = now.second;
     local.tm_isdst = 0;
-    const std::int64_t millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
-        1000;
-    return static_cast<std::int64_t>(std::mktime(&local)) * 1000 + millis;
+    return static_cast<std::int64_t>(std::mktime(&local)) * 1000 + now.millisecond;
 }
 
 }  // namespace report

@@ -2,12 +2,13 @@
 
 #include <json/json.h>
 
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "platform/Files.h"
+#include "platform/FsPath.h"
+#include "platform/LocalTime.h"
 #include "platform/Paths.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
@@ -17,10 +18,10 @@ namespace {
 namespace fs = std::filesystem;
 
 // False when the file is missing; an unreadable or malformed file reads as an empty object.
-bool Load(const std::string& path, Json::Value& document) {
+bool Load(const std::wstring& path, Json::Value& document) {
     std::error_code error;
-    if (!fs::exists(fs::path(path), error)) return false;
-    std::ifstream in(fs::path(path), std::ios::binary);
+    if (!fs::exists(platform::FsPath(path), error)) return false;
+    std::ifstream in(platform::FsPath(path), std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     Json::CharReaderBuilder builder;
@@ -33,10 +34,10 @@ bool Load(const std::string& path, Json::Value& document) {
 
 // Replaced in one step, so a crash never leaves half a file, through a temporary file that
 // nobody can have planted.
-void Save(const std::string& path, const Json::Value& document) {
+void Save(const std::wstring& path, const Json::Value& document) {
     if (path.empty()) return;  // no folder of our own: a bare name would land in the working folder
-    if (!platform::ReplaceFileContents(FuntionImpl::Utf8ToUtf16(path), document.toStyledString()))
-        CVD_LOG << " galog write fail " << path;
+    if (!platform::ReplaceFileContents(path, document.toStyledString()))
+        CVD_LOG << " galog write fail " << FuntionImpl::Utf16ToUtf8(path);
 }
 
 bool IsDate(const Json::Value& document, const LocalDate& date) {
@@ -49,21 +50,21 @@ bool IsDate(const Json::Value& document, const LocalDate& date) {
 }  // namespace
 
 LocalDate TodayLocal() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return LocalDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+    const platform::LocalTime now = platform::LocalTimeNow();
+    return LocalDate{now.year, now.month, now.day};
 }
 
 VisitFile VisitFile::ForThisUser() {
-    const std::string folder = FuntionImpl::Utf16ToUtf8(platform::CacheFolder()) + "CVDownloader/";
+    const fs::path folder = platform::FsPath(platform::CacheFolder()) / "CVDownloader";
     std::error_code error;
-    fs::create_directories(fs::path(folder), error);
-    if (fs::is_directory(fs::path(folder), error) &&
-        platform::IsOwnWritableFolder(FuntionImpl::Utf8ToUtf16(folder)))
-        return VisitFile(folder + "galog.json");
-    const std::string runtime = FuntionImpl::Utf16ToUtf8(platform::RuntimeFolder());
-    return VisitFile(runtime.empty() ? std::string() : runtime + "galog.json");
+    fs::create_directories(folder, error);
+    if (fs::is_directory(folder, error) &&
+        platform::IsOwnWritableFolder(platform::WidePath(folder)))
+        return VisitFile(platform::WidePath(folder / "galog.json"));
+    const std::wstring runtime = platform::RuntimeFolder();
+    return VisitFile(runtime.empty()
+                         ? std::wstring()
+                         : platform::WidePath(platform::FsPath(runtime) / "galog.json"));
 }
 
 int VisitFile::UpdateIsNew(const LocalDate& today) const {

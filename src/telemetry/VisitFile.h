@@ -18,7 +18,7 @@ LocalDate TodayLocal();
 
 class VisitFile {
 public:
-    explicit VisitFile(std::string path) : path_(std::move(path)) {}
+    explicit VisitFile(std::wstring path) : path_(std::move(path)) {}
     // $XDG_CACHE_HOME/CVDownloader/galog.json, or galog.json in the runtime folder when that
     // folder cannot be made; no path (nothing is kept, every start counts as new) without either.
     static VisitFile ForThisUser();
@@ -28,8 +28,8 @@ public:
     // Stores `version` when the file has none; a different stored version is kept.
     void RecordVersion(const std::string& version) const;
 
-    const std::string& Path() const { return path_; }
+    const std::wstring& Path() const { return path_; }
 
 private:
-    std::string path_;
+    std::wstring path_;
 };

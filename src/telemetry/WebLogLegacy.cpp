@@ -1,7 +1,6 @@
 // The legacy reporting family of the reporting service: the vendor's old user-log service, a
 // Universal Analytics hit and a support ticket. The installer itself never calls them.
 #include <curl/curl.h>
-#include <uuid/uuid.h>
 
 #include <cstdio>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "config/CConfigure.h"
 #include "config/Endpoints.h"
 #include "platform/Clock.h"
+#include "platform/Uuid.h"
 #include "sys/VersionInfo.h"
 #include "telemetry/Ga4Hit.h"
 #include "telemetry/LegacyPageFetch.h"
@@ -36,8 +36,9 @@ std::string Padded(std::int32_t number) {
 }
 
 std::string NewLegacyClientId() {
-    uuid_t id;
-    uuid_generate(id);
+    const auto uuid = platform::NewUuid();
+    if (!uuid) return std::string();
+    const platform::Uuid& id = *uuid;
     char text[40];
     std::snprintf(text, sizeof text,
                   "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X", id[0],

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/FsPath.h"
 #include "toolkit/Button.h"
 #include "toolkit/Label.h"
 #include "toolkit/UiManager.h"
@@ -10,7 +11,7 @@ namespace {
 
 bool FileExists(const std::string& path) {
     std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(path, ec);
+    return !path.empty() && std::filesystem::is_regular_file(platform::Utf8Path(path), ec);
 }
 
 }  // namespace

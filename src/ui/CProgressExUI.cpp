@@ -9,7 +9,7 @@
 namespace {
 
 // a * b / c rounded half away from zero.
-int MulDiv(int a, int b, int c) {
+int MulDivRounded(int a, int b, int c) {
     if (c == 0) return -1;
     const long long product = static_cast<long long>(a) * b;
     const long long half = std::llabs(static_cast<long long>(c)) / 2;
@@ -60,8 +60,8 @@ void CProgressExUI::PaintStatusImage(toolkit::Canvas& canvas) {
     }
     toolkit::Rect filled = FilledRect();
     const int scale = manager_->ScalePercent();
-    filled = {MulDiv(filled.left, 100, scale), MulDiv(filled.top, 100, scale),
-              MulDiv(filled.right, 100, scale), MulDiv(filled.bottom, 100, scale)};
+    filled = {MulDivRounded(filled.left, 100, scale), MulDivRounded(filled.top, 100, scale),
+              MulDivRounded(filled.right, 100, scale), MulDivRounded(filled.bottom, 100, scale)};
 
     const int imageW = moveImage_->Width(), imageH = moveImage_->Height();
     if (moveRect_.Width() <= 0) {
@@ -72,7 +72,7 @@ void CProgressExUI::PaintStatusImage(toolkit::Canvas& canvas) {
     moveRect_.bottom = std::min(filled.bottom, moveRect_.top + imageH);
     const bool wideEnough = !horizontal_ || moveRect_.Width() * 2 >= imageW;
     if (wideEnough && moveRect_.Height() * 2 >= imageH) {
-        const toolkit::Rect dest = AsDrawn(moveRect_, MulDiv(pos_.Width(), 100, scale));
+        const toolkit::Rect dest = AsDrawn(moveRect_, MulDivRounded(pos_.Width(), 100, scale));
         const std::string modify =
             "dest='" + RectText(dest.left, dest.top, dest.right, dest.bottom) + "' source='" +
             RectText(0, 0, std::min(imageW, moveRect_.Width()),

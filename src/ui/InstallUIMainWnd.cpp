@@ -4,8 +4,6 @@
 // MainWndPages.cpp.
 #include "ui/InstallUIMainWnd.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -13,6 +11,7 @@
 #include "config/LanguageTables.h"
 #include "content/ContentThreads.h"
 #include "platform/Clock.h"
+#include "platform/Environment.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/Resources.h"
@@ -97,7 +96,7 @@ void InstallUIMainWnd::SetInstallPath(const std::wstring& path) {
     if (pathEdit_) pathEdit_->SetText(Utf16ToUtf8(path));
 }
 
-void InstallUIMainWnd::RequestClose() { PostMessage(toolkit::kMsgClose); }
+void InstallUIMainWnd::RequestClose() { PostWindowMessage(toolkit::kMsgClose); }
 
 // ---- start-up -------------------------------------------------------------------------------
 
@@ -132,7 +131,8 @@ void InstallUIMainWnd::ReportLaunch() {
     const std::wstring module = platform::ModulePath();
     CVD_LOG << " Downloader info: " << Utf16ToUtf8(module) << " "
             << FuntionImpl::GetFileVersionText(Utf16ToUtf8(module)) << " "
-            << (FuntionImpl::Is64BitSystem() ? "True" : "False") << " " << getpid();
+            << (FuntionImpl::Is64BitSystem() ? "True" : "False") << " "
+            << platform::CurrentProcessId();
     int width = 0, height = 0;
     const double scale = FuntionImpl::GetDisplayScale(width, height);
     CVD_LOG << " Screen: " << width << "*" << height << " " << scale;

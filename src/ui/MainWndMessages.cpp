@@ -52,7 +52,7 @@ void InstallUIMainWnd::OnSucceeded(std::intptr_t) {
     if (textStartShortcut_) textStartShortcut_->SetVisible(false);
     if (FuntionImpl::AutoRun() || CConfigure::Instance().NeedStart_flag == 1) {
         CVD_LOG << "after install auto start";
-        PostMessage(WM_INSTALL_AUTOSTART);
+        PostWindowMessage(WM_INSTALL_AUTOSTART);
     }
 }
 

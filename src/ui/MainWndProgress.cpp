@@ -125,7 +125,7 @@ void InstallUIMainWnd::OnInstallPacingTimer() {
     if (next < 100)
         SetTimer(kRunUpTimer, 100);
     else
-        PostMessage(WM_INSTALL_SUCCEEDED);
+        PostWindowMessage(WM_INSTALL_SUCCEEDED);
 }
 
 void InstallUIMainWnd::OnRunUpTimer() {
@@ -135,7 +135,7 @@ void InstallUIMainWnd::OnRunUpTimer() {
         return;
     }
     KillTimer(kRunUpTimer);
-    PostMessage(WM_INSTALL_SUCCEEDED);
+    PostWindowMessage(WM_INSTALL_SUCCEEDED);
 }
 
 void InstallUIMainWnd::OnWaitTextTimer() {

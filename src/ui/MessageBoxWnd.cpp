@@ -183,7 +183,7 @@ void MessageBoxWnd::Press(const std::string& button) {
         if (owner_) owner_->ShowWindow(false);
     };
     auto clearDownload = [this] {
-        if (owner_) owner_->PostMessage(WM_INSTALL_MSGBOX_CLEAR, 0, 0);
+        if (owner_) owner_->PostWindowMessage(WM_INSTALL_MSGBOX_CLEAR, 0, 0);
     };
     if (button == "btn_yes") {
         if (kind_ == MSG_NO_TEXTS) hideWithOwner();

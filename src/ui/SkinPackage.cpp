@@ -1,17 +1,13 @@
 #include "ui/SkinPackage.h"
 
-#include "platform/Resources.h"
+#include "config/SkinPackage.h"
 #include "toolkit/ControlFactory.h"
-#include "toolkit/ResourceManager.h"
 #include "ui/CControlExUI.h"
 #include "ui/COptionExUI.h"
 #include "ui/CProgressExUI.h"
 
 void LoadSkinPackage() {
-    auto& resources = toolkit::ResourceManager::Instance();
-    resources.SetResourceFolder("skin\\");
-    const platform::Bytes& package = platform::OwnResource(platform::kSkinResource);
-    if (!package.empty()) resources.SetZipArchive(package.data(), package.size());
+    HandOverSkinPackage();
     RegisterExtendedControls();
 }
 

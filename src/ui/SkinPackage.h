@@ -1,8 +1,7 @@
 #pragma once
 
-// Hands the skin package carried in the executable to the toolkit and registers the program's own
-// control classes. A missing or empty package leaves the toolkit without an archive; the first
-// window then reports it.
+// Hands the skin package carried in the executable to the toolkit (HandOverSkinPackage) and
+// registers the program's own control classes.
 void LoadSkinPackage();
 
 // Registers "CProgressExUI", "COptionExUI" and "CControlExUI" with the toolkit's control factory.

@@ -45,9 +45,9 @@ TEST(LanguageCodeOf, OutOfRangeIndexesGiveEnglish) {
 }
 
 TEST(LanguageMaps, CodesAndNamesRoundTripThroughTheIndex) {
-    ASSERT_EQ(LanguageCodeMap().size(), static_cast<std::size_t>(LANG_COUNT));
-    ASSERT_EQ(LanguageNameMap().size(), static_cast<std::size_t>(LANG_COUNT));
-    for (int index = 0; index < LANG_COUNT; ++index) {
+    ASSERT_EQ(LanguageCodeMap().size(), static_cast<std::size_t>(LangCount));
+    ASSERT_EQ(LanguageNameMap().size(), static_cast<std::size_t>(LangCount));
+    for (int index = 0; index < LangCount; ++index) {
         EXPECT_EQ(LanguageIndexOfCode(LanguageCodeOf(index)), index);
         EXPECT_EQ(LanguageNameMap().at(index), LanguageRowOf(index).englishName);
     }
@@ -73,20 +73,20 @@ TEST(UiLanguageIndexOfLcid, MatchesTheTableAndFallsBackToEnglish) {
     ASSERT_EQ(table.size(), 64u);
     for (unsigned lcid = 0; lcid <= 0xFFFF; ++lcid) {
         const auto row = table.find(static_cast<std::uint16_t>(lcid));
-        const int expected = row == table.end() ? LANG_ENGLISH : row->second;
+        const int expected = row == table.end() ? LangEnglish : row->second;
         ASSERT_EQ(UiLanguageIndexOfLcid(static_cast<std::uint16_t>(lcid)), expected) << lcid;
     }
 }
 
 TEST(UiLanguageIndexOfLcid, EdgeCases) {
-    EXPECT_EQ(UiLanguageIndexOfLcid(2052), LANG_CHINESE);
+    EXPECT_EQ(UiLanguageIndexOfLcid(2052), LangChinese);
     EXPECT_EQ(LanguageCodeOf(UiLanguageIndexOfLcid(2052)), "zh-cn");
     EXPECT_STREQ(LanguageRowOf(UiLanguageIndexOfLcid(2052)).fileName, L"language_chinese.xml");
-    EXPECT_EQ(UiLanguageIndexOfLcid(3076), LANG_CHINESETRAD);
-    EXPECT_EQ(UiLanguageIndexOfLcid(2066), LANG_KOREAN);
-    EXPECT_EQ(UiLanguageIndexOfLcid(1044), LANG_ENGLISH);
-    EXPECT_EQ(UiLanguageIndexOfLcid(3073), LANG_ENGLISH);
-    EXPECT_EQ(UiLanguageIndexOfLcid(4100), LANG_ENGLISH);
+    EXPECT_EQ(UiLanguageIndexOfLcid(3076), LangChineseTrad);
+    EXPECT_EQ(UiLanguageIndexOfLcid(2066), LangKorean);
+    EXPECT_EQ(UiLanguageIndexOfLcid(1044), LangEnglish);
+    EXPECT_EQ(UiLanguageIndexOfLcid(3073), LangEnglish);
+    EXPECT_EQ(UiLanguageIndexOfLcid(4100), LangEnglish);
 }
 
 TEST(SystemLanguageNameOfLcid, NamesSpecialValuesAndHexFallback) {
@@ -123,11 +123,11 @@ TEST(DetectUiLanguageIndex, FollowsTheUsersLocale) {
     env.Set("LC_ALL", std::nullopt);
     env.Set("LC_MESSAGES", std::nullopt);
     const std::pair<const char*, int> cases[] = {
-        {"zh_CN.UTF-8", LANG_CHINESE},
-        {"zh_TW.UTF-8", LANG_CHINESETRAD},
-        {"pt_BR.UTF-8", LANG_PORTUGUESE},
-        {"de_DE.UTF-8", LANG_GERMAN},
-        {"C", LANG_ENGLISH},
+        {"zh_CN.UTF-8", LangChinese},
+        {"zh_TW.UTF-8", LangChineseTrad},
+        {"pt_BR.UTF-8", LangPortuguese},
+        {"de_DE.UTF-8", LangGerman},
+        {"C", LangEnglish},
     };
     for (const auto& [locale, index] : cases) {
         env.Set("LANG", locale);

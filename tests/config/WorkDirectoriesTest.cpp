@@ -1,5 +1,3 @@
-#include "config/WorkDirectories.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,6 +5,7 @@
 
 #include "TempEnv.h"
 #include "config/CConfigure.h"
+#include "config/WorkDirectories.h"
 #include "sys/Log.h"
 
 namespace {
@@ -56,11 +55,14 @@ TEST(WorkDirectoryNames, LogFileKeepsThirteenDigitsOfTheStamp) {
 
 TEST(SelectDownloadDrive, MovesThePathToTheRoomiestFixedNonUsbVolume) {
     const std::vector<platform::Volume> volumes = {
-        {L"/", true, false},        {L"/data/", true, false}, {L"/media/usb/", true, true},
+        {L"/", true, false},          {L"/data/", true, false}, {L"/media/usb/", true, true},
         {L"/mnt/net/", false, false}, {L"/big/", true, false},
     };
-    const std::map<std::wstring, std::uint64_t> free = {
-        {L"/", 100}, {L"/data/", 500}, {L"/media/usb/", 9000}, {L"/mnt/net/", 9000}, {L"/big/", 500}};
+    const std::map<std::wstring, std::uint64_t> free = {{L"/", 100},
+                                                        {L"/data/", 500},
+                                                        {L"/media/usb/", 9000},
+                                                        {L"/mnt/net/", 9000},
+                                                        {L"/big/", 500}};
     const auto query = [&](const std::wstring& root) -> std::optional<std::uint64_t> {
         return free.at(root);
     };
@@ -70,9 +72,8 @@ TEST(SelectDownloadDrive, MovesThePathToTheRoomiestFixedNonUsbVolume) {
 }
 
 TEST(SelectDownloadDrive, KeepsThePathWhenNoVolumeQualifies) {
-    const std::vector<platform::Volume> volumes = {{L"/media/usb/", true, true},
-                                                   {L"/mnt/net/", false, false},
-                                                   {L"/broken/", true, false}};
+    const std::vector<platform::Volume> volumes = {
+        {L"/media/usb/", true, true}, {L"/mnt/net/", false, false}, {L"/broken/", true, false}};
     const auto query = [](const std::wstring& root) -> std::optional<std::uint64_t> {
         if (root == L"/broken/") return std::nullopt;
         return 1000;
@@ -112,7 +113,7 @@ TEST_F(WorkDirectoryTest, NonExecutableDownloadsUseTheDesktop) {
 TEST_F(WorkDirectoryTest, WorkDirectoryGoesToTheTopOfTheOnlyVolumeIsCachedAndLoggedOnce) {
     auto& config = CConfigure::Instance();
     const auto logFile = env.Root() / "work.log";
-    FuntionImpl::ConfigureLogger(logFile.string());
+    FuntionImpl::ConfigureLogger(logFile.wstring());
     config.SetDownload_url(L"https://h/zorvik_setup.exe");
     const std::wstring work = config.GetWorkDirectory();
     EXPECT_EQ(work, (env.Volume() / "CVDownloader/zorvik_setup/").wstring());
@@ -170,15 +171,25 @@ TEST(WorkDirectoryCandidates, RoomiestVolumeThenTheUsersFolderOnItThenTheCache) 
     const workdirs::UserFolders onHome{L"/home/u/", L"/home/u/.cache/"};
     const workdirs::UserFolders cacheElsewhere{L"/home/u/", L"/var/cache/u/"};
     const Case cases[] = {
-        {"home not on the roomiest volume", {{root, 10}, {data, 50}}, onRoot,
+        {"home not on the roomiest volume",
+         {{root, 10}, {data, 50}},
+         onRoot,
          {L"/data/CVDownloader/p", L"/root/.cache/CVDownloader/p"}},
-        {"home and cache on it", {{root, 10}, {home, 50}}, onHome,
+        {"home and cache on it",
+         {{root, 10}, {home, 50}},
+         onHome,
          {L"/home/CVDownloader/p", L"/home/u/.cache/CVDownloader/p"}},
-        {"home on it, cache elsewhere", {{root, 10}, {home, 50}}, cacheElsewhere,
+        {"home on it, cache elsewhere",
+         {{root, 10}, {home, 50}},
+         cacheElsewhere,
          {L"/home/CVDownloader/p", L"/home/u/CVDownloader/p", L"/var/cache/u/CVDownloader/p"}},
-        {"usb and network disks never count", {{root, 10}, {usb, 90}, {net, 90}}, onHome,
+        {"usb and network disks never count",
+         {{root, 10}, {usb, 90}, {net, 90}},
+         onHome,
          {L"/CVDownloader/p", L"/home/u/.cache/CVDownloader/p"}},
-        {"equal space keeps the first", {{data, 50}, {home, 50}}, onRoot,
+        {"equal space keeps the first",
+         {{data, 50}, {home, 50}},
+         onRoot,
          {L"/data/CVDownloader/p", L"/root/.cache/CVDownloader/p"}},
         {"no volume qualifies", {{usb, 90}}, onHome, {L"/home/u/.cache/CVDownloader/p"}},
     };
@@ -229,8 +240,8 @@ TEST_F(WorkDirectoryTest, AnInjectedSourceChoosesTheVolumeAndTheCacheIsTheLastRe
     const fs::path small = env.Root() / "small", big = env.Root() / "big";
     fs::create_directories(small);
     fs::create_directories(big);
-    const InjectedVolumes volumes({{{small.wstring() + L"/", true, false}, 1},
-                                   {{big.wstring() + L"/", true, false}, 2}});
+    const InjectedVolumes volumes(
+        {{{small.wstring() + L"/", true, false}, 1}, {{big.wstring() + L"/", true, false}, 2}});
     config.SetVolumeSource(volumes.Source());
     EXPECT_EQ(config.GetWorkDirectory(), (big / "CVDownloader/zorvik_setup/").wstring());
 

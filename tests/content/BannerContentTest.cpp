@@ -126,7 +126,7 @@ protected:
         BannerContentTest::SetUp();
         ASSERT_TRUE(server.Started());
         PointEndpointsAt({endpoint::kDataServiceProduction}, server.Host());
-        CConfigure::Instance().SetLanguageIndex(LANG_GERMAN);
+        CConfigure::Instance().SetLanguageIndex(LangGerman);
     }
     CollectorServer server;
 };

@@ -1,9 +1,8 @@
 #include "ContentTestSupport.h"
 
-#include <openssl/evp.h>
-
 #include "config/CConfigure.h"
 #include "config/Endpoints.h"
+#include "platform/Crypto.h"
 #include "toolkit/Xml.h"
 
 namespace cvdtest {
@@ -48,13 +47,7 @@ void WorkFolderTest::ApplyConfigWithWorkFolder(const std::string& entries) {
     work = std::filesystem::path(CConfigure::Instance().GetWorkDirectory());
 }
 
-std::string Base64(const std::string& text) {
-    std::string out(4 * ((text.size() + 2) / 3) + 1, '\0');
-    out.resize(static_cast<std::size_t>(EVP_EncodeBlock(
-        reinterpret_cast<unsigned char*>(out.data()),
-        reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()))));
-    return out;
-}
+std::string Base64(const std::string& text) { return platform::EncodeBase64(text); }
 
 std::string VendorStandDir() { return std::string(CVD_SOURCE_DIR) + "/tools/vendor-stand"; }
 

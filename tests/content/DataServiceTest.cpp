@@ -24,7 +24,7 @@ TEST(DataServiceUrls, BannerUrlCarriesLanguageAndTypeBeforeVerify) {
     Endpoints::Instance().Set(endpoint::kDataServiceProduction, "data:8443");
     EXPECT_EQ(content::BannerSignedText("ja", 1234, 1700000000),
               "lang_code=ja&parent_pid=1234&timestamp=1700000000&type=1vbjqdTC36npw8KF5");
-    EXPECT_EQ(content::BannerPicUrlAt(1234, LANG_JAPANESE, 1700000000),
+    EXPECT_EQ(content::BannerPicUrlAt(1234, LangJapanese, 1700000000),
               "https://data:8443/api/v1/banners?lang_code=ja&parent_pid=1234&timestamp=1700000000"
               "&type=1&verify=c8b152cdf5ed0f64757a6b66dc494f4b");
     EXPECT_NE(content::BannerPicUrlAt(1234, 99, 1700000000).find("?lang_code=en&"),

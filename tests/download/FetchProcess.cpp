@@ -1,44 +1,57 @@
 #include "FetchProcess.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <chrono>
-#include <thread>
+#include <cstdint>
+#include <filesystem>
 
-extern char** environ;
+#include "platform/FsPath.h"
+#include "platform/Process.h"
+#include "platform/Text.h"
 
 namespace cvdtest {
 
-pid_t StartFetch(const std::vector<std::string>& args) {
-    std::vector<std::string> argv = {CVD_FETCH_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> raw;
-    for (auto& a : argv) raw.push_back(a.data());
-    raw.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, raw[0], &actions, nullptr, raw.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
+FetchProcess::FetchProcess(const std::vector<std::string>& args) {
+    platform::ProcessOptions options;
+    options.program = platform::WidePath(std::filesystem::path(CVD_FETCH_PATH));
+    for (const std::string& arg : args)
+        options.commandLine += L" " + platform::QuoteArgument(platform::Utf8ToWide(arg));
+    // Captured rather than shared with the test's output, so the progress line does not mix
+    // with the test's report; read while waiting, so a full pipe never blocks the child.
+    options.captureOutput = true;
+    process_ = platform::Process::Start(options);
 }
 
-int WaitFetch(pid_t pid, int timeoutMs) {
-    for (int waited = 0; waited < timeoutMs; waited += 20) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+FetchProcess::~FetchProcess() {
+    if (process_) Kill();
+}
+
+void FetchProcess::Kill() {
+    if (!process_) return;
+    process_->Kill();
+    process_->Wait(UINT32_MAX);
+}
+
+int FetchProcess::Wait(int timeoutMs) {
+    if (!process_) return -1;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::string chunk;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) break;
+        const auto read = process_->ReadOutput(chunk, 4096, static_cast<std::uint32_t>(left));
+        output_ += chunk;
+        if (read == platform::Process::Read::Ended) break;
     }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (!process_->Wait(static_cast<std::uint32_t>(std::max<long long>(left, 0)))) {
+        Kill();
+        return -1;
+    }
+    return process_->ExitCode().value_or(-1);
 }
 
 }  // namespace cvdtest

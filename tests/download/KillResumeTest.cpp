@@ -1,9 +1,6 @@
 // cvd-fetch killed with SIGKILL at a random moment and started again must complete with the
 // right digest, fetching again no more than the task file did not yet record.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -74,18 +71,17 @@ TEST(KillAndResume, EveryKilledDownloadResumesToTheRightDigest) {
         std::filesystem::remove(package);
         std::filesystem::remove(package + ".xml");
         const std::size_t logBefore = cvdtest::ReadFile(stand.AccessLog()).size();
-        const pid_t first = cvdtest::StartFetch({stand.Https("pkg.bin"), package});
-        ASSERT_GT(first, 0);
+        cvdtest::FetchProcess first({stand.Https("pkg.bin"), package});
+        ASSERT_TRUE(first.Started());
         std::this_thread::sleep_for(std::chrono::milliseconds(100 + random() % 1000));
-        kill(first, SIGKILL);
-        waitpid(first, nullptr, 0);
+        first.Kill();
         ASSERT_TRUE(stand.WaitUntilIdle(30000)) << "nginx never logged the cut ranges";
         const std::int64_t unrecorded = UnrecordedBytes(package + ".xml", kSize);
         const std::size_t logMiddle = cvdtest::ReadFile(stand.AccessLog()).size();
         const std::int64_t firstRun = ServedSince(stand.AccessLog(), logBefore);
-        const pid_t second = cvdtest::StartFetch({stand.Https("pkg.bin"), package, "--md5", md5});
-        ASSERT_GT(second, 0);
-        EXPECT_EQ(cvdtest::WaitFetch(second, 60000), 0);
+        cvdtest::FetchProcess second({stand.Https("pkg.bin"), package, "--md5", md5});
+        ASSERT_TRUE(second.Started());
+        EXPECT_EQ(second.Wait(60000), 0) << second.Output();
         ASSERT_TRUE(stand.WaitUntilIdle(30000)) << "nginx never logged the resumed ranges";
         const std::int64_t refetched = ServedSince(stand.AccessLog(), logMiddle);
         EXPECT_LE(refetched, unrecorded);
@@ -103,15 +99,14 @@ TEST(KillAndResume, AnswersThatIgnoreRangeAreNeverRecordedAcrossAKill) {
     ASSERT_TRUE(server.Started());
     const std::string package = (env.Root() / "pkg.bin").string();
     const std::string url = server.Url("norange/10000000");
-    const pid_t first = cvdtest::StartFetch({url, package});
-    ASSERT_GT(first, 0);
+    cvdtest::FetchProcess first({url, package});
+    ASSERT_TRUE(first.Started());
     // Killed once the single stream that replaced the ranges has bytes on record; without them
     // the check below would hold trivially.
     bool recorded = false;
     for (int i = 0; i < 3000 && !recorded; ++i, std::this_thread::sleep_for(10ms))
         recorded = cvdtest::RecordedBytes(package + ".xml") > 0;
-    kill(first, SIGKILL);
-    waitpid(first, nullptr, 0);
+    first.Kill();
     ASSERT_TRUE(recorded) << "no byte arrived before the kill";
     CLibcurlTool tool;
     std::string body;
@@ -121,9 +116,47 @@ TEST(KillAndResume, AnswersThatIgnoreRangeAreNeverRecordedAcrossAKill) {
     ASSERT_EQ(tool.httpGet(server.Url("ok/10000000"), body, true), CURLE_OK);
     const auto expected = env.WriteFile("expected.bin", body);
     const std::string md5 = CDownLoadImpl::FileMd5(expected.string());
-    const pid_t second = cvdtest::StartFetch({url, package, "--md5", md5});
-    ASSERT_GT(second, 0);
-    EXPECT_EQ(cvdtest::WaitFetch(second, 60000), 0);
+    cvdtest::FetchProcess second({url, package, "--md5", md5});
+    ASSERT_TRUE(second.Started());
+    EXPECT_EQ(second.Wait(60000), 0) << second.Output();
+}
+
+// The acceptance run of the Windows build, the same on Linux: a 64 MiB package over HTTPS from the
+// CDN reached by name, into a folder named in Cyrillic, checked with --md5; then killed part way
+// and resumed to the same digest.
+TEST(KillAndResume, DownloadIntoACyrillicFolderResumesToTheSameDigest) {
+    cvdtest::TempEnv env;
+    const auto www = env.Root() / "www";
+    std::filesystem::create_directories(www);
+    constexpr std::int64_t kSize = 64 * 1048576;
+    cvdtest::WriteRandomFile(www / "pkg.bin", kSize, 12);
+    const std::string md5 = CDownLoadImpl::FileMd5((www / "pkg.bin").string());
+    // 8 MB/s per connection: the kill lands while ranges are still open.
+    cvdtest::CdnStand stand(www, env.Root() / "nginx", "8m");
+    ASSERT_TRUE(stand.Started());
+    const auto folder = env.Root() / cvdtest::Utf8Path("Загрузки установщика");
+    std::filesystem::create_directories(folder);
+    const std::string package = cvdtest::PathText(folder / "pkg.bin");
+    const std::string url = stand.Https("pkg.bin", "localhost");
+
+    cvdtest::FetchProcess whole({url, package, "--md5", md5});
+    ASSERT_TRUE(whole.Started());
+    EXPECT_EQ(whole.Wait(180000), 0) << whole.Output();
+    EXPECT_TRUE(cvdtest::SameBytes(www / "pkg.bin", folder / "pkg.bin"));
+
+    std::filesystem::remove(folder / "pkg.bin");
+    std::filesystem::remove(folder / "pkg.bin.xml");
+    cvdtest::FetchProcess first({url, package});
+    ASSERT_TRUE(first.Started());
+    std::int64_t recorded = 0;
+    for (int i = 0; i < 6000 && recorded == 0; ++i, std::this_thread::sleep_for(10ms))
+        recorded = cvdtest::RecordedBytes(package + ".xml");
+    first.Kill();
+    ASSERT_GT(recorded, 0) << "no byte was on record before the kill";
+    cvdtest::FetchProcess second({url, package, "--md5", md5});
+    ASSERT_TRUE(second.Started());
+    EXPECT_EQ(second.Wait(180000), 0) << second.Output();
+    EXPECT_TRUE(cvdtest::SameBytes(www / "pkg.bin", folder / "pkg.bin"));
 }
 
 }  // namespace

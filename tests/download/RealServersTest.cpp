@@ -1,8 +1,6 @@
 // The engine against stock web servers started on loopback: nginx and Apache httpd (ranges) and
 // Python's http.server (no ranges: the single-stream fallback).
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <functional>
@@ -65,11 +63,10 @@ protected:
     // A fresh cvd-fetch of `url` (no package, no task file), killed after a second.
     bool FetchKilledAfterASecond(const std::string& url) {
         RemovePackage();
-        const pid_t fetch = cvdtest::StartFetch({url, package});
-        if (fetch <= 0) return false;
+        cvdtest::FetchProcess fetch({url, package});
+        if (!fetch.Started()) return false;
         std::this_thread::sleep_for(std::chrono::seconds(1));
-        kill(fetch, SIGKILL);
-        waitpid(fetch, nullptr, 0);
+        fetch.Kill();
         return true;
     }
 
@@ -106,9 +103,9 @@ TEST_F(RealServers, KilledDownloadResumesOnEveryRangeServer) {
         ASSERT_TRUE(FetchKilledAfterASecond(stand.url(name)));
         EXPECT_TRUE(cvdtest::RecordedBytesAreServedOnes(package + ".xml", package,
                                                         cvdtest::ReadFile(www / name)));
-        const pid_t second = cvdtest::StartFetch({stand.url(name), package, "--md5", md5});
-        ASSERT_GT(second, 0);
-        EXPECT_EQ(cvdtest::WaitFetch(second, 120000), 0);
+        cvdtest::FetchProcess second({stand.url(name), package, "--md5", md5});
+        ASSERT_TRUE(second.Started());
+        EXPECT_EQ(second.Wait(120000), 0) << second.Output();
     }
 }
 
@@ -131,9 +128,9 @@ TEST_F(RealServers, FileReplacedBySameSizeBetweenRunsEndsAsTheNewFile) {
         // Another version even within the same second: ETag and date come from the time.
         std::filesystem::last_write_time(served, before + std::chrono::hours(1));
         const std::string md5 = CDownLoadImpl::FileMd5(served.string());
-        const pid_t second = cvdtest::StartFetch({stand.url(name), package, "--md5", md5});
-        ASSERT_GT(second, 0);
-        EXPECT_EQ(cvdtest::WaitFetch(second, 120000), 0);
+        cvdtest::FetchProcess second({stand.url(name), package, "--md5", md5});
+        ASSERT_TRUE(second.Started());
+        EXPECT_EQ(second.Wait(120000), 0) << second.Output();
     }
 }
 

@@ -88,7 +88,7 @@ const std::string* Find(const std::vector<Entry>& entries, const std::string& ke
 class LanguageFileTest : public ::testing::TestWithParam<int> {
 protected:
     static const LanguageFile& English() {
-        static const LanguageFile english = Read(LANG_ENGLISH);
+        static const LanguageFile english = Read(LangEnglish);
         return english;
     }
     LanguageFile file_ = Read(GetParam());
@@ -173,11 +173,12 @@ std::string RowName(const ::testing::TestParamInfo<int>& info) {
     return code;
 }
 
-INSTANTIATE_TEST_SUITE_P(AllLanguages, LanguageFileTest, ::testing::Range(0, int(LANG_COUNT)), RowName);
+INSTANTIATE_TEST_SUITE_P(AllLanguages, LanguageFileTest, ::testing::Range(0, int(LangCount)),
+                         RowName);
 
 TEST(LanguageFilesTest, TenFilesShowTheFreeSpaceAsANumber) {
     int with_number = 0;
-    for (int i = 0; i < LANG_COUNT; ++i) {
+    for (int i = 0; i < LangCount; ++i) {
         const auto file = Read(i);
         if (const auto* t = Find(file.install_page, "space_free"); t && !PrintfConversions(*t).empty())
             ++with_number;
@@ -186,7 +187,7 @@ TEST(LanguageFilesTest, TenFilesShowTheFreeSpaceAsANumber) {
 }
 
 TEST(LanguageFilesTest, SimplifiedChineseNotEnoughSpaceTextShowsBothSizes) {
-    const auto chinese = Read(LANG_CHINESE);
+    const auto chinese = Read(LangChinese);
     const auto* text = Find(chinese.message_page, "NoEnoughSpaceDesText");
     ASSERT_TRUE(text);
     EXPECT_NE(text->find("**1**"), std::string::npos);
@@ -202,8 +203,8 @@ TEST(LanguageFilesTest, ComboOffersEveryLanguageWithItsCode) {
         const auto text = element.Attribute("text").value_or("");
         EXPECT_EQ(text, " " + element.Attribute("tooltip").value_or("?")) << codes.back();
     }
-    ASSERT_EQ(codes.size(), std::size_t(LANG_COUNT));
-    for (int i = 0; i < LANG_COUNT; ++i) EXPECT_EQ(codes[i], LanguageCodeOf(i)) << "item " << i;
+    ASSERT_EQ(codes.size(), std::size_t(LangCount));
+    for (int i = 0; i < LangCount; ++i) EXPECT_EQ(codes[i], LanguageCodeOf(i)) << "item " << i;
 }
 
 }  // namespace

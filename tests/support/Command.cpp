@@ -1,32 +1,27 @@
 #include "Command.h"
 
-#include <sys/wait.h>
+#include <cstdint>
 
-#include <cstdio>
+#include "platform/Process.h"
+#include "platform/Text.h"
 
 namespace cvdtest {
-namespace {
-
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-}  // namespace
 
 CommandResult RunCommand(const std::vector<std::string>& words) {
-    std::string line;
-    for (const std::string& word : words) line += Quoted(word) + " ";
-    line += "2>&1";
+    platform::ProcessOptions options;
+    for (const std::string& word : words) {
+        if (!options.commandLine.empty()) options.commandLine += L' ';
+        options.commandLine += platform::QuoteArgument(platform::Utf8ToWide(word));
+    }
+    options.captureOutput = true;
     CommandResult run;
-    FILE* pipe = popen(line.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    while (std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe))
-        run.output.append(buffer, got);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    const auto process = platform::Process::Start(options);
+    if (!process) return run;
+    std::string chunk;
+    while (process->ReadOutput(chunk, 65536, 60000) != platform::Process::Read::Ended)
+        run.output += chunk;
+    process->Wait(UINT32_MAX);
+    run.status = process->ExitCode().value_or(-1);
     return run;
 }
 

@@ -1,4 +1,4 @@
-// Runs a command line for a test and captures what it printed.
+// Runs a command for a test and captures what it printed.
 #pragma once
 
 #include <string>
@@ -11,7 +11,8 @@ struct CommandResult {
     std::string output;  // standard output and standard error together
 };
 
-// Each word is passed as one argument (quoted for the shell).
+// Each word is passed as one argument; no shell is involved. The program is looked up on PATH
+// when its name has no folder.
 CommandResult RunCommand(const std::vector<std::string>& words);
 
 }  // namespace cvdtest

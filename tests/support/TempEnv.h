@@ -1,4 +1,5 @@
-// A private home for one test: a fresh temporary folder with HOME, TMPDIR, the XDG folders,
+// A private home for one test: a fresh temporary folder with the user's folders (HOME, TMPDIR and
+// the XDG folders; on Windows USERPROFILE, APPDATA, LOCALAPPDATA, TEMP and TMP),
 // CVD_MACHINE_STATE_DIR and the volume list CVD_VOLUMES (Root()/volume) pointed into it, restored
 // and removed when the object goes away.
 #pragma once
@@ -34,5 +35,14 @@ private:
 };
 
 std::string ReadFile(const std::filesystem::path& path);
+
+// A path from UTF-8 text and back: a narrow text is read in the ANSI code page on Windows.
+inline std::filesystem::path Utf8Path(const std::string& text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+inline std::string PathText(const std::filesystem::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
 
 }  // namespace cvdtest

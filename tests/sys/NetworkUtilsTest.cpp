@@ -27,6 +27,31 @@ TEST(PingReplies, TakesEveryTimeValueRoundedUpToWholeMilliseconds) {
     EXPECT_EQ(none.count, 0);
 }
 
+// Windows' ping, read as the system's cmd.exe route does: the number after the "=" nearest
+// before each "TTL=", whatever the language of the rest of the line.
+TEST(PingReplies, WindowsRepliesAreReadBeforeTheirTtl) {
+    struct Case {
+        const char* output;
+        int count;
+        long long sumMs;
+    };
+    const Case cases[] = {
+        {"Reply from 10.0.0.1: bytes=32 time=15ms TTL=54\r\n"
+         "Reply from 10.0.0.1: bytes=32 time=21ms TTL=54\r\n",
+         2, 36},
+        {"Antwort von 10.0.0.1: Bytes=32 Zeit=7ms TTL=54\r\n", 1, 7},
+        {"Reply from 127.0.0.1: bytes=32 time<1ms TTL=128\r\n", 1, 32},
+        {"Request timed out.\r\nPing statistics for 10.0.0.1:\r\n", 0, 0},
+        {"TTL=", 0, 0},
+    };
+    for (const Case& c : cases) {
+        PingReplies replies;
+        AddTtlPingReplies(c.output, replies);
+        EXPECT_EQ(replies.count, c.count) << c.output;
+        EXPECT_EQ(replies.sumMs, c.sumMs) << c.output;
+    }
+}
+
 TEST(PingUrl, LoopbackAnswersWithASmallPositiveTime) {
     const int ms = PingUrl(L"127.0.0.1", 1);
     EXPECT_GT(ms, 0);

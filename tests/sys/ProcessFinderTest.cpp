@@ -1,7 +1,6 @@
 // Finding the running copies of a package and of the temporary twin its setup runs from, with
-// real processes (copies of sleep under the names a setup uses).
+// real processes (copies of this program, sleeping, under the names a setup uses).
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -9,6 +8,7 @@
 
 #include "Command.h"
 #include "TempEnv.h"
+#include "platform/Clock.h"
 #include "platform/FsPath.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -18,13 +18,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Run by the tests below in copies of this program: a process that waits to be found.
+TEST(ProcessFinderSleeper, DISABLED_SleepsAMinute) {
+    if (!std::getenv("CVD_FINDER_SLEEPER")) GTEST_SKIP();
+    platform::SleepMs(60000);
+}
+
 class ProcessFinderTest : public ::testing::Test {
 protected:
-    std::unique_ptr<platform::Process> RunCopyOfSleep(const fs::path& as) {
+    std::unique_ptr<platform::Process> RunSleepingCopy(const fs::path& as) {
         fs::create_directories(as.parent_path());
-        fs::copy_file("/bin/sleep", as, fs::copy_options::overwrite_existing);
+        fs::copy_file(platform::FsPath(platform::ModulePath()), as,
+                      fs::copy_options::overwrite_existing);
         platform::ProcessOptions options;
-        options.commandLine = platform::QuoteArgument(platform::WidePath(as)) + L" 60";
+        options.commandLine = platform::QuoteArgument(platform::WidePath(as)) +
+                              L" --gtest_also_run_disabled_tests"
+                              L" --gtest_filter=ProcessFinderSleeper.DISABLED_SleepsAMinute";
+        options.environment = {{L"CVD_FINDER_SLEEPER", L"1"}};
         return platform::Process::Start(options);
     }
     static void Stop(std::unique_ptr<platform::Process>& process) {
@@ -39,8 +49,8 @@ protected:
 };
 
 TEST_F(ProcessFinderTest, FindsThePackageAndItsTemporaryTwinIgnoringCase) {
-    auto setup = RunCopyOfSleep(running);
-    auto copy = RunCopyOfSleep(twin);
+    auto setup = RunSleepingCopy(running);
+    auto copy = RunSleepingCopy(twin);
     ASSERT_TRUE(setup && copy);
     const std::wstring path = platform::WidePath(package);
 
@@ -57,7 +67,7 @@ TEST_F(ProcessFinderTest, FindsThePackageAndItsTemporaryTwinIgnoringCase) {
 }
 
 TEST_F(ProcessFinderTest, WithoutTheTempFlagTheTwinIsLeftAlone) {
-    auto copy = RunCopyOfSleep(twin);
+    auto copy = RunSleepingCopy(twin);
     ASSERT_TRUE(copy);
     EXPECT_EQ(FuntionImpl::FindProcessByFullPath(platform::WidePath(package), true, false), -1);
     EXPECT_FALSE(copy->Wait(0));
@@ -65,7 +75,7 @@ TEST_F(ProcessFinderTest, WithoutTheTempFlagTheTwinIsLeftAlone) {
 }
 
 TEST_F(ProcessFinderTest, AnotherFileOfTheSameNameDoesNotMatch) {
-    auto other = RunCopyOfSleep(env.Root() / "elsewhere" / "setup.exe");
+    auto other = RunSleepingCopy(env.Root() / "elsewhere" / "setup.exe");
     ASSERT_TRUE(other);
     EXPECT_EQ(FuntionImpl::FindProcessByFullPath(platform::WidePath(package), true, false), -1);
     EXPECT_FALSE(other->Wait(0));

@@ -61,6 +61,9 @@ TEST_F(LogUploadTest, SendsTheFileAndTextsAsPartsInOrder) {
               "Content-Disposition: form-data; name=\"file\"; filename=\"crash.zip\"");
     EXPECT_EQ(parts[0].second.size(), 7u);  // the bytes, zeros included
     EXPECT_NE(requests[0]["body_hex"].asString().find("4d444d50000102"), std::string::npos);
+    // Labelled as curl labels a part it reads from a file.
+    EXPECT_NE(requests[0]["body"].asString().find("Content-Type: application/octet-stream\r\n"),
+              std::string::npos);
     EXPECT_EQ(parts[1],
               std::make_pair(std::string("Content-Disposition: form-data; name=\"product_id\""),
                              std::string("4417")));

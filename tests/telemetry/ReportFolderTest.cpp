@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "TempEnv.h"
+#include "platform/FsPath.h"
 #include "telemetry/ReportFolder.h"
 
 namespace {
 
 TEST(ReportFolder, ProxyIsTheFirstWordOfProxyTxt) {
     cvdtest::TempEnv env;
-    const ReportFolder folder(env.Root().string() + "/");
+    const ReportFolder folder(env.Root().wstring());
     EXPECT_EQ(folder.Proxy(), "");  // no file
     const std::pair<const char*, const char*> cases[] = {
         {"127.0.0.1:3128 then a comment\n", "127.0.0.1:3128"},
@@ -25,16 +26,14 @@ TEST(ReportFolder, ProxyIsTheFirstWordOfProxyTxt) {
 
 TEST(ReportFolder, TestCollectorOnlyWithAFileNamedTest) {
     cvdtest::TempEnv env;
-    const ReportFolder folder(env.Root().string() + "/");
+    const ReportFolder folder(env.Root().wstring());
     EXPECT_FALSE(folder.UseTestCollector());
     env.WriteFile("test", "");
     EXPECT_TRUE(folder.UseTestCollector());
 }
 
-TEST(ReportFolder, CurrentIsTheWorkingFolderWithASeparator) {
-    const std::string current = ReportFolder::Current();
-    EXPECT_TRUE(current.ends_with("/"));
-    EXPECT_EQ(std::filesystem::path(current), std::filesystem::current_path() / "");
+TEST(ReportFolder, CurrentIsTheWorkingFolder) {
+    EXPECT_EQ(platform::FsPath(ReportFolder::Current()), std::filesystem::current_path());
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ class VisitFileTest : public ::testing::Test {
 protected:
     cvdtest::TempEnv env;
     std::filesystem::path path = env.Root() / "galog.json";
-    VisitFile file{path.string()};
+    VisitFile file{path.wstring()};
     LocalDate today{2024, 3, 5};
 };
 
@@ -56,7 +56,7 @@ TEST_F(VisitFileTest, VersionIsAddedWhenMissingAndNeverOverwritten) {
 }
 
 TEST_F(VisitFileTest, LiesInTheUsersCacheFolderNotInTheSharedTemporaryFolder) {
-    EXPECT_EQ(VisitFile::ForThisUser().Path(), (env.Cache() / "CVDownloader/galog.json").string());
+    EXPECT_EQ(VisitFile::ForThisUser().Path(), (env.Cache() / "CVDownloader/galog.json").wstring());
     EXPECT_EQ(VisitFile::ForThisUser().UpdateIsNew(today), 1);
     EXPECT_TRUE(std::filesystem::exists(env.Cache() / "CVDownloader/galog.json"));
     EXPECT_FALSE(std::filesystem::exists(env.Tmp() / "galog.json"));
@@ -70,8 +70,8 @@ TEST_F(VisitFileTest, ALinkPlantedAtTheTemporaryNameIsNotFollowed) {
     EXPECT_EQ(ParseJson(ReadFile(path))["day"], 5);
     EXPECT_TRUE(std::filesystem::is_symlink(path.string() + ".tmp"));
     const auto permissions = std::filesystem::status(path).permissions();
-    EXPECT_EQ(permissions & std::filesystem::perms::all, std::filesystem::perms::owner_read |
-                                                            std::filesystem::perms::owner_write);
+    EXPECT_EQ(permissions & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 }  // namespace

@@ -43,5 +43,28 @@ TEST_F(MainWindowPages, ResultViewsFitTheirWindow) {
         for (const char* page : {"success", "failure"}) ExpectPageFits(page, language);
 }
 
+// The box's one-pixel frame is the window's edge where no shadow is drawn: the views inside it
+// paint their backgrounds within the frame, so it shows on all four sides of every view.
+TEST_F(MainWindowPages, ViewsInTheFramedBoxLeaveItsFrameVisible) {
+    for (int language : {0, kArabic})
+        for (const char* page : {"settings", "success", "failure"}) {
+            SCOPED_TRACE(std::string(page) + (language == kArabic ? " in Arabic" : " in English"));
+            auto window = OpenWindow(language);
+            uipages::DriveTo(*window, *uipages::ParsePage(page));
+            const toolkit::Control* box = window->FindControl("backgroudlayout");
+            const toolkit::Control* views = window->FindControl("page_layout");
+            ASSERT_NE(box, nullptr);
+            ASSERT_NE(views, nullptr);
+            const auto outer = box->GetPos();
+            const auto inner = views->GetPos();
+            EXPECT_GT(inner.left, outer.left);
+            EXPECT_GT(inner.top, outer.top);
+            EXPECT_LT(inner.right, outer.right);
+            EXPECT_LT(inner.bottom, outer.bottom);
+            window->Close();
+            Settle();
+        }
+}
+
 }  // namespace
 }  // namespace uitest

@@ -6,16 +6,18 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/FsPath.h"
+
 namespace cvdtools {
 namespace fs = std::filesystem;
 
 std::optional<toolkit::Bytes> ReadFileBytes(const std::string& path, std::string& error) {
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
+    if (!fs::is_regular_file(platform::Utf8Path(path), ec)) {
         error = path + ": not a readable file";
         return std::nullopt;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(platform::Utf8Path(path), std::ios::binary);
     if (!in) {
         error = path + ": " + std::strerror(errno);
         return std::nullopt;
@@ -29,7 +31,8 @@ std::optional<toolkit::Bytes> ReadFileBytes(const std::string& path, std::string
 }
 
 bool WriteFileAtomically(const std::string& path, const toolkit::Bytes& bytes, std::string& error) {
-    const std::string temporary = path + ".partial";
+    const fs::path target = platform::Utf8Path(path);
+    const fs::path temporary = platform::Utf8Path(path + ".partial");
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (out)
@@ -44,7 +47,7 @@ bool WriteFileAtomically(const std::string& path, const toolkit::Bytes& bytes, s
         }
     }
     std::error_code ec;
-    fs::rename(temporary, path, ec);
+    fs::rename(temporary, target, ec);
     if (ec) {
         error = path + ": " + ec.message();
         fs::remove(temporary, ec);

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "FileBytes.h"
+#include "platform/FsPath.h"
 #include "platform/Resources.h"
 #include "platform/Text.h"
 
@@ -42,7 +43,7 @@ std::optional<toolkit::Bytes> TakeSkin(platform::ResourceMap& resources) {
 bool ReadInstallerResources(const std::string& installer, platform::ResourceMap& resources,
                             std::string& error) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(installer, ec)) {
+    if (!std::filesystem::is_regular_file(platform::Utf8Path(installer), ec)) {
         error = installer + ": not an existing file";
         return false;
     }
@@ -65,7 +66,7 @@ std::optional<toolkit::Bytes> ReadInstallerSkin(const std::string& installer, st
 
 std::optional<toolkit::Bytes> LoadSkinPackage(const std::string& source, std::string& error) {
     std::error_code ec;
-    if (std::filesystem::is_directory(source, ec))
+    if (std::filesystem::is_directory(platform::Utf8Path(source), ec))
         return CheckedZip(PackSkinFolder(source, error), source, error);
     auto bytes = ReadFileBytes(source, error);
     if (!bytes) return std::nullopt;

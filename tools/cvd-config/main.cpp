@@ -6,6 +6,7 @@
 #include <string>
 
 #include "SkinSource.h"
+#include "Utf8Main.h"
 #include "config/CConfigure.h"
 #include "config/LanguageTables.h"
 #include "sys/Log.h"
@@ -63,7 +64,7 @@ void PrintKeys(const CConfigure& c) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Utf8Main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: cvd-config INSTALLER|SKIN.zip|SKIN_DIR\n");
         return 2;

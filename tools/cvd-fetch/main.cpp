@@ -13,9 +13,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <vector>
 
+#include "Utf8Main.h"
 #include "download/CDownLoadImpl.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
@@ -34,8 +35,7 @@ double Seconds(Clock::time_point since) {
 // Redraws one console line at most five times a second.
 class ConsoleProgress : public IDownloadProgress {
 public:
-    void onDownloadProgress(std::int64_t downloaded, std::int64_t total,
-                            std::int32_t) override {
+    void onDownloadProgress(std::int64_t downloaded, std::int64_t total, std::int32_t) override {
         if (firstKept_ < 0) firstKept_ = std::clamp<std::int64_t>(downloaded, 0, total);
         lastKept_ = std::clamp<std::int64_t>(downloaded, 0, total);
         total_ = total;
@@ -48,9 +48,8 @@ public:
         const double mib = 1048576.0;
         const double percent = total > 0 ? 100.0 * static_cast<double>(downloaded) / total : 0;
         const double rate = static_cast<double>(downloaded) / mib / std::max(Seconds(start_), 1e-3);
-        std::fprintf(stderr, "\r%6.2f%%  %9.1f / %.1f MiB  %8.1f MiB/s ",
-                     std::min(percent, 100.0), static_cast<double>(downloaded) / mib,
-                     static_cast<double>(total) / mib, rate);
+        std::fprintf(stderr, "\r%6.2f%%  %9.1f / %.1f MiB  %8.1f MiB/s ", std::min(percent, 100.0),
+                     static_cast<double>(downloaded) / mib, static_cast<double>(total) / mib, rate);
         drawn_ = true;
     }
     void Finish() const {
@@ -78,19 +77,20 @@ struct Options {
     std::string url, path, md5, log;
 };
 
-bool ParseArguments(int argc, char** argv, Options& options) {
+bool ParseArguments(const std::vector<std::string>& args, Options& options) {
     int positional = 0;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--md5") == 0 && i + 1 < argc) {
-            options.md5 = argv[++i];
-        } else if (std::strcmp(argv[i], "--log") == 0 && i + 1 < argc) {
-            options.log = argv[++i];
-        } else if (argv[i][0] == '-' && argv[i][1] == '-') {
+    const std::size_t count = args.size();
+    for (std::size_t i = 1; i < count; ++i) {
+        if (args[i] == "--md5" && i + 1 < count) {
+            options.md5 = args[++i];
+        } else if (args[i] == "--log" && i + 1 < count) {
+            options.log = args[++i];
+        } else if (args[i].starts_with("--")) {
             return false;
         } else if (positional == 0) {
-            options.url = argv[i], ++positional;
+            options.url = args[i], ++positional;
         } else if (positional == 1) {
-            options.path = argv[i], ++positional;
+            options.path = args[i], ++positional;
         } else {
             return false;
         }
@@ -99,7 +99,7 @@ bool ParseArguments(int argc, char** argv, Options& options) {
 }
 
 void ConfigureLog(const std::string& file) {
-    if (!file.empty()) FuntionImpl::ConfigureLogger(file);
+    if (!file.empty()) FuntionImpl::ConfigureLogger(FuntionImpl::Utf8ToUtf16(file));
     el::Loggers::reconfigureLogger("default", el::ConfigurationType::ToStandardOutput, "false");
     if (file.empty())
         el::Loggers::reconfigureLogger("default", el::ConfigurationType::Enabled, "false");
@@ -107,8 +107,8 @@ void ConfigureLog(const std::string& file) {
 
 int CheckDigest(const Options& options) {
     const std::wstring expected = FuntionImpl::Utf8ToUtf16(options.md5);
-    const int ok = CDownLoadImpl::checkMD5(FuntionImpl::Utf8ToUtf16(options.path), expected,
-                                           L"", L"");
+    const int ok =
+        CDownLoadImpl::checkMD5(FuntionImpl::Utf8ToUtf16(options.path), expected, L"", L"");
     std::printf("md5: %s %s\n", CDownLoadImpl::FileMd5(options.path).c_str(),
                 ok ? "match" : "MISMATCH");
     return ok ? 0 : kDigestMismatch;
@@ -116,9 +116,9 @@ int CheckDigest(const Options& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Utf8Main(int argc, char** argv) {
     Options options;
-    if (!ParseArguments(argc, argv, options)) {
+    if (!ParseArguments(std::vector<std::string>(argv, argv + argc), options)) {
         std::fprintf(stderr, "usage: cvd-fetch URL PATH [--md5 HEX] [--log FILE]\n");
         return kUsage;
     }
@@ -128,9 +128,9 @@ int main(int argc, char** argv) {
     CDownLoadImpl engine(&progress);
     std::string cdn;
     const auto started = Clock::now();
-    const int result = engine.SuperDownloadFile(FuntionImpl::Utf8ToUtf16(options.url),
-                                                FuntionImpl::Utf8ToUtf16(options.path), cdn,
-                                                false, false);
+    const int result =
+        engine.SuperDownloadFile(FuntionImpl::Utf8ToUtf16(options.url),
+                                 FuntionImpl::Utf8ToUtf16(options.path), cdn, false, false);
     const double seconds = Seconds(started);
     progress.Finish();
     const double mib = static_cast<double>(progress.KeptThisRun(result == Success)) / 1048576.0;

@@ -9,6 +9,8 @@
 
 #include "FileBytes.h"
 #include "SkinSource.h"
+#include "platform/FsPath.h"
+#include "Utf8Main.h"
 #include "platform/Resources.h"
 #include "platform/Text.h"
 #include "toolkit/ZipArchive.h"
@@ -45,7 +47,8 @@ int Pack(const Args& args) {
     const std::string& folder = args[0];
     const std::string& out = args[1];
     std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec)) return Fail(folder + ": not a folder");
+    if (!std::filesystem::is_directory(platform::Utf8Path(folder), ec))
+        return Fail(folder + ": not a folder");
     std::string error;
     auto zip = LoadNonEmptySkin(folder, error);
     if (!zip || !cvdtools::WriteFileAtomically(out, *zip, error)) return Fail(error);
@@ -145,10 +148,11 @@ int Usage() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Utf8Main(int argc, char** argv) {
     if (argc < 2) return Usage();
-    const std::string_view name = argv[1];
-    const Args args(argv + 2, argv + argc);
+    const std::vector<std::string> all = std::vector<std::string>(argv, argv + argc);
+    const std::string_view name = all[1];
+    const Args args(all.begin() + 2, all.end());
     for (const Command& command : kCommands) {
         if (command.name != name) continue;
         if (args.size() != command.argument_count) return Usage();

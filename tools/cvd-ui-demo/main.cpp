@@ -16,6 +16,11 @@
 #include "UiPages.h"
 #include "config/CConfigure.h"
 #include "platform/Clock.h"
+#include "platform/Environment.h"
+#include "platform/Files.h"
+#include "platform/FsPath.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
 #include "sys/Log.h"
 #include "toolkit/Shell.h"
 #include "ui/InstallUIMainWnd.h"
@@ -60,9 +65,11 @@ bool Parse(int argc, char** argv, Options& options) {
 }
 
 bool LoadSkin() {
-    const char* source = std::getenv("CVD_SKIN");
+    const std::wstring source = platform::EnvironmentValue(L"CVD_SKIN");
     std::string error;
-    if (cvdtools::InstallSkin(source && *source ? source : CVD_SKIN_SOURCE_DIR, error)) return true;
+    if (cvdtools::InstallSkin(source.empty() ? CVD_SKIN_SOURCE_DIR : platform::WideToUtf8(source),
+                              error))
+        return true;
     std::fprintf(stderr, "cvd-ui-demo: %s\n", error.c_str());
     return false;
 }
@@ -72,19 +79,20 @@ bool LoadSkin() {
 class PrivateMachineState {
 public:
     PrivateMachineState() {
-        char pattern[] = "/tmp/cvd-ui-demo-XXXXXX";
-        if (mkdtemp(pattern)) {
-            folder_ = pattern;
-            setenv("CVD_MACHINE_STATE_DIR", pattern, 1);
-        }
+        std::string error;
+        const auto folder =
+            platform::MakeFreshPrivateFolder(platform::TempFolder(), L"cvd-ui-demo-", error);
+        if (!folder) return;
+        folder_ = *folder;
+        platform::SetEnvironmentValue(L"CVD_MACHINE_STATE_DIR", *folder);
     }
     ~PrivateMachineState() {
         std::error_code ec;
-        if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
+        if (!folder_.empty()) std::filesystem::remove_all(platform::FsPath(folder_), ec);
     }
 
 private:
-    std::string folder_;
+    std::wstring folder_;
 };
 
 }  // namespace

@@ -3,10 +3,7 @@
 // temporary "<name>.tmp" and runs from there, so the file it was started from is free again.
 // Exit codes: 0 installed; 1 bad command line; 2 damaged payload (including entries that would
 // land outside the folder); 3 the folder or a file could not be written; 4 no temporary copy.
-#include <unistd.h>
-
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,6 +11,10 @@
 
 #include "PayloadInstall.h"
 #include "SetupArguments.h"
+#include "Utf8Main.h"
+#include "platform/Files.h"
+#include "platform/FsPath.h"
+#include "platform/LocalTime.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/Text.h"
@@ -28,15 +29,14 @@ public:
     explicit SetupLog(const std::string& path) {
         if (path.empty()) return;
         std::error_code ec;
-        fs::create_directories(fs::path(path).parent_path(), ec);
-        out_.open(path, std::ios::app);
+        fs::create_directories(platform::Utf8Path(path).parent_path(), ec);
+        out_.open(platform::Utf8Path(path), std::ios::app);
     }
     void Line(const std::string& text) {
-        const std::time_t now = std::time(nullptr);
+        const platform::LocalTime now = platform::LocalTimeNow();
         char stamp[32];
-        std::tm local{};
-        localtime_r(&now, &local);
-        std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+        std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", now.year, now.month,
+                      now.day, now.hour, now.minute, now.second);
         if (out_) out_ << stamp << "   " << text << std::endl;
         std::fprintf(stderr, "%s\n", text.c_str());
     }
@@ -51,16 +51,20 @@ std::string TempCopyName(const std::string& name) {
 }
 
 int RunFromTempCopy(const std::string& self, const std::vector<std::string>& args) {
-    std::string folder = platform::WideToUtf8(platform::TempFolder()) + "cvd-setup-XXXXXX";
-    if (!::mkdtemp(folder.data())) return 4;
-    const fs::path copy = fs::path(folder) / TempCopyName(fs::path(self).filename().string());
+    std::string error;
+    const auto made =
+        platform::MakeFreshPrivateFolder(platform::TempFolder(), L"cvd-setup-", error);
+    if (!made) return 4;
+    const fs::path copy =
+        platform::FsPath(*made) /
+        platform::Utf8Path(TempCopyName(platform::Utf8Text(platform::Utf8Path(self).filename())));
     std::error_code ec;
-    fs::copy_file(self, copy, ec);
+    fs::copy_file(platform::Utf8Path(self), copy, ec);
     fs::permissions(copy, fs::perms::owner_all, ec);
     int code = 4;
     if (!ec) {
         platform::ProcessOptions options;
-        options.program = platform::Utf8ToWide(copy.string());  // whatever its name holds
+        options.program = platform::WidePath(copy);  // whatever its name holds
         for (const std::string& arg : args)
             options.commandLine += L" " + platform::QuoteArgument(platform::Utf8ToWide(arg));
         if (auto child = platform::Process::Start(options)) {
@@ -68,7 +72,7 @@ int RunFromTempCopy(const std::string& self, const std::vector<std::string>& arg
             code = child->ExitCode().value_or(4);
         }
     }
-    fs::remove_all(folder, ec);
+    fs::remove_all(platform::FsPath(*made), ec);
     return code;
 }
 
@@ -86,7 +90,7 @@ int Install(const std::string& self, const std::vector<std::string>& args) {
     }
     SetupLog log(parsed->log);
     log.Line("Setup started: " + Joined(args));
-    std::ifstream in(self, std::ios::binary | std::ios::ate);
+    std::ifstream in(platform::Utf8Path(self), std::ios::binary | std::ios::ate);
     const auto size = static_cast<std::uint64_t>(in.tellg());
     const auto payload = in ? FuntionImpl::FindPayload(in, size) : std::nullopt;
     if (!payload) {
@@ -111,7 +115,7 @@ int Install(const std::string& self, const std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Utf8Main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const std::string self = platform::WideToUtf8(platform::ModulePath());
     if (!self.ends_with(".tmp")) return RunFromTempCopy(self, args);

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <memory>
 
+#include "platform/FsPath.h"
 #include "sys/SignatureBlock.h"
 
 namespace cvdtools {
@@ -64,7 +65,7 @@ CertStack ReadCertificates(const std::vector<std::string>& pems, std::string& er
 }
 
 bool AlreadySigned(const std::string& file) {
-    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    std::ifstream in(platform::Utf8Path(file), std::ios::binary | std::ios::ate);
     const auto size = static_cast<std::uint64_t>(in.tellg());
     return in && FuntionImpl::FindSignatureBlock(in, size).has_value();
 }
@@ -93,7 +94,7 @@ bool SignPackage(const std::string& keyPem, const std::string& certPem, const st
     unsigned char* der = nullptr;
     const int length = i2d_CMS_ContentInfo(cms.get(), &der);
     if (length <= 0) return error = "signature encoding failed: " + OpenSslError(), false;
-    std::ofstream out(file, std::ios::binary | std::ios::app);
+    std::ofstream out(platform::Utf8Path(file), std::ios::binary | std::ios::app);
     out.write(reinterpret_cast<const char*>(der), length);
     OPENSSL_free(der);
     const std::string trailer = FuntionImpl::SignatureTrailer(static_cast<std::uint64_t>(length));

@@ -1,6 +1,6 @@
 // POSIX implementation: O_CREAT|O_EXCL|O_NOFOLLOW temporary file, fsync, rename; settings files
 // judged by fstat of the descriptor they are read from; mkdtemp for private folders; copies read
-// through an O_NOFOLLOW descriptor.
+// through an O_NOFOLLOW descriptor; OpenFile is fopen of the UTF-8 name, close-on-exec.
 #include "platform/Files.h"
 
 #include <fcntl.h>
@@ -93,6 +93,12 @@ SettingsFileRead ReadSettingsFile(const std::wstring& path, std::uint64_t limit,
         return SettingsFileRead::Unreadable;
     }
     return SettingsFileRead::Read;
+}
+
+FilePtr OpenFile(const std::wstring& path, const char* mode) {
+    // 'e': O_CLOEXEC, set at open time so no concurrent start of a program can inherit it.
+    const std::string closedOnExec = std::string(mode) + "e";
+    return FilePtr(std::fopen(WideToUtf8(path).c_str(), closedOnExec.c_str()));
 }
 
 std::optional<std::wstring> MakeFreshPrivateFolder(const std::wstring& parent,

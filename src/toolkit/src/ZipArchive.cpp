@@ -12,6 +12,7 @@
 #include <system_error>
 #include <unordered_map>
 
+#include "platform/FsPath.h"
 #include "toolkit/Log.h"
 
 namespace toolkit {
@@ -177,17 +178,19 @@ namespace {
 std::optional<std::vector<std::string>> ListRegularFiles(const fs::path& folder) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) {
-        Log("pack: " + folder.string() + " is not a readable folder");
+        Log("pack: " + platform::Utf8Text(folder) + " is not a readable folder");
         return std::nullopt;
     }
     std::vector<std::string> files;
     fs::recursive_directory_iterator it(folder, ec), end;
     for (; !ec && it != end; it.increment(ec)) {
-        if (it->symlink_status(ec).type() == fs::file_type::regular)
-            files.push_back(fs::relative(it->path(), folder, ec).generic_string());
+        if (it->symlink_status(ec).type() != fs::file_type::regular) continue;
+        // Entry names are UTF-8 with '/' on every OS.
+        const std::u8string name = fs::relative(it->path(), folder, ec).generic_u8string();
+        files.emplace_back(name.begin(), name.end());
     }
     if (ec) {
-        Log("pack: cannot list " + folder.string() + ": " + ec.message());
+        Log("pack: cannot list " + platform::Utf8Text(folder) + ": " + ec.message());
         return std::nullopt;
     }
     std::sort(files.begin(), files.end());
@@ -281,7 +284,8 @@ std::optional<Bytes> MemoryZipWriter::Finish(std::string& error) {
 }  // namespace
 
 std::optional<Bytes> PackFolder(const std::string& folder) {
-    const auto files = ListRegularFiles(folder);
+    const fs::path root = platform::Utf8Path(folder);
+    const auto files = ListRegularFiles(root);
     if (!files) return std::nullopt;
     if (files->empty()) return EmptyArchive();
     MemoryZipWriter writer;
@@ -291,9 +295,10 @@ std::optional<Bytes> PackFolder(const std::string& folder) {
         return std::nullopt;
     }
     for (const std::string& name : *files) {
-        auto content = ReadWholeFile(fs::path(folder) / name);
+        const fs::path file = root / platform::Utf8Path(name);
+        auto content = ReadWholeFile(file);
         if (!content) {
-            Log("pack: cannot read " + (fs::path(folder) / name).string());
+            Log("pack: cannot read " + platform::Utf8Text(file));
             return std::nullopt;
         }
         if (!writer.Add(name, std::move(*content), error)) {

@@ -58,7 +58,7 @@ std::vector<std::string> RecordingEvents::Matching(const std::string& prefix) co
 }
 
 LogCapture::LogCapture(const std::filesystem::path& file) : file_(file) {
-    FuntionImpl::ConfigureLogger(file.string());
+    FuntionImpl::ConfigureLogger(file.wstring());
     el::Loggers::reconfigureLogger("default", el::ConfigurationType::ToStandardOutput, "false");
 }
 
@@ -71,8 +71,8 @@ CdnStand::CdnStand(const std::filesystem::path& root, const std::filesystem::pat
                    const std::string& limitRate, bool http2)
     : prefix_(prefix) {
     std::vector<std::string> argv = {"python3",    SupportDir() + "/cdn/cdn_stand.py",
-                                     "--root",     root.string(),
-                                     "--prefix",   prefix.string(),
+                                     "--root",     PathText(root),
+                                     "--prefix",   PathText(prefix),
                                      "--lifetime", "600"};
     if (!limitRate.empty()) argv.insert(argv.end(), {"--limit-rate", limitRate});
     if (http2) argv.push_back("--http2");
@@ -81,8 +81,8 @@ CdnStand::CdnStand(const std::filesystem::path& root, const std::filesystem::pat
         if (line.rfind("HTTP_PORT ", 0) == 0) httpPort_ = std::stoi(line.substr(10));
 }
 
-std::string CdnStand::Https(const std::string& path) const {
-    return "https://127.0.0.1:" + std::to_string(server_->Port()) + "/" + path;
+std::string CdnStand::Https(const std::string& path, const std::string& host) const {
+    return "https://" + host + ":" + std::to_string(server_->Port()) + "/" + path;
 }
 
 std::string CdnStand::Http(const std::string& path) const {
@@ -124,8 +124,8 @@ std::vector<std::string> WebServerCommand(const std::string& kind,
                                           const std::filesystem::path& prefix, int rateKib) {
     std::vector<std::string> argv = {"python3",  SupportDir() + "/webserver.py",
                                      "--kind",   kind,
-                                     "--root",   root.string(),
-                                     "--prefix", prefix.string()};
+                                     "--root",   PathText(root),
+                                     "--prefix", PathText(prefix)};
     if (rateKib > 0) argv.insert(argv.end(), {"--rate-kib", std::to_string(rateKib)});
     return argv;
 }

@@ -62,7 +62,9 @@ public:
     CdnStand(const std::filesystem::path& root, const std::filesystem::path& prefix,
              const std::string& limitRate = "", bool http2 = false);
     bool Started() const { return server_ && server_->Started(); }
-    std::string Https(const std::string& path) const;
+    // `host` names the loopback address: "localhost" where curl must match the certificate's
+    // name (it matches no certificate for an IP address with Windows' TLS).
+    std::string Https(const std::string& path, const std::string& host = "127.0.0.1") const;
     std::string Http(const std::string& path) const;
     std::filesystem::path AccessLog() const { return prefix_ / "access.log"; }
     // Waits until nginx serves no request but its status answer, so every answer that ended

@@ -14,7 +14,7 @@ TelemetryEnv::TelemetryEnv(const std::string& host) {
     previousDir_ = fs::current_path();
     fs::current_path(WorkDir());
     logFile_ = env_.Root() / "logs" / "installer.log";
-    FuntionImpl::ConfigureLogger(logFile_.string());
+    FuntionImpl::ConfigureLogger(logFile_.wstring());
     CConfigure::Instance().ResetForTesting();
     for (auto key :
          {endpoint::kGa4Collection, endpoint::kCollectorProduction, endpoint::kCollectorTest,

@@ -8,11 +8,24 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace platform {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens `path` with the C library's `mode` ("rb", "wb", "ab", ...). The path stays wide up to
+// the system, so a folder named in any script opens on every OS (a narrow name would be read in
+// the ANSI code page on Windows). The file is never inherited by a program started later. Null
+// when it cannot be opened; errno tells why.
+FilePtr OpenFile(const std::wstring& path, const char* mode);
 
 // Replaces the file `path` with `bytes`: they go to a new temporary file beside it, created
 // exclusively (never opened through a name or link that already exists, readable by the owner

@@ -10,14 +10,22 @@
 
 namespace platform {
 
-inline std::filesystem::path FsPath(std::wstring_view path) {
-    const std::string utf8 = WideToUtf8(path);
+// The same for a path held as UTF-8 text (the download engine's records, the toolkit's names).
+inline std::filesystem::path Utf8Path(std::string_view utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-inline std::wstring WidePath(const std::filesystem::path& path) {
+inline std::filesystem::path FsPath(std::wstring_view path) { return Utf8Path(WideToUtf8(path)); }
+
+// A path as UTF-8 text for logs, messages and records; `string()` would give the ANSI code page
+// on Windows.
+inline std::string Utf8Text(const std::filesystem::path& path) {
     const std::u8string utf8 = path.u8string();
-    return Utf8ToWide(std::string(utf8.begin(), utf8.end()));
+    return std::string(utf8.begin(), utf8.end());
+}
+
+inline std::wstring WidePath(const std::filesystem::path& path) {
+    return Utf8ToWide(Utf8Text(path));
 }
 
 }  // namespace platform

@@ -85,8 +85,8 @@ public:
     virtual void StrokeRoundRect(const Rect& rect, Radii radii, int width, Color color) = 0;
     virtual void DrawPolyline(const std::vector<PointF>& points, const Pen& pen) = 0;
     virtual void DrawImage(const Image& image, const ImageDraw& draw) = 0;
-    virtual void DrawText(const RichText& text, const Rect& rect, const TextStyle& style,
-                          const FontTable& fonts) = 0;
+    virtual void DrawRichText(const RichText& text, const Rect& rect, const TextStyle& style,
+                              const FontTable& fonts) = 0;
 };
 
 // Colours of alpha 0 with a non-zero colour (the six-digit forms) are drawn opaque: the

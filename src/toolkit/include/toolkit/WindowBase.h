@@ -1,5 +1,5 @@
 // The base of the program's windows: a top-level GTK window built from a layout document of the
-// skin package, with the hooks the windows override. UI thread only, except PostMessage.
+// skin package, with the hooks the windows override. UI thread only, except PostWindowMessage.
 #pragma once
 
 #include <cstdint>
@@ -49,7 +49,7 @@ public:
     void KillTimer(int id);
 
     // Any thread. Delivered to HandleCustomMessage on the UI thread.
-    bool PostMessage(unsigned message, std::intptr_t wParam = 0, std::intptr_t lParam = 0);
+    bool PostWindowMessage(unsigned message, std::intptr_t wParam = 0, std::intptr_t lParam = 0);
     std::weak_ptr<MessagePort> Port() const { return port_; }
 
     Control* FindControl(std::string_view name) const { return manager_.FindControl(name); }

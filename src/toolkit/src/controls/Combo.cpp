@@ -173,7 +173,7 @@ void ComboUI::PaintDropList(Canvas& canvas, const Rect& area, int scrollY, int h
         style.align = MirroredAlign(HAlign::Left, rtl);
         const Rect text = rtl ? Rect{mark.right, row.top, row.right - 6, row.bottom}
                               : Rect{row.left + 6, row.top, mark.left, row.bottom};
-        canvas.DrawText(PlainRichText(item->GetText()), text, style, *manager_);
+        canvas.DrawRichText(PlainRichText(item->GetText()), text, style, *manager_);
     }
     if (scrolls) {
         // Shows that the list goes on and where in it the view is.
@@ -268,7 +268,7 @@ void ComboUI::DoPaint(Canvas& canvas, const Rect& clip) {
         style.endEllipsis = true;
         style.rightToLeft = manager_->IsRightToLeft();
         style.align = MirroredAlign(HAlign::Left, style.rightToLeft);
-        canvas.DrawText(PlainRichText(GetText()), pos_.Deflate(textPadding_), style, *manager_);
+        canvas.DrawRichText(PlainRichText(GetText()), pos_.Deflate(textPadding_), style, *manager_);
     }
     PaintBorder(canvas);
 }

@@ -132,7 +132,7 @@ void LabelUI::PaintText(Canvas& canvas) {
     if (text_.empty() || !manager_) return;
     const Rect area = TextRect();
     if (area.IsEmpty()) return;
-    canvas.DrawText(Rich(), area, Style(), *manager_);
+    canvas.DrawRichText(Rich(), area, Style(), *manager_);
 }
 
 // ---- Text ----

@@ -73,7 +73,7 @@ void RichEditUI::PaintText(Canvas& canvas) {
     canvas.PushClip(area);
     Rect textRect{area.left, area.top - scrollY_, area.right,
                   area.top - scrollY_ + std::max(content.cy, area.Height())};
-    canvas.DrawText(Rich(), textRect, Style(), *manager_);
+    canvas.DrawRichText(Rich(), textRect, Style(), *manager_);
     canvas.PopClip();
     if (range > 0) {
         const Rect rail{area.right - 6, area.top, area.right, area.bottom};

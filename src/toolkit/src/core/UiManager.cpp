@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <mutex>
 
+#include "platform/FsPath.h"
 #include "render/PangoTextEngine.h"
 #include "toolkit/Log.h"
 #include "toolkit/ResourceManager.h"
@@ -26,7 +28,7 @@ SharedResources& Shared() {
 }
 
 // Pictures downloaded at run time (banners) come from disk by absolute path.
-std::optional<Bytes> ReadDiskFile(const std::string& path) {
+std::optional<Bytes> ReadDiskFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -149,7 +151,9 @@ std::optional<Bytes> LoadPicture(const std::string& path) {
     auto& resources = ResourceManager::Instance();
     auto bytes = resources.Load(path);
     if (!bytes) bytes = resources.Load(resources.ResourceFolder() + path);
-    if (!bytes && path.front() == '/') bytes = ReadDiskFile(path);
+    if (bytes) return bytes;
+    const std::filesystem::path file = platform::Utf8Path(path);
+    if (file.is_absolute()) bytes = ReadDiskFile(file);
     return bytes;
 }
 

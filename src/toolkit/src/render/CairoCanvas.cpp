@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "render/PangoTextEngine.h"
 
@@ -47,10 +48,11 @@ void CairoCanvas::RoundRectPath(double x, double y, double w, double h, double r
         cairo_arc(cr_, 0, 0, 1, from, to);
         cairo_restore(cr_);
     };
-    corner(x + w - rx, y + ry, -M_PI / 2, 0);
-    corner(x + w - rx, y + h - ry, 0, M_PI / 2);
-    corner(x + rx, y + h - ry, M_PI / 2, M_PI);
-    corner(x + rx, y + ry, M_PI, 3 * M_PI / 2);
+    constexpr double kPi = std::numbers::pi;
+    corner(x + w - rx, y + ry, -kPi / 2, 0);
+    corner(x + w - rx, y + h - ry, 0, kPi / 2);
+    corner(x + rx, y + h - ry, kPi / 2, kPi);
+    corner(x + rx, y + ry, kPi, 3 * kPi / 2);
     cairo_close_path(cr_);
 }
 
@@ -139,8 +141,8 @@ void CairoCanvas::DrawImage(const Image& image, const ImageDraw& draw) {
     }
 }
 
-void CairoCanvas::DrawText(const RichText& text, const Rect& rect, const TextStyle& style,
-                           const FontTable& fonts) {
+void CairoCanvas::DrawRichText(const RichText& text, const Rect& rect, const TextStyle& style,
+                               const FontTable& fonts) {
     if (text.runs.empty() || rect.IsEmpty()) return;
     PangoContext* context = pango_cairo_create_context(cr_);
     auto placed = PangoTextEngine::Instance().Layout(context, text, style, fonts, rect);

@@ -19,8 +19,8 @@ public:
     void StrokeRoundRect(const Rect& rect, Radii radii, int width, Color color) override;
     void DrawPolyline(const std::vector<PointF>& points, const Pen& pen) override;
     void DrawImage(const Image& image, const ImageDraw& draw) override;
-    void DrawText(const RichText& text, const Rect& rect, const TextStyle& style,
-                  const FontTable& fonts) override;
+    void DrawRichText(const RichText& text, const Rect& rect, const TextStyle& style,
+                      const FontTable& fonts) override;
 
 private:
     void SetColor(Color color);

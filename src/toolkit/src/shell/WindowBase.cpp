@@ -170,7 +170,7 @@ void WindowBase::KillTimer(int id) {
     if (host_) host_->StopWindowTimer(id);
 }
 
-bool WindowBase::PostMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) {
+bool WindowBase::PostWindowMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) {
     return port_->Post(message, wParam, lParam);
 }
 

@@ -1,0 +1,5 @@
+# Cross build for Windows with mingw-w64 (i686). Used by the windows-* presets and by
+# scripts/setup-windows.sh for the third-party libraries.
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(CVD_WINDOWS_TRIPLET i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
