@@ -1,12 +1,13 @@
 // POSIX implementation: a named mutex is an in-process mutex per name plus flock() on
 // RuntimeFolder()/<name>.lock for the other processes.
 //
-// Threading: every NamedMutex object of one name in this process shares one Slot (mutex,
-// condition variable, lock-file descriptor). `held` says some object of this process owns the
-// name; only that object calls flock on the slot's descriptor, so the descriptor needs no lock of
-// its own. The lock files are never removed: removing one would let two processes lock two
-// different files of the same name. Descriptors are close-on-exec; a child made by fork() without
-// exec shares them (and the parent's locks), so programs are started with posix_spawn.
+// Threading: every NamedMutex object of one name in this process shares one Slot (the
+// in-process ownership of common/NameOwnership.h and the lock-file descriptor). `held` says some
+// object of this process owns the name; only that object calls flock on the slot's descriptor, so
+// the descriptor needs no lock of its own. The lock files are never removed: removing one would let
+// two processes lock two different files of the same name. Descriptors are close-on-exec; a child
+// made by fork() without exec shares them (and the parent's locks), so programs are started with
+// posix_spawn.
 #include "platform/NamedMutex.h"
 
 #include <fcntl.h>
@@ -16,13 +17,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <map>
 #include <mutex>
 #include <thread>
 
 #include "CrashSignalSafe.h"
+#include "NameOwnership.h"
 #include "NamedMutexName.h"
 #include "PosixSupport.h"
 #include "platform/Paths.h"
@@ -36,12 +37,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr auto kPollInterval = std::chrono::milliseconds(5);
 
-struct Slot {
-    std::mutex mutex;
-    std::condition_variable released;
-    bool held = false;
-    const void* owner = nullptr;  // the object that took it ...
-    std::thread::id ownerThread;  // ... on this thread, as a Windows mutex belongs to a thread
+struct Slot : detail::NameOwnership {
     posix::UniqueFd fd;  // -1 when the lock file cannot be opened: in-process exclusion only
 };
 
@@ -128,19 +124,7 @@ bool NamedMutex::Lock(std::uint32_t timeoutMs) {
     Slot& slot = *state_->slot;
     const bool forever = timeoutMs == kInfinite;
     const auto deadline = Clock::now() + std::chrono::milliseconds(forever ? 0 : timeoutMs);
-    {
-        std::unique_lock<std::mutex> lock(slot.mutex);
-        if (slot.held && slot.owner == this && slot.ownerThread == std::this_thread::get_id())
-            return false;  // not recursive
-        const auto free = [&] { return !slot.held; };
-        if (forever)
-            slot.released.wait(lock, free);
-        else if (!slot.released.wait_until(lock, deadline, free))
-            return false;
-        slot.held = true;
-        slot.owner = this;
-        slot.ownerThread = std::this_thread::get_id();
-    }
+    if (!slot.Take(this, forever, deadline)) return false;
     // This process owns the name now; poll for the other processes' lock.
     for (;;) {
         const FlockResult result = TryFlock(slot.fd.Get());
@@ -150,12 +134,7 @@ bool NamedMutex::Lock(std::uint32_t timeoutMs) {
         std::this_thread::sleep_for(
             forever ? kPollInterval : std::min<Clock::duration>(kPollInterval, deadline - now));
     }
-    {
-        std::lock_guard<std::mutex> lock(slot.mutex);
-        slot.held = false;
-        slot.owner = nullptr;
-    }
-    slot.released.notify_one();
+    slot.GiveBack();
     return false;
 }
 
@@ -163,15 +142,9 @@ void NamedMutex::Unlock() { Release(true); }
 
 void NamedMutex::Release(bool ownerThreadOnly) {
     Slot& slot = *state_->slot;
-    {
-        std::lock_guard<std::mutex> lock(slot.mutex);
-        if (!slot.held || slot.owner != this) return;
-        if (ownerThreadOnly && slot.ownerThread != std::this_thread::get_id()) return;
+    slot.Release(this, ownerThreadOnly, [&slot] {
         if (slot.fd.Valid()) ::flock(slot.fd.Get(), LOCK_UN);
-        slot.held = false;
-        slot.owner = nullptr;
-    }
-    slot.released.notify_one();
+    });
 }
 
 bool NamedMutex::HeldByAnotherProcess() {

@@ -1,7 +1,8 @@
 // Windows implementation: a named mutex is an in-process mutex per name in front of a kernel
 // mutex of the same name (CreateMutexW) for the other processes of the session.
 //
-// Threading: every NamedMutex object of one name in this process shares one Slot. `held` says
+// Threading: every NamedMutex object of one name in this process shares one Slot (the
+// in-process ownership of common/NameOwnership.h and the kernel mutex). `held` says
 // some object of this process owns the name; only that object's thread waits on the kernel
 // mutex. A kernel mutex belongs to the thread that acquired it and counts recursive waits, while
 // the lock here is not recursive and may be dropped by a destructor on another thread: the slot
@@ -14,12 +15,12 @@
 #include <windows.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <set>
 #include <thread>
 
+#include "NameOwnership.h"
 #include "WinSupport.h"
 #include "platform/Thread.h"
 
@@ -28,14 +29,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Slot {
-    std::mutex mutex;
-    std::condition_variable released;
-    bool held = false;
-    const void* owner = nullptr;  // the object that took it ...
-    std::thread::id ownerThread;  // ... on this thread, as a Windows mutex belongs to a thread
-    win32::UniqueHandle kernel;   // none when it cannot be made: in-process exclusion only
-    DWORD kernelThread = 0;       // the thread that owns `kernel`; 0 when none of ours does
+struct Slot : detail::NameOwnership {
+    win32::UniqueHandle kernel;  // none when it cannot be made: in-process exclusion only
+    DWORD kernelThread = 0;      // the thread that owns `kernel`; 0 when none of ours does
 };
 
 std::shared_ptr<Slot> SlotFor(const std::wstring& name) {
@@ -101,27 +97,10 @@ bool NamedMutex::Lock(std::uint32_t timeoutMs) {
     Slot& slot = *state_->slot;
     const bool forever = timeoutMs == kInfinite;
     const auto deadline = Clock::now() + std::chrono::milliseconds(forever ? 0 : timeoutMs);
-    {
-        std::unique_lock<std::mutex> lock(slot.mutex);
-        if (slot.held && slot.owner == this && slot.ownerThread == std::this_thread::get_id())
-            return false;  // not recursive
-        const auto free = [&] { return !slot.held; };
-        if (forever)
-            slot.released.wait(lock, free);
-        else if (!slot.released.wait_until(lock, deadline, free))
-            return false;
-        slot.held = true;
-        slot.owner = this;
-        slot.ownerThread = std::this_thread::get_id();
-    }
+    if (!slot.Take(this, forever, deadline)) return false;
     // This process owns the name now; wait for the other processes.
     if (TakeKernel(slot, RemainingMs(forever, deadline))) return true;
-    {
-        std::lock_guard<std::mutex> lock(slot.mutex);
-        slot.held = false;
-        slot.owner = nullptr;
-    }
-    slot.released.notify_one();
+    slot.GiveBack();
     return false;
 }
 
@@ -130,20 +109,14 @@ void NamedMutex::Unlock() { Release(true); }
 void NamedMutex::Release(bool ownerThreadOnly) {
     Slot& slot = *state_->slot;
     bool stillOwned = false;
-    {
-        std::lock_guard<std::mutex> lock(slot.mutex);
-        if (!slot.held || slot.owner != this) return;
-        if (ownerThreadOnly && slot.ownerThread != std::this_thread::get_id()) return;
+    const bool released = slot.Release(this, ownerThreadOnly, [&] {
         // Only the owning thread can release a kernel mutex; from another thread it stays with
         // that thread until it ends or locks and unlocks again.
         if (slot.kernelThread == ::GetCurrentThreadId() && ::ReleaseMutex(slot.kernel.Get()))
             slot.kernelThread = 0;
         stillOwned = slot.kernelThread != 0;
-        slot.held = false;
-        slot.owner = nullptr;
-    }
-    KeepWhileOwned(state_->slot, stillOwned);
-    slot.released.notify_one();
+    });
+    if (released) KeepWhileOwned(state_->slot, stillOwned);
 }
 
 bool NamedMutex::HeldByAnotherProcess() {

@@ -1,22 +1,28 @@
-// Windows implementation: the connection test is the system's IsNetworkAlive (sensapi); sockets
-// are Winsock sockets.
+// Windows implementation: the connection test is the system's IsNetworkAlive (sensapi.dll, loaded
+// from the system folder at the call: the 32-bit MinGW libraries have no import library for it);
+// sockets are Winsock sockets.
 #include "platform/Network.h"
 
-// winsock2.h before windows.h (which would bring in the old winsock.h), and both before the
-// headers that need their types.
+// winsock2.h before windows.h, which would bring in the old winsock.h.
 // clang-format off
 #include <winsock2.h>
 #include <windows.h>
-#include <sensapi.h>
 // clang-format on
 
 namespace platform {
 
 bool IsNetworkAlive() {
+    using IsNetworkAliveFunction = BOOL(WINAPI*)(DWORD*);
+    const HMODULE sensapi = ::LoadLibraryExW(L"sensapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!sensapi) return true;  // no answer counts as connected
+    // Through void*: a FARPROC takes no arguments, so a direct cast draws a warning.
+    const auto isAlive = reinterpret_cast<IsNetworkAliveFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(sensapi, "IsNetworkAlive")));
     DWORD flags = 0;
     ::SetLastError(ERROR_SUCCESS);
-    if (::IsNetworkAlive(&flags)) return true;
-    return ::GetLastError() != ERROR_SUCCESS;  // the call failed: counts as connected
+    const bool alive = !isAlive || isAlive(&flags) || ::GetLastError() != ERROR_SUCCESS;
+    ::FreeLibrary(sensapi);
+    return alive;
 }
 
 std::int64_t UnreadSocketBytes(Socket socket) {

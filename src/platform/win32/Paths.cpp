@@ -30,16 +30,6 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
                                   static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-// A folder this process can create files in: a file made and removed there proves it.
-bool CanCreateFilesIn(const std::wstring& folder) {
-    const std::wstring probe =
-        WithSeparator(folder) + L".cvd-write-probe-" + std::to_wstring(::GetCurrentProcessId());
-    win32::UniqueHandle file(::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                           nullptr));
-    return file.Valid();
-}
-
 // Opens a folder itself, never what a link in its place points to.
 win32::UniqueHandle OpenFolderNoFollow(const std::wstring& folder) {
     return win32::UniqueHandle(::CreateFileW(
@@ -55,10 +45,25 @@ bool IsRealFolder(HANDLE folder) {
            !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// A folder this process may create files in, as its access check says.
+bool MayCreateFilesIn(const std::wstring& folder) {
+    const win32::UniqueHandle handle = OpenFolderNoFollow(folder);
+    return handle.Valid() && win32::CurrentUserMay(handle.Get(), FILE_ADD_FILE);
+}
+
+// Whether others can rename what `folder` holds or take it over.
+bool IsChangeableByOthers(const std::wstring& folder) {
+    const win32::UniqueHandle handle = OpenFolderNoFollow(folder);
+    const auto access = handle.Valid() ? win32::AccessOf(handle.Get()) : std::nullopt;
+    return !access || !access->ownerTrusted || (access->othersMay & win32::kRenameRights) != 0;
+}
+
 constexpr wchar_t kRuntimeName[] = L"cvdownloader";
 
 // Why the runtime folder candidate cannot serve, or nullptr when it can.
 const char* RuntimeRefusal(const std::wstring& folder) {
+    if (IsChangeableByOthers(win32::ParentFolder(folder)))
+        return "in a folder other users can change";
     win32::PrivateSecurity security;
     if (!::CreateDirectoryW(folder.c_str(), security.Attributes()) &&
         ::GetLastError() != ERROR_ALREADY_EXISTS)
@@ -149,7 +154,7 @@ std::wstring MachineStateFolder() {
     if (auto value = win32::EnvVar(L"CVD_MACHINE_STATE_DIR")) return WithSeparator(*value);
     const std::wstring shared = WithSeparator(win32::KnownFolder(FOLDERID_ProgramData));
     const std::wstring system = shared + L"cvdownloader\\";
-    if (win32::IsFolder(system) ? CanCreateFilesIn(system) : CanCreateFilesIn(shared))
+    if (win32::IsFolder(system) ? MayCreateFilesIn(system) : MayCreateFilesIn(shared))
         return system;
     return LocalAppDataFolder() + L"cvdownloader\\state\\";
 }

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "ProcessOutput.h"
 #include "TempEnv.h"
 #include "Watchdog.h"
 #include "platform/Clock.h"
@@ -16,11 +17,7 @@ namespace {
 using platform::Process;
 using platform::ProcessOptions;
 
-std::string ReadAll(Process& process) {
-    std::string all, chunk;
-    while (process.ReadOutput(chunk, 4095, 5000) == Process::Read::Data) all += chunk;
-    return all;
-}
+using cvdtest::ReadAllOutput;
 
 TEST(Process, CapturesStandardOutputAndErrorAndTheExitCode) {
     cvdtest::Watchdog watchdog(30);
@@ -29,7 +26,7 @@ TEST(Process, CapturesStandardOutputAndErrorAndTheExitCode) {
     options.captureOutput = true;
     auto process = Process::Start(options);
     ASSERT_NE(process, nullptr);
-    EXPECT_EQ(ReadAll(*process), "out\nerr\n");
+    EXPECT_EQ(ReadAllOutput(*process), "out\nerr\n");
     EXPECT_TRUE(process->Wait(5000));
     EXPECT_EQ(process->ExitCode(), 3);
 }
@@ -43,7 +40,7 @@ TEST(Process, RunsInTheGivenFolderWithArgumentsUninterpreted) {
     options.captureOutput = true;
     auto process = Process::Start(options);
     ASSERT_NE(process, nullptr);
-    EXPECT_EQ(ReadAll(*process), env.Root().string() + "\n$HOME; x|");
+    EXPECT_EQ(ReadAllOutput(*process), env.Root().string() + "\n$HOME; x|");
     EXPECT_TRUE(process->Wait(5000));
 }
 
@@ -58,7 +55,7 @@ TEST(Process, TheChildGetsTheGivenVariablesOnTopOfOurs) {
     options.captureOutput = true;
     auto process = Process::Start(options);
     ASSERT_NE(process, nullptr);
-    EXPECT_EQ(ReadAll(*process), "C kept new\n1\n");
+    EXPECT_EQ(ReadAllOutput(*process), "C kept new\n1\n");
     EXPECT_TRUE(process->Wait(5000));
 }
 
@@ -118,7 +115,7 @@ protected:
         options.captureOutput = true;
         auto process = Process::Start(options);
         if (!process) return "not started";
-        const std::string all = ReadAll(*process);
+        const std::string all = ReadAllOutput(*process);
         process->Wait(5000);
         return all;
     }

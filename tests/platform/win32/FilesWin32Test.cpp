@@ -19,6 +19,8 @@ const std::wstring kFolderNames[] = {L"\u0417\u0430\u0433\u0440\u0443\u0437\u043
 TEST(Files, WideNamesSurviveEveryFileOperation) {
     for (const std::wstring& name : kFolderNames) {
         SCOPED_TRACE(platform::WideToUtf8(name));
+        EXPECT_EQ(platform::FsPath(name).wstring(), name);
+        EXPECT_EQ(platform::WidePath(fs::path(name)), name);
         cvdtest::TempEnv env;
         const fs::path folder = env.Root() / name;
         fs::create_directories(folder);

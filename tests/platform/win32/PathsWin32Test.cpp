@@ -65,18 +65,31 @@ TEST(Paths, RuntimeFolderIsMadeForThisUserAlone) {
     EXPECT_NE(dacl.find(cvdtest::win32::UserSid()), std::wstring::npos);
 }
 
-TEST(Paths, ARuntimeFolderOthersMayEnterIsRefused) {
-    cvdtest::TempEnv env;
-    env.Set("LOCALAPPDATA", (env.Root() / "local").string());
-    const fs::path open = env.Root() / "local" / "cvdownloader";
-    fs::create_directories(open);
-    ASSERT_TRUE(cvdtest::win32::SetDacl(
-        open, L"D:P(A;OICI;FA;;;" + cvdtest::win32::UserSid() + L")(A;OICI;FA;;;WD)"));
-    const platform::RuntimeFolderChoice choice = platform::ChooseRuntimeFolder();
-    ASSERT_EQ(choice.refused.size(), 1u);
-    EXPECT_NE(choice.refused[0].find(L"open to other users"), std::wstring::npos);
-    EXPECT_TRUE(choice.fresh);
-    EXPECT_NE(choice.folder, Folder(open));
+TEST(Paths, ARuntimeFolderOthersCouldChangeIsRefused) {
+    const std::wstring open =
+        L"D:P(A;OICI;FA;;;" + cvdtest::win32::UserSid() + L")(A;OICI;FA;;;WD)";
+    const struct {
+        const char* name;
+        bool openParent;
+        const wchar_t* refusal;
+    } rows[] = {
+        {"others may enter it", false, L": open to other users"},
+        {"others may rename what its parent holds", true, L": in a folder other users can change"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        cvdtest::TempEnv env;
+        const fs::path parent = env.Root() / "local", folder = parent / "cvdownloader";
+        env.Set("LOCALAPPDATA", parent.string());
+        fs::create_directories(folder);
+        ASSERT_TRUE(cvdtest::win32::SetDacl(row.openParent ? parent : folder, open));
+        const platform::RuntimeFolderChoice choice = platform::ChooseRuntimeFolder();
+        ASSERT_EQ(choice.refused.size(), 1u);
+        EXPECT_EQ(choice.refused[0], Folder(folder) + row.refusal);
+        EXPECT_TRUE(choice.fresh);
+        EXPECT_NE(choice.folder, Folder(folder));
+        EXPECT_FALSE(choice.folder.empty());
+    }
 }
 
 TEST(Paths, OwnWritableFolderIsARealFolderNobodyElseCanChange) {

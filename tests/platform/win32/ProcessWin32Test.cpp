@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "ProcessOutput.h"
 #include "TempEnv.h"
 #include "Watchdog.h"
 #include "WinTestSupport.h"
@@ -21,17 +22,11 @@ using platform::ProcessOptions;
 
 std::wstring Child() { return cvdtest::win32::ChildProgram().wstring(); }
 
-std::string ReadAll(Process& process) {
-    std::string all, chunk;
-    while (process.ReadOutput(chunk, 4095, 10000) == Process::Read::Data) all += chunk;
-    return all;
-}
-
 std::string Output(ProcessOptions options, std::optional<int>* exitCode = nullptr) {
     options.captureOutput = true;
     auto process = Process::Start(options);
     if (!process) return "not started";
-    const std::string all = ReadAll(*process);
+    const std::string all = cvdtest::ReadAllOutput(*process);
     EXPECT_TRUE(process->Wait(10000));
     if (exitCode) *exitCode = process->ExitCode();
     return all;

@@ -11,8 +11,9 @@ TEST(SystemInfo, WindowsFacts) {
     const platform::OsVersion os = platform::ReadOsVersion();
     EXPECT_GE(os.major, 6u);
     EXPECT_EQ(os.name.rfind("Windows", 0), 0u) << os.name;
-    if (os.major == 10 && os.workstation)
+    if (os.major == 10 && os.workstation) {
         EXPECT_EQ(os.name, os.build >= 22000 ? "Windows 11" : "Windows 10");
+    }
     // The volume GUID between its braces, and the serial in upper-case hexadecimal.
     const std::string id = platform::MachineId();
     ASSERT_EQ(id.size(), 36u) << id;

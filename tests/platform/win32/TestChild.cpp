@@ -7,12 +7,14 @@
 //   inherited HANDLE          reads the handle number; says whether it was inherited
 //   hold MUTEX EVENT ORDER    locks the named mutex, prints L (or F), waits for the named event,
 //                             then unlocks (ORDER "unlock") or ends holding it (ORDER "die")
+//   resource NAME             prints its own resource NAME ("ZIPRES/138"), or "absent"
 #include <windows.h>
 
 #include <cwchar>
 #include <string>
 
 #include "platform/NamedMutex.h"
+#include "platform/Resources.h"
 #include "platform/Text.h"
 
 namespace {
@@ -73,6 +75,13 @@ int Hold(const wchar_t* mutexName, const wchar_t* eventName, const std::wstring&
     return 0;
 }
 
+int Resource(const wchar_t* name) {
+    const platform::Bytes& bytes = platform::OwnResource(platform::WideToUtf8(name));
+    Print(bytes.empty() ? L"absent\n"
+                        : platform::Utf8ToWide(std::string(bytes.begin(), bytes.end())));
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int count, wchar_t** args) {
@@ -91,6 +100,7 @@ int wmain(int count, wchar_t** args) {
     }
     if (mode == L"inherited" && count > 2) return Inherited(args[2]);
     if (mode == L"hold" && count > 4) return Hold(args[2], args[3], args[4]);
+    if (mode == L"resource" && count > 2) return Resource(args[2]);
     Print(L"unknown mode\n");
     return 2;
 }

@@ -47,7 +47,8 @@ std::wstring ProgramFilesFolder();
 // the process only. Empty when not even that can be made.
 // Windows keeps named mutexes in the kernel; its one candidate is LocalAppDataFolder()
 // cvdownloader\\, made with a DACL that lets only this user in, and refused when it is not a
-// real folder, belongs to someone else or lets another user in.
+// real folder, belongs to someone else, lets another user in or lies in a folder others can
+// change.
 struct RuntimeFolderChoice {
     std::wstring folder;
     std::vector<std::wstring> refused;  // "<folder>: <why>" for each candidate passed over
