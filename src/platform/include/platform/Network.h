@@ -17,7 +17,8 @@ using Socket = std::intptr_t;
 // Bytes received on a connected socket and not yet read; -1 when that cannot be told.
 std::int64_t UnreadSocketBytes(Socket socket);
 // The socket is reported readable, and its reader woken, only once it holds `bytes` (at least 1).
-// False where the system has no such setting (Windows): the reader is then woken for every byte.
+// False where the system refuses the setting (Windows, and Wine, answer WSAENOPROTOOPT): the
+// reader is then woken for every byte.
 bool SetReceiveLowWater(Socket socket, int bytes);
 bool CloseSocket(Socket socket);
 
