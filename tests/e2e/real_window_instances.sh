@@ -27,7 +27,10 @@ has_windows() { [ "$(windows "$1")" -ge "$2" ]; }
 export HOME=$WORK/home XDG_RUNTIME_DIR=$WORK/run CVD_MACHINE_STATE_DIR=$WORK/machine TMPDIR=$WORK/tmp
 export XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache XDG_STATE_HOME=$HOME/.local/state
 export XDG_CONFIG_HOME=$HOME/.config XDG_DESKTOP_DIR=$HOME/Desktop
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$TMPDIR" "$WORK/bin"
+# The installer puts its work folder on the roomiest volume: without a list of our own that is
+# the machine's root.
+export CVD_VOLUMES=$WORK/volume
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$TMPDIR" "$WORK/bin" "$CVD_VOLUMES"
 chmod 700 "$XDG_RUNTIME_DIR"
 
 # Xvfb picks a free display itself (and takes it atomically), then writes its number. Without
