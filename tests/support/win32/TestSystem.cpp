@@ -9,38 +9,19 @@
 #include <random>
 #include <stdexcept>
 
+#include "platform/Text.h"
+
 namespace cvdtest {
-namespace {
-
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) return std::wstring();
-    const int size =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-    if (wide.empty()) return std::string();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size,
-                        nullptr, nullptr);
-    return utf8;
-}
-
-}  // namespace
 
 std::optional<std::string> GetVariable(const std::string& name) {
-    const wchar_t* value = _wgetenv(Wide(name).c_str());
-    return value ? std::optional<std::string>(Narrow(value)) : std::nullopt;
+    const wchar_t* value = _wgetenv(platform::Utf8ToWide(name).c_str());
+    return value ? std::optional<std::string>(platform::WideToUtf8(value)) : std::nullopt;
 }
 
 void SetVariable(const std::string& name, const std::optional<std::string>& value) {
     // An empty value removes the variable, which is what nullopt asks for.
-    _wputenv_s(Wide(name).c_str(), value ? Wide(*value).c_str() : L"");
+    _wputenv_s(platform::Utf8ToWide(name).c_str(),
+               value ? platform::Utf8ToWide(*value).c_str() : L"");
 }
 
 std::filesystem::path MakeTempFolder(const std::string& prefix) {
