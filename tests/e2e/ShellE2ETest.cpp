@@ -9,6 +9,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zip.h>
@@ -405,9 +406,34 @@ private:
         // Nothing mounted from here on may reach the machine's namespace.
         if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
             return std::string("mounts cannot be made private: ") + std::strerror(errno);
+        const std::set<std::string> trees = TreesInTmp();
+        const int oldTmp = ::open("/tmp", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (oldTmp < 0) return std::string("/tmp cannot be opened: ") + std::strerror(errno);
         if (::mount("tmpfs", "/tmp", "tmpfs", MS_NOSUID | MS_NODEV, "mode=1777") != 0)
             return std::string("no tmpfs on /tmp: ") + std::strerror(errno);
-        return {};
+        std::string failure;
+        for (const std::string& tree : trees) {
+            const std::string from = "/proc/self/fd/" + std::to_string(oldTmp) + "/" + tree;
+            const std::string to = "/tmp/" + tree;
+            if (::mkdir(to.c_str(), 0700) != 0 ||
+                ::mount(from.c_str(), to.c_str(), nullptr, MS_BIND | MS_REC, nullptr) != 0)
+                failure = to + " cannot be bound into the fresh /tmp: " + std::strerror(errno);
+        }
+        ::close(oldTmp);
+        return failure;
+    }
+
+    // The folders right below /tmp that hold the source tree, the build tree or the working
+    // folder (a fresh clone in a temporary folder): the fresh /tmp would hide them.
+    static std::set<std::string> TreesInTmp() {
+        std::set<std::string> trees;
+        for (const fs::path& path :
+             {fs::path(CVD_SOURCE_DIR), fs::path(CVD_SHELL_HOST), fs::current_path()}) {
+            const fs::path relative = fs::weakly_canonical(path).lexically_relative("/tmp");
+            if (!relative.empty() && *relative.begin() != ".." && *relative.begin() != ".")
+                trees.insert(relative.begin()->string());
+        }
+        return trees;
     }
 
     static inline std::string skipReason_;
