@@ -8,6 +8,7 @@
 #include "content/MessageTarget.h"
 #include "install/DownloadProgressPoster.h"
 #include "install/InstallWindow.h"
+#include "telemetry/SingleUserLog.h"
 
 namespace {
 
@@ -69,6 +70,9 @@ TEST(DownloadProgress, PostsThePercentAndReportsThePackageSizeOnce) {
     ASSERT_EQ(target->posts.size(), 2u);
     EXPECT_EQ(target->posts[0], std::make_pair(WM_INSTALL_PROGRESS, std::uintptr_t{32}));
     EXPECT_EQ(target->posts[1], std::make_pair(WM_INSTALL_PROGRESS, std::uintptr_t{64}));
+    // The size report went to the sender thread: let it finish before the process exits, or
+    // its send runs on while the logger and the other statics are torn down.
+    CSingleUserLog::Instance().WaitThreadForExit();
     config.ResetForTesting();
 }
 
