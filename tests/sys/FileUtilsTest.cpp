@@ -13,7 +13,11 @@ namespace fs = std::filesystem;
 
 class FindFileRecursiveTest : public ::testing::Test {
 protected:
-    std::wstring Root() const { return Utf8ToUtf16(env_.Root().string()) + L"/tree"; }
+    std::wstring Root() const { return (env_.Root() / "tree").wstring(); }
+    // Compared as paths: the search joins with the system's separator.
+    fs::path Under(const std::string& relative) const {
+        return env_.Root() / "tree" / fs::path(relative).make_preferred();
+    }
     void Touch(const std::string& relative) const { env_.WriteFile("tree/" + relative, "x"); }
 
     cvdtest::TempEnv env_;
@@ -21,28 +25,28 @@ protected:
 
 TEST_F(FindFileRecursiveTest, FindsAFileDirectlyInAFolderWithOrWithoutTheSeparator) {
     Touch("target.txt");
-    EXPECT_EQ(FindFileRecursive(Root(), L"target.txt"), Root() + L"/target.txt");
-    EXPECT_EQ(FindFileRecursive(Root() + L"/", L"target.txt"), Root() + L"/target.txt");
+    EXPECT_EQ(fs::path(FindFileRecursive(Root(), L"target.txt")), Under("target.txt"));
+    EXPECT_EQ(fs::path(FindFileRecursive(Root() + L"/", L"target.txt")), Under("target.txt"));
 }
 
 TEST_F(FindFileRecursiveTest, FindsAFileTwoLevelsDown) {
     Touch("one/two/target.txt");
     Touch("one/other.txt");
-    EXPECT_EQ(FindFileRecursive(Root(), L"target.txt"), Root() + L"/one/two/target.txt");
+    EXPECT_EQ(fs::path(FindFileRecursive(Root(), L"target.txt")), Under("one/two/target.txt"));
 }
 
 TEST_F(FindFileRecursiveTest, TheFirstCandidateOfTheDepthFirstWalkWins) {
     Touch("a/deep/target.txt");
     Touch("b/target.txt");
-    EXPECT_EQ(FindFileRecursive(Root(), L"target.txt"), Root() + L"/a/deep/target.txt");
+    EXPECT_EQ(fs::path(FindFileRecursive(Root(), L"target.txt")), Under("a/deep/target.txt"));
 
     Touch("a/target.txt");
-    EXPECT_EQ(FindFileRecursive(Root(), L"target.txt"), Root() + L"/a/target.txt");
+    EXPECT_EQ(fs::path(FindFileRecursive(Root(), L"target.txt")), Under("a/target.txt"));
 }
 
 TEST_F(FindFileRecursiveTest, FindsFoldersToo) {
     Touch("x/Data/inner.txt");
-    EXPECT_EQ(FindFileRecursive(Root(), L"Data"), Root() + L"/x/Data");
+    EXPECT_EQ(fs::path(FindFileRecursive(Root(), L"Data")), Under("x/Data"));
 }
 
 TEST_F(FindFileRecursiveTest, MissingNameOrFolderGivesEmpty) {
@@ -87,8 +91,8 @@ TEST(GetTempFolder, IsTheUsersTemporaryFolderWithItsSeparator) {
     cvdtest::TempEnv env;
     const std::wstring folder = GetTempFolder();
     ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder.back(), L'/');
-    EXPECT_TRUE(fs::equivalent(Utf16ToUtf8(folder), env.Tmp()));
+    EXPECT_EQ(folder.back(), fs::path::preferred_separator);
+    EXPECT_TRUE(fs::equivalent(fs::path(folder), env.Tmp()));
 }
 
 }  // namespace
