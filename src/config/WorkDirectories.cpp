@@ -5,6 +5,7 @@
 
 #include "config/CConfigure.h"
 #include "platform/DebugOutput.h"
+#include "platform/Files.h"
 #include "platform/FolderSafety.h"
 #include "platform/FsPath.h"
 #include "platform/LocalTime.h"
@@ -16,23 +17,18 @@
 namespace workdirs {
 namespace {
 
-constexpr wchar_t kRootFolder[] = L"CVDownloader/";
+constexpr wchar_t kRootFolder[] = L"CVDownloader";
 
 std::wstring LastSegment(const std::wstring& url) {
     const std::size_t slash = url.rfind(L'/');
     return slash == std::wstring::npos ? url : url.substr(slash + 1);
 }
 
-std::wstring WithTrailingSlash(std::wstring path) {
-    if (path.empty() || path.back() != L'/') path += L'/';
-    return path;
-}
-
-bool CreateFolder(const std::wstring& path) {
-    const std::filesystem::path folder = platform::FsPath(path);
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    return std::filesystem::is_directory(folder, error);
+// `base` / CVDownloader / the given levels, with this system's separators.
+std::wstring UnderRootFolder(const std::wstring& base, std::initializer_list<std::wstring> levels) {
+    std::filesystem::path path = platform::FsPath(base) / platform::FsPath(kRootFolder);
+    for (const std::wstring& level : levels) path /= platform::FsPath(level);
+    return platform::WidePath(path.make_preferred());
 }
 
 // Files bind-mounted from a disk (resolv.conf in a container) are mounts too; only folders can
@@ -60,8 +56,8 @@ void DropOthersWrite(const std::wstring& folder) {
 // Whoever may rename anything on the way to the package may swap it after it was checked, and
 // the verified package must be able to run from there.
 bool IsSafeWorkDirectory(const std::wstring& candidate) {
-    const std::wstring top = candidate.substr(0, candidate.rfind(L'/', candidate.size() - 1) + 1);
-    if (!CreateFolder(candidate) || !platform::IsOwnWritableFolder(top) ||
+    const std::wstring top = platform::WidePath(platform::FsPath(candidate).parent_path());
+    if (!platform::MakeFolders(candidate) || !platform::IsOwnWritableFolder(top) ||
         !platform::IsOwnWritableFolder(candidate))
         return false;
     DropOthersWrite(top);
@@ -139,25 +135,25 @@ std::optional<platform::Volume> RoomiestVolume(const VolumeSource& source) {
 std::vector<std::wstring> WorkDirectoryCandidates(const std::wstring& productFolder,
                                                   const VolumeSource& source,
                                                   const UserFolders& user) {
-    const std::wstring tail = std::wstring(kRootFolder) + productFolder;
     std::vector<std::wstring> candidates;
     if (const auto volume = RoomiestVolume(source)) {
-        candidates.push_back(volume->root + tail);
+        candidates.push_back(UnderRootFolder(volume->root, {productFolder}));
         if (source.driveRoot(user.home) == volume->root) {
             const bool cacheThere = source.driveRoot(user.cache) == volume->root;
-            candidates.push_back((cacheThere ? user.cache : user.home) + tail);
+            candidates.push_back(UnderRootFolder(cacheThere ? user.cache : user.home, {productFolder}));
         }
     }
-    const std::wstring cache = user.cache + tail;
+    const std::wstring cache = UnderRootFolder(user.cache, {productFolder});
     if (candidates.empty() || candidates.back() != cache) candidates.push_back(cache);
     return candidates;
 }
 
 std::wstring ChooseWorkDirectory(const std::vector<std::wstring>& candidates) {
     for (const std::wstring& candidate : candidates)
-        if (IsSafeWorkDirectory(candidate)) return WithTrailingSlash(candidate);
+        if (IsSafeWorkDirectory(candidate)) return platform::WithTrailingSeparator(candidate);
     platform::DebugOutput(L"创建下载文件夹失败");
-    return candidates.empty() ? std::wstring() : WithTrailingSlash(candidates.back());
+    return candidates.empty() ? std::wstring()
+                              : platform::WithTrailingSeparator(candidates.back());
 }
 
 std::wstring SelectDownloadDrive(const std::wstring& path) {
@@ -203,12 +199,13 @@ std::wstring CConfigure::GetLogDirectory() const {
     const bool executable = workdirs::IsExecutableDownload(GetDownload_url());
     const std::wstring base =
         executable ? platform::LocalAppDataFolder() : platform::DesktopFolder();
-    const std::wstring path = base + workdirs::kRootFolder + L"logs/" + GetProductFolderName();
-    if (!workdirs::CreateFolder(path)) {
+    const std::wstring path =
+        workdirs::UnderRootFolder(base, {L"logs", GetProductFolderName()});
+    if (!platform::MakeFolders(path)) {
         platform::DebugOutput(L"创建文件夹失败");
         platform::DebugOutput(path);
     }
-    return workdirs::WithTrailingSlash(path);
+    return platform::WithTrailingSeparator(path);
 }
 
 std::wstring CConfigure::GetLogFilePath() {

@@ -69,7 +69,7 @@ std::vector<std::wstring> WorkDirectoryCandidates(const std::wstring& productFol
 
 // The first candidate that exists, or can be created, as a folder this user owns (or the
 // administrator does) and may write in, that no other user can change the path to
-// (platform::IsPathSafeFromOthers) and whose volume lets programs run, ending with '/'; the
+// (platform::IsPathSafeFromOthers) and whose volume lets programs run, ending with the system's separator; the
 // last candidate when none qualifies.
 std::wstring ChooseWorkDirectory(const std::vector<std::wstring>& candidates);
 

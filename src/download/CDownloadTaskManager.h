@@ -57,6 +57,12 @@ public:
     // no range left to fetch, when the probe fails.
     bool restartChangedFile();
 
+    // Cuts the package back to the remote size. Done again once the package is open: a file a
+    // running program held could not be cut when the ranges were made.
+    void cutPackageToContentLength() const {
+        if (ContentLength > 0) cutPackageTo(ContentLength);
+    }
+
     const std::string& url() const { return m_url; }
     std::int64_t ContentLength = 0;
     std::int64_t DownloadTime = 0;

@@ -46,6 +46,7 @@ EnumErrorCode CDownloader::downloadInit(const std::string& tag) {
     }
     const int started = m_threads.createThreads(m_threadCount);
     if (started == -1) return OpenPackageFileFailed;
+    m_tasks.cutPackageToContentLength();
     if (started == 0) {
         CVD_LOG << " [Error]:  createThreads is empty";
         return NoWorkerThread;

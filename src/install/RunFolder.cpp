@@ -12,8 +12,8 @@ namespace install {
 namespace {
 
 std::wstring FolderOf(const std::wstring& file) {
-    const std::size_t slash = file.rfind(L'/');
-    return slash == std::wstring::npos ? std::wstring(L".") : file.substr(0, slash + 1);
+    const std::filesystem::path path = FsPath(file);
+    return path.has_parent_path() ? platform::WidePath(path.parent_path()) : std::wstring(L".");
 }
 
 std::string Narrow(const std::wstring& text) { return FuntionImpl::Utf16ToUtf8(text); }
@@ -38,13 +38,13 @@ bool RunFolder::MakeBeside(const std::wstring& file) {
         CVD_LOG << " Package copy failed: " << error;
         return false;
     }
-    folder_ = *folder + L"/";
+    folder_ = *folder;
     return true;
 }
 
 std::wstring RunFolder::Copy(const std::wstring& file) {
     if (folder_.empty() && !MakeBeside(file)) return {};
-    const std::wstring copy = folder_ + file.substr(file.rfind(L'/') + 1);
+    const std::wstring copy = platform::WidePath(FsPath(folder_) / FsPath(file).filename());
     std::string error;
     if (platform::CopyFilePrivately(file, copy, error)) return copy;
     CVD_LOG << " Package copy failed: " << error << ", " << Narrow(file);

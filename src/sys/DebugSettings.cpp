@@ -1,9 +1,11 @@
 #include "sys/DebugSettings.h"
 
+#include <filesystem>
 #include <mutex>
 #include <set>
 
 #include "platform/Files.h"
+#include "platform/FsPath.h"
 #include "platform/Paths.h"
 #include "sys/IniFile.h"
 #include "sys/Log.h"
@@ -32,11 +34,10 @@ void LogIgnored(const std::wstring& file) {
 }  // namespace
 
 std::wstring DebugSettingsPath() {
-    const std::wstring module = platform::ModulePath();
-    const std::size_t slash = module.rfind(L'/');
+    const std::filesystem::path module = platform::FsPath(platform::ModulePath());
     // Without the executable's folder a bare name would be looked up in the working folder.
-    if (slash == std::wstring::npos) return std::wstring();
-    return module.substr(0, slash + 1) + L"cv_downloader.cfg";
+    if (!module.has_parent_path()) return std::wstring();
+    return platform::WidePath(module.parent_path() / "cv_downloader.cfg");
 }
 
 bool DebugSwitchOn(const std::wstring& file, const wchar_t* key) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "TempEnv.h"
+#include "config/LanguageTables.h"
 #include "platform/Clock.h"
 #include "toolkit/ResourceManager.h"
 #include "toolkit/Xml.h"
@@ -248,13 +249,13 @@ TEST_F(CConfigureTest, InitReadsTheDocumentFromTheSkinPackage) {
     EXPECT_EQ(config().Downloader_id, 185);
     EXPECT_EQ(config().GetSoftware_name(), L"Zorvik");
     EXPECT_EQ(config().GetLoadSource(), 2);
-    EXPECT_EQ(config().GetLanguageIndex(), 1);
+    EXPECT_EQ(config().GetLanguageIndex(), DetectUiLanguageIndex());
     resources.Release();
 
     config().ResetForTesting();
     config().Init();  // no package at all
     EXPECT_EQ(config().GetLoadSource(), 0);
-    EXPECT_EQ(config().GetLanguageIndex(), 1);
+    EXPECT_EQ(config().GetLanguageIndex(), DetectUiLanguageIndex());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "config/CConfigure.h"
 #include "download/CDownLoadImpl.h"
 #include "platform/FsPath.h"
+#include "platform/Paths.h"
 #include "platform/Process.h"
 #include "sys/TextConvert.h"
 
@@ -28,9 +29,11 @@ TEST(PackageInUse, TheRunningPackageIsEndedAndDownloadedOver) {
 
     const fs::path package = env.Root() / "dl" / "setup.exe";
     fs::create_directories(package.parent_path());
-    fs::copy_file("/bin/sleep", package);
+    // A copy of this test program, held running (see DownloadMain.cpp).
+    fs::copy_file(platform::FsPath(platform::ModulePath()), package);
     platform::ProcessOptions options;
-    options.commandLine = platform::QuoteArgument(platform::WidePath(package)) + L" 60";
+    options.program = platform::WidePath(package);
+    options.commandLine = L" --hold 60";
     auto running = platform::Process::Start(options);
     ASSERT_TRUE(running);
 

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "DownloadTestSupport.h"
+#include "TestSystem.h"
 #include "net/CLibcurlTool.h"
 #include "net/HandleSockets.h"
 #include "net/ReadBatching.h"
@@ -98,7 +99,7 @@ TEST(HandleSockets, KnowsTheOneSocketOfARunningTransfer) {
     EXPECT_EQ(curl_easy_perform(curl), CURLE_OK);
     EXPECT_GE(seen.during, 0);
     EXPECT_GE(seen.unread, 0);
-    EXPECT_TRUE(seen.marked);
+    EXPECT_EQ(seen.marked, cvdtest::kSocketsTakeReceiveLowWater);
     EXPECT_EQ(seen.sockets.Only(), seen.during);  // kept for the next request
     curl_easy_cleanup(curl);
     EXPECT_EQ(seen.sockets.Only(), -1);

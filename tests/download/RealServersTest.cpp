@@ -61,13 +61,19 @@ protected:
     }
 
     // A fresh cvd-fetch of `url` (no package, no task file), killed after a second.
-    bool FetchKilledAfterASecond(const std::string& url) {
+    // Killed once bytes are on record: a fixed wait would kill a slow start (a program under
+    // Wine) before it wrote its task file.
+    bool FetchKilledMidway(const std::string& url) {
         RemovePackage();
         cvdtest::FetchProcess fetch({url, package});
         if (!fetch.Started()) return false;
-        std::this_thread::sleep_for(std::chrono::seconds(1));
+        bool recorded = false;
+        for (int i = 0; i < 3000 && !recorded; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            recorded = cvdtest::RecordedBytes(package + ".xml") > 0;
+        }
         fetch.Kill();
-        return true;
+        return recorded;
     }
 
     cvdtest::TempEnv env;
@@ -100,7 +106,7 @@ TEST_F(RealServers, KilledDownloadResumesOnEveryRangeServer) {
         const std::string name = std::string(kind) + "-kill.bin";
         cvdtest::WriteRandomFile(www / name, 64 * 1048576 + 99, 8);
         const std::string md5 = CDownLoadImpl::FileMd5((www / name).string());
-        ASSERT_TRUE(FetchKilledAfterASecond(stand.url(name)));
+        ASSERT_TRUE(FetchKilledMidway(stand.url(name)));
         EXPECT_TRUE(cvdtest::RecordedBytesAreServedOnes(package + ".xml", package,
                                                         cvdtest::ReadFile(www / name)));
         cvdtest::FetchProcess second({stand.url(name), package, "--md5", md5});
@@ -120,7 +126,7 @@ TEST_F(RealServers, FileReplacedBySameSizeBetweenRunsEndsAsTheNewFile) {
         const auto served = www / name;
         constexpr std::int64_t kSize = 64 * 1048576 + 5;
         cvdtest::WriteRandomFile(served, kSize, 21);
-        ASSERT_TRUE(FetchKilledAfterASecond(stand.url(name)));
+        ASSERT_TRUE(FetchKilledMidway(stand.url(name)));
         ASSERT_TRUE(std::filesystem::exists(package + ".xml"));
 
         const auto before = std::filesystem::last_write_time(served);

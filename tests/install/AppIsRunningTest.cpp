@@ -1,6 +1,7 @@
 #include "InstallTestSupport.h"
 #include "config/CConfigure.h"
 #include "install/AppIsRunning.h"
+#include "platform/FsPath.h"
 #include "platform/Paths.h"
 
 namespace {
@@ -36,8 +37,8 @@ TEST_F(AppIsRunningTest, AnUnreadableProcessListRefusesWithoutABox) {
 }
 
 TEST_F(AppIsRunningTest, FindsARunningProcessByItsExecutableName) {
-    const std::wstring self = platform::ModulePath();
-    CConfigure::Instance().SetProcess_name(self.substr(self.rfind(L'/') + 1));
+    CConfigure::Instance().SetProcess_name(
+        platform::FsPath(platform::ModulePath()).filename().wstring());
     EXPECT_FALSE(install::AppIsRunning(window));
     EXPECT_EQ(window.boxes, std::vector<int>{3});
     EXPECT_TRUE(log.Contains("check app runing"));

@@ -4,6 +4,7 @@
 #include "config/CConfigure.h"
 #include "install/InstallPathCheck.h"
 #include "install/PendingRename.h"
+#include "platform/FsPath.h"
 
 namespace {
 
@@ -33,7 +34,8 @@ protected:
     }
     install::DiskFacts Disks() {
         install::DiskFacts disks;
-        const std::wstring smallRoot = Wide(small) + L"/", bigRoot = Wide(big) + L"/";
+        const std::wstring smallRoot = platform::WithTrailingSeparator(Wide(small)),
+                           bigRoot = platform::WithTrailingSeparator(Wide(big));
         disks.driveRoot = [=](const std::wstring& path) {
             return path.starts_with(bigRoot) ? bigRoot : smallRoot;
         };

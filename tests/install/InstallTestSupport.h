@@ -21,6 +21,11 @@
 
 namespace cvdtest {
 
+// `name` as the last part of a path, after this system's separator.
+inline std::wstring AsLastPart(const std::wstring& name) {
+    return std::wstring(1, std::filesystem::path::preferred_separator) + name;
+}
+
 // Both event seams into one list: "ga4|category|action|label" and
 // "funnel|category|action|key=value;key=value" (engine buckets as "key=[bucket]").
 class FlowEvents final : public IDownloadEvents, public install::IInstallEvents {

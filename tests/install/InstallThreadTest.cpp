@@ -12,7 +12,7 @@ TEST_F(InstallThreadTest, AFirstInstallDownloadsVerifiesAndRunsThePackage) {
     const std::wstring work = CConfigure::Instance().GetWorkDirectory();
     ASSERT_EQ(flow.mainRuns.size(), 1u);
     EXPECT_TRUE(flow.mainRuns[0].starts_with(work + L"run-"));
-    EXPECT_TRUE(flow.mainRuns[0].ends_with(L"/" + CConfigure::Instance().GetPackageFileName() +
+    EXPECT_TRUE(flow.mainRuns[0].ends_with(AsLastPart(CConfigure::Instance().GetPackageFileName()) +
                                            L"|" + window.installPath));
     for (const auto& entry : fs::directory_iterator(PathOf(work)))
         EXPECT_FALSE(entry.path().filename().string().starts_with("run-")) << entry.path();

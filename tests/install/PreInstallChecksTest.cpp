@@ -4,6 +4,7 @@
 #include "config/CConfigure.h"
 #include "install/PreInstallChecks.h"
 #include "platform/Clock.h"
+#include "platform/FsPath.h"
 #include "platform/Paths.h"
 
 namespace {
@@ -28,8 +29,8 @@ protected:
 };
 
 TEST_F(PreInstallChecksTest, ARunningProductRefusesTheClick) {
-    const std::wstring self = platform::ModulePath();
-    CConfigure::Instance().SetProcess_name(self.substr(self.rfind(L'/') + 1));
+    CConfigure::Instance().SetProcess_name(
+        platform::FsPath(platform::ModulePath()).filename().wstring());
     EXPECT_EQ(install::BeginInstallTask(window, flow.Seams()), -1);
     EXPECT_EQ(window.boxes, std::vector<int>{3});
     EXPECT_EQ(events.All(),

@@ -57,13 +57,13 @@ TEST_F(VerificationTest, ASubProgramWithABadSignatureIsNotInstalled) {
     EXPECT_TRUE(info.run_path.empty());
     config.GetSubProgram(1, info);
     EXPECT_EQ(info.status, 1);
-    EXPECT_TRUE(info.run_path.ends_with(L"/kit3002.exe")) << Narrow(info.run_path);
+    EXPECT_TRUE(info.run_path.ends_with(AsLastPart(L"kit3002.exe"))) << Narrow(info.run_path);
     EXPECT_NE(info.run_path, info.local_path);
     EXPECT_TRUE(log.Contains(" sub program signature fail, not installed: 3001"));
     // Sub-programs are other products: only the main package (its copy that runs) is held to
     // the product.
     ASSERT_EQ(flow.productChecks.size(), 1u);
-    EXPECT_TRUE(flow.productChecks[0].ends_with(L"/" + config.GetPackageFileName()));
+    EXPECT_TRUE(flow.productChecks[0].ends_with(AsLastPart(config.GetPackageFileName())));
     EXPECT_NE(flow.productChecks[0], Package());
 }
 

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "TestSystem.h"
+
 namespace cvdtest {
 
 class TempEnv {
@@ -21,7 +23,7 @@ public:
     const std::filesystem::path& Root() const { return root_; }
     std::filesystem::path Home() const { return root_ / "home"; }
     std::filesystem::path Tmp() const { return root_ / "tmp"; }
-    std::filesystem::path Cache() const { return root_ / "cache"; }
+    std::filesystem::path Cache() const { return root_ / CacheFolderBelowRoot(); }
     std::filesystem::path Volume() const { return root_ / "volume"; }
 
     // Sets (or with nullopt unsets) a variable for the life of this object.

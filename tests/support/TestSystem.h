@@ -26,4 +26,11 @@ struct UserFolderVariable {
 };
 std::vector<UserFolderVariable> UserFolderVariables();
 
+// The folder below the private root where the system's cache folder lies ("cache" for
+// XDG_CACHE_HOME; Windows keeps caches in LOCALAPPDATA, "data").
+std::filesystem::path CacheFolderBelowRoot();
+
+// Whether sockets take a receive low-water mark (Windows refuses the option).
+extern const bool kSocketsTakeReceiveLowWater;
+
 }  // namespace cvdtest

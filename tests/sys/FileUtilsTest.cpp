@@ -59,7 +59,9 @@ TEST_F(FindFileRecursiveTest, MissingNameOrFolderGivesEmpty) {
 
 TEST_F(FindFileRecursiveTest, DoesNotFollowALinkBackUpTheTree) {
     Touch("a/file.txt");
-    fs::create_directory_symlink(env_.Root() / "tree", env_.Root() / "tree" / "a" / "loop");
+    std::error_code error;
+    fs::create_directory_symlink(env_.Root() / "tree", env_.Root() / "tree" / "a" / "loop", error);
+    if (error) GTEST_SKIP() << "no links can be made here (Windows grants the right to few)";
     EXPECT_EQ(FindFileRecursive(Root(), L"absent.txt"), L"");
 }
 
@@ -92,7 +94,7 @@ TEST(GetTempFolder, IsTheUsersTemporaryFolderWithItsSeparator) {
     const std::wstring folder = GetTempFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), fs::path::preferred_separator);
-    EXPECT_TRUE(fs::equivalent(fs::path(folder), env.Tmp()));
+    EXPECT_TRUE(fs::equivalent(fs::path(folder), env.Tmp())) << Utf16ToUtf8(folder);
 }
 
 }  // namespace

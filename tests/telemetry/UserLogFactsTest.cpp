@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "telemetry/UserLogFacts.h"
 
 namespace {
@@ -36,7 +38,9 @@ TEST(GatherUserLogFacts, DescribesThisInstallerAndMachine) {
     EXPECT_FALSE(facts.ownVersion.empty());
     const std::string& os = facts.osDescription;
     EXPECT_TRUE(os.ends_with(" 64bit") || os.ends_with(" 32bit")) << os;
-    EXPECT_TRUE(facts.tempFolder.ends_with("/")) << facts.tempFolder;
+    ASSERT_FALSE(facts.tempFolder.empty());
+    EXPECT_EQ(facts.tempFolder.back(), std::filesystem::path::preferred_separator)
+        << facts.tempFolder;
 }
 
 }  // namespace

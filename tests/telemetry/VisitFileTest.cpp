@@ -56,7 +56,7 @@ TEST_F(VisitFileTest, VersionIsAddedWhenMissingAndNeverOverwritten) {
 }
 
 TEST_F(VisitFileTest, LiesInTheUsersCacheFolderNotInTheSharedTemporaryFolder) {
-    EXPECT_EQ(VisitFile::ForThisUser().Path(), (env.Cache() / "CVDownloader/galog.json").wstring());
+    EXPECT_EQ(VisitFile::ForThisUser().Path(), (env.Cache() / "CVDownloader" / "galog.json").wstring());
     EXPECT_EQ(VisitFile::ForThisUser().UpdateIsNew(today), 1);
     EXPECT_TRUE(std::filesystem::exists(env.Cache() / "CVDownloader/galog.json"));
     EXPECT_FALSE(std::filesystem::exists(env.Tmp() / "galog.json"));
@@ -64,7 +64,9 @@ TEST_F(VisitFileTest, LiesInTheUsersCacheFolderNotInTheSharedTemporaryFolder) {
 
 TEST_F(VisitFileTest, ALinkPlantedAtTheTemporaryNameIsNotFollowed) {
     const auto victim = env.WriteFile("victim.txt", "keep me");
-    std::filesystem::create_symlink(victim, path.string() + ".tmp");
+    std::error_code error;
+    std::filesystem::create_symlink(victim, path.string() + ".tmp", error);
+    if (error) GTEST_SKIP() << "no links can be made here (Windows grants the right to few)";
     EXPECT_EQ(file.UpdateIsNew(today), 1);
     EXPECT_EQ(ReadFile(victim), "keep me");
     EXPECT_EQ(ParseJson(ReadFile(path))["day"], 5);

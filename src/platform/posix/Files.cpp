@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <vector>
 
@@ -99,6 +100,13 @@ FilePtr OpenFile(const std::wstring& path, const char* mode) {
     // 'e': O_CLOEXEC, set at open time so no concurrent start of a program can inherit it.
     const std::string closedOnExec = std::string(mode) + "e";
     return FilePtr(std::fopen(WideToUtf8(path).c_str(), closedOnExec.c_str()));
+}
+
+bool MakeFolders(const std::wstring& folder) {
+    const std::filesystem::path path(WideToUtf8(folder));
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    return std::filesystem::is_directory(path, error);
 }
 
 std::optional<std::wstring> MakeFreshPrivateFolder(const std::wstring& parent,

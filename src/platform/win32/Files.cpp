@@ -109,6 +109,11 @@ SettingsFileRead ReadSettingsFile(const std::wstring& path, std::uint64_t limit,
     return SettingsFileRead::Read;
 }
 
+bool MakeFolders(const std::wstring& folder) {
+    win32::PrivateSecurity security;
+    return security.Valid() && win32::MakeFolders(folder, security.Attributes());
+}
+
 std::optional<std::wstring> MakeFreshPrivateFolder(const std::wstring& parent,
                                                    const std::wstring& prefix, std::string& error) {
     win32::PrivateSecurity security;

@@ -113,13 +113,13 @@ bool IsFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool MakeFolders(const std::wstring& path) {
+bool MakeFolders(const std::wstring& path, SECURITY_ATTRIBUTES* security) {
     const std::wstring folder = WithoutSeparator(path);
     if (folder.empty()) return false;
     if (IsFolder(folder)) return true;
     const std::wstring parent = ParentFolder(folder);
-    if (!parent.empty() && parent != folder) MakeFolders(parent);
-    ::CreateDirectoryW(folder.c_str(), nullptr);
+    if (!parent.empty() && parent != folder) MakeFolders(parent, security);
+    ::CreateDirectoryW(folder.c_str(), security);
     return IsFolder(folder);
 }
 

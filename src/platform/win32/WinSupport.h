@@ -54,7 +54,7 @@ std::wstring FullPath(const std::wstring& path);
 std::size_t RootLength(const std::wstring& path);
 
 // Creates `path` and its missing parents; true when it is a folder afterwards.
-bool MakeFolders(const std::wstring& path);
+bool MakeFolders(const std::wstring& path, SECURITY_ATTRIBUTES* security = nullptr);
 bool IsFolder(const std::wstring& path);
 
 // Reads a whole file, shared with readers, writers and deleters; nothing when it cannot be

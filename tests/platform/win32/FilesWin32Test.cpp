@@ -8,6 +8,7 @@
 #include "WinTestSupport.h"
 #include "platform/Files.h"
 #include "platform/FsPath.h"
+#include "platform/Paths.h"
 
 namespace {
 
@@ -57,6 +58,25 @@ TEST(Files, PrivateFoldersAndCopiesLetNobodyElseIn) {
         for (const wchar_t* broad : {L";WD)", L";BU)", L";AU)"})
             EXPECT_EQ(dacl.find(broad), std::wstring::npos) << platform::WideToUtf8(broad);
     }
+}
+
+// A drive's root lets every signed-in user change what is made in it; a work folder made there
+// with the inherited entries would let them swap a package after its check.
+TEST(Files, MadeFoldersKeepWhatTheParentGrantsOthers) {
+    cvdtest::TempEnv env;
+    const fs::path open = env.Root() / "open";
+    fs::create_directories(open);
+    ASSERT_TRUE(cvdtest::win32::SetDacl(
+        open, L"D:P(A;OICI;FA;;;" + cvdtest::win32::UserSid() + L")(A;OICI;FA;;;WD)"));
+    const fs::path work = open / "CVDownloader" / "product";
+    ASSERT_TRUE(platform::MakeFolders(work.wstring()));
+    EXPECT_TRUE(platform::MakeFolders(work.wstring())) << "an existing folder is fine";
+    for (const fs::path& made : {open / "CVDownloader", work}) {
+        SCOPED_TRACE(made.string());
+        EXPECT_TRUE(platform::IsOwnWritableFolder(made.wstring()));
+        EXPECT_EQ(cvdtest::win32::DaclOf(made).find(L";WD)"), std::wstring::npos);
+    }
+    EXPECT_FALSE(platform::MakeFolders(env.WriteFile("file", "x").wstring()));
 }
 
 TEST(Files, SettingsFilesOthersMayWriteAreNotTrusted) {

@@ -37,4 +37,8 @@ std::vector<UserFolderVariable> UserFolderVariables() {
 
 std::string PathText(const std::filesystem::path& path) { return path.string(); }
 
+std::filesystem::path CacheFolderBelowRoot() { return "cache"; }
+
+const bool kSocketsTakeReceiveLowWater = true;
+
 }  // namespace cvdtest

@@ -46,4 +46,8 @@ std::vector<UserFolderVariable> UserFolderVariables() {
             {"TMP", "tmp"}};
 }
 
+std::filesystem::path CacheFolderBelowRoot() { return "data"; }
+
+const bool kSocketsTakeReceiveLowWater = false;
+
 }  // namespace cvdtest

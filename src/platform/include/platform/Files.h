@@ -49,6 +49,12 @@ enum class SettingsFileRead {
 SettingsFileRead ReadSettingsFile(const std::wstring& path, std::uint64_t limit,
                                   std::string& bytes);
 
+// Makes `folder` and every missing folder above it. On Windows the folders it makes get a
+// protected DACL for this user alone: inherited from a drive's root they would let every signed-in
+// user rename their entries. Elsewhere they follow the umask. True when `folder` is a folder
+// afterwards.
+bool MakeFolders(const std::wstring& folder);
+
 // Makes a new folder inside `parent` whose name starts with `prefix`, with a random rest, that
 // only this user may enter; never an existing folder or link. Its path, without a trailing
 // separator, or nothing with the system's reason in `error`.

@@ -28,4 +28,13 @@ inline std::wstring WidePath(const std::filesystem::path& path) {
     return Utf8ToWide(Utf8Text(path));
 }
 
+// A folder as text that ends with this system's separator, the form folder texts take when file
+// names are appended to them.
+inline std::wstring WithTrailingSeparator(std::wstring folder) {
+    constexpr wchar_t separator = std::filesystem::path::preferred_separator;
+    if (folder.empty() || (folder.back() != separator && folder.back() != L'/'))
+        folder += separator;
+    return folder;
+}
+
 }  // namespace platform
