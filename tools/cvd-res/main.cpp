@@ -13,8 +13,8 @@
 
 #include "FileBytes.h"
 #include "SkinSource.h"
-#include "platform/FsPath.h"
 #include "Utf8Main.h"
+#include "platform/FsPath.h"
 #include "platform/Resources.h"
 #include "platform/Text.h"
 #include "toolkit/ZipArchive.h"
@@ -68,7 +68,8 @@ bool IsWindowsProgram(const std::string& file) {
     char header[0x40] = {};
     if (!in.read(header, sizeof header) || header[0] != 'M' || header[1] != 'Z') return false;
     std::uint32_t peOffset = 0;
-    for (int i = 3; i >= 0; --i) peOffset = (peOffset << 8) | static_cast<std::uint8_t>(header[0x3C + i]);
+    for (int i = 3; i >= 0; --i)
+        peOffset = (peOffset << 8) | static_cast<std::uint8_t>(header[0x3C + i]);
     char signature[4] = {};
     return peOffset < (1u << 20) && in.seekg(peOffset) && in.read(signature, sizeof signature) &&
            std::string_view(signature, 4) == std::string_view("PE\0\0", 4);
@@ -81,8 +82,8 @@ constexpr const char* kTableOnWindows =
 // The skin into the resource table of a Windows program; nothing when `installer` keeps its
 // resources in the block instead.
 std::optional<int> EmbedIntoTable(const std::string& installer, const toolkit::Bytes& zip) {
-    switch (platform::WriteTableResource(platform::Utf8ToWide(installer),
-                                         platform::kSkinResource, zip)) {
+    switch (platform::WriteTableResource(platform::Utf8ToWide(installer), platform::kSkinResource,
+                                         zip)) {
         case platform::TableWrite::kWritten:
             std::printf(
                 "embedded the skin package into the resource table of %s: %zu files, %zu bytes\n"

@@ -46,7 +46,8 @@ int Utf8Main(int argc, char** argv) {
     el::Configurations quiet;
     quiet.setGlobally(el::ConfigurationType::Enabled, "false");
     el::Loggers::reconfigureLogger("default", quiet);
-    if (argc == 5 && std::strcmp(argv[1], "sign") == 0) return cvdtools::SignCommand(argv[2], argv[3], argv[4]);
+    if (argc == 5 && std::strcmp(argv[1], "sign") == 0)
+        return cvdtools::SignCommand(argv[2], argv[3], argv[4]);
     if (argc == 3 && std::strcmp(argv[1], "verify") == 0) return Verify(argv[2], "");
     if (argc == 5 && std::strcmp(argv[1], "verify") == 0 && std::strcmp(argv[3], "--trust") == 0)
         return Verify(argv[2], argv[4]);

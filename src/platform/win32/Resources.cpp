@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <map>
 #include <memory>
-#include <type_traits>
 #include <mutex>
 #include <random>
+#include <type_traits>
 
 #include "ResourceBlock.h"
 #include "WinSupport.h"
@@ -103,8 +103,8 @@ struct ModuleFree {
 using DataModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFree>;
 
 DataModule MapAsData(const std::wstring& file) {
-    return DataModule(::LoadLibraryExW(
-        file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    return DataModule(::LoadLibraryExW(file.c_str(), nullptr,
+                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
 }
 
 // The names a resource table holds for the program (the icon there is an icon group, not the
@@ -143,11 +143,11 @@ TableWrite WriteTableResource(const std::wstring& file, std::string_view name, c
     HANDLE update = ::BeginUpdateResourceW(file.c_str(), FALSE);
     if (!update) return TableWrite::kFailed;
     // Language neutral, as the resource script writes it, so the entry is replaced, not doubled.
-    const bool written = ::UpdateResourceW(update, type.c_str(), MAKEINTRESOURCEW(id), 0,
-                                           const_cast<std::uint8_t*>(data.data()),
-                                           static_cast<DWORD>(data.size()));
+    const bool written =
+        ::UpdateResourceW(update, type.c_str(), MAKEINTRESOURCEW(id), 0,
+                          const_cast<std::uint8_t*>(data.data()), static_cast<DWORD>(data.size()));
     return ::EndUpdateResourceW(update, !written) && written ? TableWrite::kWritten
-                                                              : TableWrite::kFailed;
+                                                             : TableWrite::kFailed;
 }
 
 bool WriteResources(const std::wstring& file, const ResourceMap& resources) {

@@ -56,7 +56,8 @@ std::vector<CertPtr> CertificatesFromPem(const std::vector<std::string>& pems) {
              begin = text.find(kPemBegin, begin + kPemBegin.size())) {
             const std::size_t end = text.find(kPemEnd, begin);
             if (end == std::string_view::npos) break;
-            if (CertPtr cert = CertificateFromPemBlock(text.substr(begin, end + kPemEnd.size() - begin)))
+            if (CertPtr cert =
+                    CertificateFromPemBlock(text.substr(begin, end + kPemEnd.size() - begin)))
                 out.push_back(std::move(cert));
         }
     }
@@ -68,15 +69,15 @@ CertificatePins::CertificatePins(const TrustStore& trust)
       denied_(CertificatesFromPem(trust.deniedPem)),
       trustedStore_(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr)) {
     for (const CertPtr& cert : trusted_)
-        if (trustedStore_ &&
-            !CertAddCertificateContextToStore(trustedStore_.get(), cert.get(),
-                                              CERT_STORE_ADD_ALWAYS, nullptr))
+        if (trustedStore_ && !CertAddCertificateContextToStore(trustedStore_.get(), cert.get(),
+                                                               CERT_STORE_ADD_ALWAYS, nullptr))
             trustedStore_.reset();
 }
 
 bool CertificatePins::Trusts(PCCERT_CONTEXT cert) const {
-    return std::any_of(trusted_.begin(), trusted_.end(),
-                       [cert](const CertPtr& pinned) { return SameSubjectAndKey(pinned.get(), cert); });
+    return std::any_of(trusted_.begin(), trusted_.end(), [cert](const CertPtr& pinned) {
+        return SameSubjectAndKey(pinned.get(), cert);
+    });
 }
 
 bool CertificatePins::Denies(PCCERT_CONTEXT cert) const {

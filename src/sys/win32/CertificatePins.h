@@ -8,6 +8,7 @@
 #pragma once
 
 #include <windows.h>
+// The header below builds on the types windows.h declares.
 #include <wincrypt.h>
 
 #include <memory>

@@ -8,6 +8,7 @@
 #include "sys/PackageSignature.h"
 
 #include <windows.h>
+// The headers below build on the types windows.h declares.
 #include <softpub.h>
 #include <wincrypt.h>
 #include <wintrust.h>
@@ -62,7 +63,8 @@ Outcome TrustStatus(const std::wstring& path) {
     data.dwUnionChoice = WTD_CHOICE_FILE;
     data.pFile = &file;
     data.dwStateAction = WTD_STATEACTION_VERIFY;
-    data.dwProvFlags = WTD_HASH_ONLY_FLAG | WTD_REVOCATION_CHECK_END_CERT | WTD_NO_POLICY_USAGE_FLAG;
+    data.dwProvFlags =
+        WTD_HASH_ONLY_FLAG | WTD_REVOCATION_CHECK_END_CERT | WTD_NO_POLICY_USAGE_FLAG;
     GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
     const LONG status = WinVerifyTrust(nullptr, &action, &data);
     const DWORD lastError = GetLastError();
@@ -107,8 +109,7 @@ public:
         wanted.SerialNumber = signer->SerialNumber;
         CertPtr cert(CertFindCertificateInStore(carried_.get(), kEncoding, 0,
                                                 CERT_FIND_SUBJECT_CERT, &wanted, nullptr));
-        if (!cert ||
-            !CryptMsgControl(message_, 0, CMSG_CTRL_VERIFY_SIGNATURE, cert->pCertInfo))
+        if (!cert || !CryptMsgControl(message_, 0, CMSG_CTRL_VERIFY_SIGNATURE, cert->pCertInfo))
             return nullptr;
         return cert;
     }

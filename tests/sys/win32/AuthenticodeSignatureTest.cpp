@@ -16,13 +16,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// WinVerifyTrust's status for a signature that does not verify with its signer's key.
+constexpr std::int32_t kTrustCertSignature = static_cast<std::int32_t>(0x80096004);
+
 fs::path Fixture(const char* name) { return fs::path(CVD_SIGNATURE_FIXTURES) / name; }
 
 std::string Pem(const char* path) { return cvdtest::ReadFile(fs::path(path)); }
 
-FuntionImpl::TrustStore SkinTrust() {
-    return {{Pem(CVD_DEMO_CA)}, {Pem(CVD_WITHDRAWN_CERT)}};
-}
+FuntionImpl::TrustStore SkinTrust() { return {{Pem(CVD_DEMO_CA)}, {Pem(CVD_WITHDRAWN_CERT)}}; }
 
 // XORs the byte at `offset` (from the end when negative).
 void FlipByte(const fs::path& path, std::int64_t offset) {
@@ -65,11 +66,15 @@ TEST_F(AuthenticodeSignatureTest, OnlyAnIntactProgramOfATrustedPublisherVerifies
          FuntionImpl::kTrustSubjectNotTrusted},
         {"signed with the withdrawn certificate", fixture("withdrawn.exe"), SkinTrust(),
          FuntionImpl::kTrustExplicitDistrust},
-        {"the denied CA is reached through the chain only", fixture("publisher.exe"),
-         {{Pem(CVD_DEMO_CA)}, {Pem(CVD_DEMO_CA)}}, FuntionImpl::kTrustExplicitDistrust},
+        {"the denied CA is reached through the chain only",
+         fixture("publisher.exe"),
+         {{Pem(CVD_DEMO_CA)}, {Pem(CVD_DEMO_CA)}},
+         FuntionImpl::kTrustExplicitDistrust},
         {"nothing is trusted", fixture("publisher.exe"), {}, FuntionImpl::kTrustSubjectNotTrusted},
-        {"the other publisher's CA is trusted instead", fixture("publisher.exe"),
-         {{Pem(CVD_STRANGER_CA)}, {}}, FuntionImpl::kTrustSubjectNotTrusted},
+        {"the other publisher's CA is trusted instead",
+         fixture("publisher.exe"),
+         {{Pem(CVD_STRANGER_CA)}, {}},
+         FuntionImpl::kTrustSubjectNotTrusted},
         {"a byte of the program changed",
          [this] {
              const fs::path file = Copy("publisher.exe");
@@ -83,7 +88,7 @@ TEST_F(AuthenticodeSignatureTest, OnlyAnIntactProgramOfATrustedPublisherVerifies
              FlipByte(file, -20);
              return file;
          },
-         SkinTrust(), FuntionImpl::kTrustSubjectNotTrusted},
+         SkinTrust(), kTrustCertSignature},
         {"unsigned", fixture("unsigned.exe"), SkinTrust(), FuntionImpl::kTrustNoSignature},
     };
     for (const Row& row : rows) {
@@ -116,7 +121,8 @@ TEST_F(AuthenticodeSignatureTest, EachOutcomeHasItsSentence) {
 
 TEST_F(AuthenticodeSignatureTest, TheInstallersOwnCheckTrustsOnlyItsSkin) {
     // A test program carries no skin, so nothing is trusted.
-    EXPECT_FALSE(FuntionImpl::VerifyEmbeddedSignature(platform::WidePath(Fixture("publisher.exe"))));
+    EXPECT_FALSE(
+        FuntionImpl::VerifyEmbeddedSignature(platform::WidePath(Fixture("publisher.exe"))));
 }
 
 TEST_F(AuthenticodeSignatureTest, AFileOpenForWritingElsewhereIsNotChecked) {
