@@ -7,19 +7,17 @@ enable_language(RC)
 find_program(CVD_HOST_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
              REQUIRED)
 set(CVD_RESOURCE_INPUTS ${CMAKE_SOURCE_DIR}/res/windows/resource_inputs.py)
-set(CVD_WIN_SKIN_STAGE ${CMAKE_BINARY_DIR}/skin)
-set(CVD_WIN_SKIN_ZIP ${CMAKE_BINARY_DIR}/skin.zip)
 set(CVD_WIN_ICON ${CMAKE_BINARY_DIR}/cvdownloader.ico)
 
-file(GLOB_RECURSE cvd_skin_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/skin/*)
+# Staged and zipped where cmake/Skin.cmake puts the Linux build's package.
+file(GLOB_RECURSE cvd_skin_files CONFIGURE_DEPENDS ${CVD_SKIN_DIR}/*)
 add_custom_command(
-  OUTPUT ${CVD_WIN_SKIN_ZIP}
-  COMMAND ${CMAKE_COMMAND} -E rm -rf ${CVD_WIN_SKIN_STAGE}
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/res/skin ${CVD_WIN_SKIN_STAGE}
-  COMMAND ${CMAKE_COMMAND} -E copy ${CVD_DEMO_CA} ${CVD_WIN_SKIN_STAGE}/trust/demo-ca.pem
-  COMMAND ${CMAKE_COMMAND} -E copy ${CVD_WITHDRAWN_CERT}
-          ${CVD_WIN_SKIN_STAGE}/trust/deny/withdrawn.pem
-  COMMAND ${CVD_HOST_PYTHON} ${CVD_RESOURCE_INPUTS} zip ${CVD_WIN_SKIN_STAGE} ${CVD_WIN_SKIN_ZIP}
+  OUTPUT ${CVD_SKIN_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${CVD_SKIN_STAGE}
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CVD_SKIN_DIR} ${CVD_SKIN_STAGE}
+  COMMAND ${CMAKE_COMMAND} -E copy ${CVD_DEMO_CA} ${CVD_SKIN_STAGE}/trust/demo-ca.pem
+  COMMAND ${CMAKE_COMMAND} -E copy ${CVD_WITHDRAWN_CERT} ${CVD_SKIN_STAGE}/trust/deny/withdrawn.pem
+  COMMAND ${CVD_HOST_PYTHON} ${CVD_RESOURCE_INPUTS} zip ${CVD_SKIN_STAGE} ${CVD_SKIN_ZIP}
   DEPENDS ${cvd_skin_files} ${CVD_RESOURCE_INPUTS} cvd_demo_keys ${CVD_DEMO_CA}
           ${CVD_WITHDRAWN_CERT}
   COMMENT "Packing the skin package"
@@ -35,11 +33,11 @@ add_custom_command(
   DEPENDS ${cvd_icon_pngs} ${CVD_RESOURCE_INPUTS}
   COMMENT "Making the window icon"
   VERBATIM)
-add_custom_target(cvd_windows_resource_inputs DEPENDS ${CVD_WIN_SKIN_ZIP} ${CVD_WIN_ICON})
+add_custom_target(cvd_windows_resource_inputs DEPENDS ${CVD_SKIN_ZIP} ${CVD_WIN_ICON})
 
 # Compiles the installer's resource script into TARGET.
 function(cvd_add_installer_resources target)
-  set(CVD_RC_SKIN_ZIP ${CVD_WIN_SKIN_ZIP})
+  set(CVD_RC_SKIN_ZIP ${CVD_SKIN_ZIP})
   set(CVD_RC_ICON ${CVD_WIN_ICON})
   set(CVD_RC_MANIFEST ${CMAKE_BINARY_DIR}/cvdownloader.manifest)
   string(REPLACE "." "," CVD_RC_VERSION_COMMAS "${PROJECT_VERSION}")
@@ -47,7 +45,7 @@ function(cvd_add_installer_resources target)
   set(script ${CMAKE_BINARY_DIR}/cvdownloader.rc)
   configure_file(${CMAKE_SOURCE_DIR}/res/windows/cvdownloader.rc.in ${script} @ONLY)
   target_sources(${target} PRIVATE ${script})
-  set_property(SOURCE ${script} APPEND PROPERTY OBJECT_DEPENDS ${CVD_WIN_SKIN_ZIP} ${CVD_WIN_ICON}
+  set_property(SOURCE ${script} APPEND PROPERTY OBJECT_DEPENDS ${CVD_SKIN_ZIP} ${CVD_WIN_ICON}
                                                                ${CVD_RC_MANIFEST})
   add_dependencies(${target} cvd_windows_resource_inputs)
 endfunction()

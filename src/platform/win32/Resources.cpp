@@ -140,6 +140,7 @@ TableWrite WriteTableResource(const std::wstring& file, std::string_view name, c
     WORD id = 0;
     if (!IsTableName(name) || !SplitTableName(name, type, id) || !MapAsData(file))
         return TableWrite::kNoTable;
+    if (data.size() > MAXDWORD) return TableWrite::kFailed;
     HANDLE update = ::BeginUpdateResourceW(file.c_str(), FALSE);
     if (!update) return TableWrite::kFailed;
     // Language neutral, as the resource script writes it, so the entry is replaced, not doubled.
