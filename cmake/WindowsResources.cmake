@@ -10,16 +10,11 @@ set(CVD_RESOURCE_INPUTS ${CMAKE_SOURCE_DIR}/res/windows/resource_inputs.py)
 set(CVD_WIN_ICON ${CMAKE_BINARY_DIR}/cvdownloader.ico)
 
 # Staged and zipped where cmake/Skin.cmake puts the Linux build's package.
-file(GLOB_RECURSE cvd_skin_files CONFIGURE_DEPENDS ${CVD_SKIN_DIR}/*)
 add_custom_command(
   OUTPUT ${CVD_SKIN_ZIP}
-  COMMAND ${CMAKE_COMMAND} -E rm -rf ${CVD_SKIN_STAGE}
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CVD_SKIN_DIR} ${CVD_SKIN_STAGE}
-  COMMAND ${CMAKE_COMMAND} -E copy ${CVD_DEMO_CA} ${CVD_SKIN_STAGE}/trust/demo-ca.pem
-  COMMAND ${CMAKE_COMMAND} -E copy ${CVD_WITHDRAWN_CERT} ${CVD_SKIN_STAGE}/trust/deny/withdrawn.pem
+  ${CVD_SKIN_STAGE_COMMANDS}
   COMMAND ${CVD_HOST_PYTHON} ${CVD_RESOURCE_INPUTS} zip ${CVD_SKIN_STAGE} ${CVD_SKIN_ZIP}
-  DEPENDS ${cvd_skin_files} ${CVD_RESOURCE_INPUTS} cvd_demo_keys ${CVD_DEMO_CA}
-          ${CVD_WITHDRAWN_CERT}
+  DEPENDS ${CVD_SKIN_STAGE_DEPENDS} ${CVD_RESOURCE_INPUTS}
   COMMENT "Packing the skin package"
   VERBATIM)
 
