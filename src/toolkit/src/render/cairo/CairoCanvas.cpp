@@ -1,10 +1,10 @@
-#include "render/CairoCanvas.h"
+#include "render/cairo/CairoCanvas.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "render/PangoTextEngine.h"
+#include "render/cairo/PangoTextEngine.h"
 
 namespace toolkit {
 
@@ -14,6 +14,17 @@ Color EffectiveColor(Color color) {
 }
 
 CairoCanvas::CairoCanvas(cairo_t* cr) : cr_(cr) {}
+
+cairo_surface_t* ImageSurface(const Image& image) {
+    // Cairo only reads a source surface: the picture's pixels are used in place.
+    auto* data = reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(image.Pixels().data()));
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        data, CAIRO_FORMAT_ARGB32, image.PixelWidth(), image.PixelHeight(),
+        image.PixelWidth() * 4);
+    // Drawn at its layout size, with every pixel kept on a dense surface.
+    cairo_surface_set_device_scale(surface, image.Scale(), image.Scale());
+    return surface;
+}
 
 void CairoCanvas::SetColor(Color color) {
     color = EffectiveColor(color);
@@ -111,10 +122,12 @@ void CairoCanvas::DrawPiece(const Image& image, const Rect& source, const Rect& 
     cairo_translate(cr_, dest.left, dest.top);
     cairo_scale(cr_, static_cast<double>(dest.Width()) / source.Width(),
                 static_cast<double>(dest.Height()) / source.Height());
-    cairo_set_source_surface(cr_, image.Surface(), -source.left, -source.top);
+    cairo_surface_t* surface = ImageSurface(image);
+    cairo_set_source_surface(cr_, surface, -source.left, -source.top);
     cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
     cairo_paint(cr_);
     cairo_restore(cr_);
+    cairo_surface_destroy(surface);
 }
 
 void CairoCanvas::DrawImage(const Image& image, const ImageDraw& draw) {
