@@ -4,14 +4,10 @@
 #include <cmath>
 #include <numbers>
 
+#include "render/NinePatch.h"
 #include "render/cairo/PangoTextEngine.h"
 
 namespace toolkit {
-
-Color EffectiveColor(Color color) {
-    if (color != 0 && (color >> 24) == 0) return color | 0xFF000000u;
-    return color;
-}
 
 CairoCanvas::CairoCanvas(cairo_t* cr) : cr_(cr) {}
 
@@ -131,23 +127,8 @@ void CairoCanvas::DrawPiece(const Image& image, const Rect& source, const Rect& 
 }
 
 void CairoCanvas::DrawImage(const Image& image, const ImageDraw& draw) {
-    const Rect& s = draw.source;
-    const Rect& d = draw.dest;
-    const Rect& c = draw.corner;
     if (draw.fade < 255) cairo_push_group(cr_);
-    if (c.left <= 0 && c.top <= 0 && c.right <= 0 && c.bottom <= 0) {
-        DrawPiece(image, s, d);
-    } else {
-        // Nine patches: corners keep their size, edges stretch one way, the middle both ways.
-        const int sx[4] = {s.left, s.left + c.left, s.right - c.right, s.right};
-        const int sy[4] = {s.top, s.top + c.top, s.bottom - c.bottom, s.bottom};
-        const int dx[4] = {d.left, d.left + c.left, d.right - c.right, d.right};
-        const int dy[4] = {d.top, d.top + c.top, d.bottom - c.bottom, d.bottom};
-        for (int row = 0; row < 3; ++row)
-            for (int col = 0; col < 3; ++col)
-                DrawPiece(image, {sx[col], sy[row], sx[col + 1], sy[row + 1]},
-                          {dx[col], dy[row], dx[col + 1], dy[row + 1]});
-    }
+    for (const PicturePiece& piece : PicturePieces(draw)) DrawPiece(image, piece.source, piece.dest);
     if (draw.fade < 255) {
         cairo_pop_group_to_source(cr_);
         cairo_paint_with_alpha(cr_, std::max(0, draw.fade) / 255.0);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "render/NinePatch.h"
 #include "render/d2d/DWriteTextEngine.h"
 
 namespace toolkit {
@@ -139,22 +140,8 @@ void D2DCanvas::DrawImage(const Image& image, const ImageDraw& draw) {
     ID2D1Bitmap* bitmap = Bitmap(image);
     if (!bitmap) return;
     const float opacity = std::clamp(draw.fade, 0, 255) / 255.0f;
-    const Rect& s = draw.source;
-    const Rect& d = draw.dest;
-    const Rect& c = draw.corner;
-    if (c.left <= 0 && c.top <= 0 && c.right <= 0 && c.bottom <= 0) {
-        DrawPiece(bitmap, image.Scale(), s, d, opacity);
-        return;
-    }
-    // Nine patches: corners keep their size, edges stretch one way, the middle both ways.
-    const int sx[4] = {s.left, s.left + c.left, s.right - c.right, s.right};
-    const int sy[4] = {s.top, s.top + c.top, s.bottom - c.bottom, s.bottom};
-    const int dx[4] = {d.left, d.left + c.left, d.right - c.right, d.right};
-    const int dy[4] = {d.top, d.top + c.top, d.bottom - c.bottom, d.bottom};
-    for (int row = 0; row < 3; ++row)
-        for (int col = 0; col < 3; ++col)
-            DrawPiece(bitmap, image.Scale(), {sx[col], sy[row], sx[col + 1], sy[row + 1]},
-                      {dx[col], dy[row], dx[col + 1], dy[row + 1]}, opacity);
+    for (const PicturePiece& piece : PicturePieces(draw))
+        DrawPiece(bitmap, image.Scale(), piece.source, piece.dest, opacity);
 }
 
 void D2DCanvas::DrawRichText(const RichText& text, const Rect& rect, const TextStyle& style,
