@@ -12,6 +12,8 @@
 #include <cctype>
 #include <cstring>
 #include <map>
+#include <set>
+#include <utility>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -94,10 +96,16 @@ int RunMessageLoop() {
 void QuitMessageLoop(int code) { win32::QuitMainLoop(code); }
 
 void PumpMessages() {
+    // What is pending now, each timer once: a timer due again before a slow paint ends would
+    // otherwise keep the queue from ever running empty.
+    std::set<std::pair<HWND, WPARAM>> timers;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        const bool repeated =
+            msg.message == WM_TIMER && !timers.insert({msg.hwnd, msg.wParam}).second;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+        if (repeated) break;
     }
 }
 

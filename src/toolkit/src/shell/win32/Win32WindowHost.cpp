@@ -227,7 +227,8 @@ void Win32WindowHost::PaintShadow(Canvas& canvas) const {
 
 void Win32WindowHost::Repaint() {
     repaintPending_ = false;
-    if (!hwnd_) return;
+    // A hidden window is painted when it is shown.
+    if (!hwnd_ || !IsWindowVisible(hwnd_)) return;
     UiManager& manager = owner_.Manager();
     const Size client = manager.ClientSize();
     const Size outer{client.cx + 2 * margin_, client.cy + 2 * margin_};
