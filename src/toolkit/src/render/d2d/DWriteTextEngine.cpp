@@ -3,6 +3,8 @@
 #include <cmath>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <vector>
 
 #include "platform/Text.h"
 #include "render/Backend.h"
@@ -76,6 +78,48 @@ void ApplyRunFont(IDWriteTextLayout* layout, const FontDesc& font, const FontDes
         layout->SetFontStyle(font.italic ? DWRITE_FONT_STYLE_ITALIC : DWRITE_FONT_STYLE_NORMAL,
                              range);
     if (underline) layout->SetUnderline(TRUE, range);
+}
+
+// The text position at (x, y) from the line and cluster metrics, for a DirectWrite without
+// HitTestPoint (Wine's). Clusters are walked from the paragraph's starting side.
+std::optional<UINT32> PositionByClusters(IDWriteTextLayout* layout, float x, float y,
+                                         bool rightToLeft) {
+    DWRITE_TEXT_METRICS metrics{};
+    layout->GetMetrics(&metrics);
+    UINT32 lineCount = 0;
+    layout->GetLineMetrics(nullptr, 0, &lineCount);
+    UINT32 clusterCount = 0;
+    layout->GetClusterMetrics(nullptr, 0, &clusterCount);
+    if (lineCount == 0 || clusterCount == 0 || x < metrics.left ||
+        x >= metrics.left + metrics.width || y < metrics.top || y >= metrics.top + metrics.height)
+        return std::nullopt;
+    std::vector<DWRITE_LINE_METRICS> lines(lineCount);
+    std::vector<DWRITE_CLUSTER_METRICS> clusters(clusterCount);
+    if (FAILED(layout->GetLineMetrics(lines.data(), lineCount, &lineCount)) ||
+        FAILED(layout->GetClusterMetrics(clusters.data(), clusterCount, &clusterCount)))
+        return std::nullopt;
+    float top = metrics.top;
+    UINT32 position = 0;
+    std::size_t cluster = 0;
+    for (const DWRITE_LINE_METRICS& line : lines) {
+        const UINT32 lineEnd = position + line.length;
+        if (y < top + line.height) {
+            float edge = rightToLeft ? metrics.left + metrics.width : metrics.left;
+            for (; cluster < clusters.size() && position < lineEnd; ++cluster) {
+                const float w = clusters[cluster].width;
+                const bool hit = rightToLeft ? (x < edge && x >= edge - w) : (x >= edge && x < edge + w);
+                if (hit) return position;
+                edge += rightToLeft ? -w : w;
+                position += clusters[cluster].length;
+            }
+            return std::nullopt;
+        }
+        top += line.height;
+        for (; cluster < clusters.size() && position < lineEnd; ++cluster)
+            position += clusters[cluster].length;
+        position = lineEnd;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -183,14 +227,20 @@ int DWriteTextEngine::LinkAt(const RichText& text, const TextStyle& style, const
     if (text.linkCount == 0 || !rect.Contains(point)) return -1;
     Placed placed = Layout(text, style, fonts, rect);
     if (!placed.layout) return -1;
+    const float x = static_cast<float>(point.x) - placed.x;
+    const float y = static_cast<float>(point.y) - placed.y;
     BOOL trailing = FALSE, inside = FALSE;
     DWRITE_HIT_TEST_METRICS hit{};
-    placed.layout->HitTestPoint(static_cast<float>(point.x) - placed.x,
-                                static_cast<float>(point.y) - placed.y, &trailing, &inside, &hit);
-    if (!inside) return -1;
+    std::optional<UINT32> position;
+    if (SUCCEEDED(placed.layout->HitTestPoint(x, y, &trailing, &inside, &hit))) {
+        if (inside) position = hit.textPosition;
+    } else {
+        position = PositionByClusters(placed.layout.Get(), x, y, style.rightToLeft);
+    }
+    if (!position) return -1;
     for (std::size_t i = 0; i < text.runs.size(); ++i) {
         const RunRange& range = placed.runs[i];
-        if (hit.textPosition < range.start + range.length) return text.runs[i].link;
+        if (*position < range.start + range.length) return text.runs[i].link;
     }
     return -1;
 }
