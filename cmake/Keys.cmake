@@ -6,11 +6,19 @@ set(CVD_DEMO_CA ${CVD_KEY_DIR}/demo-ca.pem)
 set(CVD_PUBLISHER_KEY ${CVD_KEY_DIR}/publisher.key)
 set(CVD_PUBLISHER_CERT ${CVD_KEY_DIR}/publisher.pem)
 set(CVD_WITHDRAWN_CERT ${CVD_KEY_DIR}/withdrawn.pem)
+set(CVD_WITHDRAWN_KEY ${CVD_KEY_DIR}/withdrawn.key)
 set(CVD_MAKE_KEYS ${CMAKE_SOURCE_DIR}/tools/sign-package/make-demo-keys.sh)
+# Windows programs carry Authenticode signatures, which Wine checks only when made with RSA.
+if(WIN32)
+  set(CVD_KEY_ALGORITHM rsa)
+else()
+  set(CVD_KEY_ALGORITHM ec)
+endif()
 
 add_custom_command(
   OUTPUT ${CVD_DEMO_CA} ${CVD_PUBLISHER_KEY} ${CVD_PUBLISHER_CERT} ${CVD_WITHDRAWN_CERT}
-  COMMAND ${CVD_MAKE_KEYS} ${CVD_KEY_DIR}
+         ${CVD_WITHDRAWN_KEY}
+  COMMAND ${CVD_MAKE_KEYS} ${CVD_KEY_DIR} ${CVD_KEY_ALGORITHM}
   DEPENDS ${CVD_MAKE_KEYS}
   COMMENT "Making the demo publisher keys"
   VERBATIM)

@@ -7,16 +7,22 @@ set(CVD_SKIN_ZIP ${CMAKE_BINARY_DIR}/skin.zip)
 set(CVD_INSTALLER ${CMAKE_BINARY_DIR}/bin/cvdownloader)
 set(CVD_ICON ${CMAKE_SOURCE_DIR}/res/icon/cvdownloader_256.png)
 
-function(cvd_add_skinned_installer bare_target output)
-  file(GLOB_RECURSE skin_files CONFIGURE_DEPENDS ${CVD_SKIN_DIR}/*)
-  add_custom_command(
-    OUTPUT ${CVD_SKIN_ZIP}
+# The commands that stage the package's files (the Windows build zips the same stage), and what
+# they read.
+file(GLOB_RECURSE cvd_skin_files CONFIGURE_DEPENDS ${CVD_SKIN_DIR}/*)
+set(CVD_SKIN_STAGE_COMMANDS
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${CVD_SKIN_STAGE}
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CVD_SKIN_DIR} ${CVD_SKIN_STAGE}
     COMMAND ${CMAKE_COMMAND} -E copy ${CVD_DEMO_CA} ${CVD_SKIN_STAGE}/trust/demo-ca.pem
-    COMMAND ${CMAKE_COMMAND} -E copy ${CVD_WITHDRAWN_CERT} ${CVD_SKIN_STAGE}/trust/deny/withdrawn.pem
+    COMMAND ${CMAKE_COMMAND} -E copy ${CVD_WITHDRAWN_CERT} ${CVD_SKIN_STAGE}/trust/deny/withdrawn.pem)
+set(CVD_SKIN_STAGE_DEPENDS ${cvd_skin_files} cvd_demo_keys ${CVD_DEMO_CA} ${CVD_WITHDRAWN_CERT})
+
+function(cvd_add_skinned_installer bare_target output)
+  add_custom_command(
+    OUTPUT ${CVD_SKIN_ZIP}
+    ${CVD_SKIN_STAGE_COMMANDS}
     COMMAND cvd-res pack ${CVD_SKIN_STAGE} ${CVD_SKIN_ZIP}
-    DEPENDS cvd-res ${skin_files} cvd_demo_keys ${CVD_DEMO_CA} ${CVD_WITHDRAWN_CERT}
+    DEPENDS cvd-res ${CVD_SKIN_STAGE_DEPENDS}
     COMMENT "Packing the skin package"
     VERBATIM)
   add_custom_command(

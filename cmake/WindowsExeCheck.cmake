@@ -1,5 +1,6 @@
 # Every Windows build checks the programs it ships: PE32 (i386) or PE32+ (x86-64) executables
-# that import only DLLs of Windows itself (scripts/check-windows-exe.py). The build fails when
+# that import only DLLs of Windows itself, the installer a window program with its skin, its
+# administrator manifest and a signature of the demo publisher (scripts/check-windows-exe.py). The build fails when
 # one does not; with tests on, the same check is a test.
 # Debian's python3-pefile serves Debian's own interpreter, not one found earlier on PATH.
 find_program(CVD_PEFILE_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
@@ -19,14 +20,17 @@ set(cvd_exe_files)
 foreach(program ${CVD_SHIPPED_PROGRAMS})
   list(APPEND cvd_exe_files $<TARGET_FILE:${program}>)
 endforeach()
+# The installer is also a signed window program carrying its skin and administrator manifest.
 set(cvd_exe_check ${CVD_PEFILE_PYTHON} ${CMAKE_SOURCE_DIR}/scripts/check-windows-exe.py
-                  --machine ${CVD_PE_MACHINE} ${cvd_exe_files})
+                  --machine ${CVD_PE_MACHINE} ${cvd_exe_files}
+                  --installer $<TARGET_FILE:cvdownloader> --signed $<TARGET_FILE:cvdownloader>
+                  --ca ${CVD_DEMO_CA} --osslsigncode ${CVD_OSSLSIGNCODE})
 set(cvd_exe_stamp ${CMAKE_BINARY_DIR}/windows-exe-check.stamp)
 add_custom_command(
   OUTPUT ${cvd_exe_stamp}
   COMMAND ${cvd_exe_check}
   COMMAND ${CMAKE_COMMAND} -E touch ${cvd_exe_stamp}
-  DEPENDS ${CVD_SHIPPED_PROGRAMS} ${CMAKE_SOURCE_DIR}/scripts/check-windows-exe.py
+  DEPENDS ${CVD_SHIPPED_PROGRAMS} ${CMAKE_SOURCE_DIR}/scripts/check-windows-exe.py ${CVD_DEMO_CA}
   COMMENT "Checking the shipped Windows programs"
   VERBATIM)
 add_custom_target(windows_exe_check ALL DEPENDS ${cvd_exe_stamp})

@@ -1,5 +1,7 @@
 #include "install/PendingRename.h"
 
+#include <filesystem>
+
 namespace install {
 
 bool PathHasPendingRename(const std::wstring& path) {
@@ -10,7 +12,8 @@ bool PathHasPendingRename(const std::wstring& path, const platform::RegistryStor
     const auto list = store.ReadString(platform::RegistryRoot::LocalMachine, kSessionManagerKey,
                                        kPendingRenameValue);
     if (!list) return false;
-    const std::wstring needle = path + L"/";
+    const std::wstring needle =
+        path + static_cast<wchar_t>(std::filesystem::path::preferred_separator);
     std::size_t start = 0;
     while (start < list->size()) {
         std::size_t end = list->find_first_of(std::wstring(L"\0\n", 2), start);

@@ -9,15 +9,13 @@
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
-#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <vector>
 
 #include "platform/FsPath.h"
-#include "sys/Log.h"
 #include "sys/SignatureBlock.h"
-#include "sys/TextConvert.h"
+#include "sys/SignatureOutcome.h"
 
 namespace FuntionImpl {
 namespace {
@@ -191,12 +189,12 @@ CmsPtr ReadSignature(std::istream& in, const SignatureBlock& block) {
 
 struct Outcome {
     std::int32_t status;
-    bool unreadable = false;  // the file itself could not be opened
+    bool absenceKnown = true;  // for "not signed": the file was read and carries no signature
 };
 
 Outcome Check(const std::wstring& path, const TrustStore& trust) {
     std::ifstream in(platform::FsPath(path), std::ios::binary);
-    if (!in) return {kTrustNoSignature, true};
+    if (!in) return {kTrustNoSignature, false};
     in.seekg(0, std::ios::end);
     const auto size = static_cast<std::uint64_t>(in.tellg());
     const auto block = FindSignatureBlock(in, size);
@@ -224,45 +222,11 @@ Outcome Check(const std::wstring& path, const TrustStore& trust) {
     return {kSignatureVerified};
 }
 
-std::string Format(const char* pattern, const std::string& value) {
-    const int size = std::snprintf(nullptr, 0, pattern, value.c_str());
-    std::string out(static_cast<std::size_t>(size) + 1, '\0');
-    std::snprintf(out.data(), out.size(), pattern, value.c_str());
-    out.resize(static_cast<std::size_t>(size));
-    return out;
-}
-
-std::string OutcomeText(const Outcome& outcome, const std::string& path) {
-    switch (outcome.status) {
-        case kSignatureVerified:
-            return Format("The file \"%s\" is signed and the signature was verified.", path);
-        case kTrustNoSignature:
-            return outcome.unreadable
-                       ? Format(
-                             "An unknown error occurred trying to verify the signature of the "
-                             "\"%s\" file.",
-                             path)
-                       : Format("The file \"%s\" is not signed.", path);
-        case kTrustExplicitDistrust:
-            return "The signature is present, but specifically disallowed.";
-        case kTrustSubjectNotTrusted:
-            return "The signature is present, but not trusted.";
-        default: {
-            char text[32];
-            std::snprintf(text, sizeof text, "Error is: 0x%x.",
-                          static_cast<unsigned>(outcome.status));
-            return text;
-        }
-    }
-}
-
 }  // namespace
 
 SignatureCheck VerifyEmbeddedSignatureResult(const std::wstring& path, const TrustStore& trust) {
     const Outcome outcome = Check(path, trust);
-    SignatureCheck result{outcome.status, OutcomeText(outcome, Utf16ToUtf8(path))};
-    CVD_LOG << " VerifyEmbeddedSignature result is " << result.status << ", " << result.text;
-    return result;
+    return ReportSignatureCheck(outcome.status, outcome.absenceKnown, path);
 }
 
 bool VerifyEmbeddedSignature(const std::wstring& path) {

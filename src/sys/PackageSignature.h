@@ -1,7 +1,9 @@
-// The check that decides whether a downloaded package may run: its embedded signature (see
-// SignatureBlock.h) must verify over every byte before it and chain to a trusted publisher
-// certificate (TrustStore.h). The file is read as a stream, so a package of any size costs a
-// few kilobytes of memory.
+// The check that decides whether a downloaded package may run: its signature must verify over
+// the package's bytes and chain to a publisher certificate of the skin's trust/, and to none of
+// trust/deny/ (TrustStore.h). On Linux the signature is appended to the package (see
+// SignatureBlock.h) and checked with OpenSSL; on Windows it is the package's Authenticode
+// signature, checked by WinVerifyTrust and then pinned to trust/. The file is read as a stream,
+// so a package of any size costs a few kilobytes of memory.
 #pragma once
 
 #include <cstdint>
@@ -16,13 +18,14 @@ inline constexpr std::int32_t kSignatureVerified = 0;
 inline constexpr std::int32_t kTrustNoSignature = static_cast<std::int32_t>(0x800B0100);
 inline constexpr std::int32_t kTrustExplicitDistrust = static_cast<std::int32_t>(0x800B0111);
 inline constexpr std::int32_t kTrustSubjectNotTrusted = static_cast<std::int32_t>(0x800B0004);
+inline constexpr std::int32_t kCryptSecuritySettings = static_cast<std::int32_t>(0x80092026);
+// The file's bytes do not match the digest its Authenticode signature carries (Windows).
+inline constexpr std::int32_t kTrustBadDigest = static_cast<std::int32_t>(0x80096010);
 // Our own codes (customer bit set), shown as "Error is: 0x%x.":
 // the verifier could not be set up (out of memory, unusable trust certificate);
 inline constexpr std::int32_t kSignatureSetupFailed = static_cast<std::int32_t>(0xA0CF0001);
 // the signed bytes could not be read to their end (I/O error, file shrank while read).
 inline constexpr std::int32_t kSignatureReadFailed = static_cast<std::int32_t>(0xA0CF0002);
-// this build has no signature check (Windows until its Authenticode check): nothing verifies.
-inline constexpr std::int32_t kSignatureUnavailable = static_cast<std::int32_t>(0xA0CF0003);
 
 struct SignatureCheck {
     std::int32_t status = kTrustNoSignature;

@@ -1,10 +1,13 @@
 // The layout of a setup executable made by setup-builder:
 //
-//   [setup program (ELF)][payload: zip archive][setup trailer][optional signature block]
+//   [setup program (ELF or PE)][payload: zip archive][setup trailer][optional signature]
 //   setup trailer (16 bytes): u64 little-endian payload length, then the 8 bytes "CVDSETP1"
 //
-// The signature block (sys/SignatureBlock.h) is appended by sign-package and covers everything
-// before it; the setup skips it to find its own trailer. The payload also carries the setup's
+// The payload is overlay data of a PE image: bytes after its last section, which the loader
+// ignores. The signature covers everything before it: on Linux the block of sign-package
+// (sys/SignatureBlock.h); on Windows the Authenticode certificate table at the file's end, named
+// by the PE security directory, after up to 7 zero bytes that align the signed bytes to 8. The
+// setup skips either to find its own trailer. The payload also carries the setup's
 // product manifest (sys/ProductManifest.h).
 #pragma once
 

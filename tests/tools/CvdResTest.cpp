@@ -82,6 +82,24 @@ TEST_F(CvdResTest, IconIsEmbeddedBesideTheSkin) {
     EXPECT_EQ(cvdtest::RunCommand({Path("installer")}).status, 0) << "the installer no longer runs";
 }
 
+// Its skin lives in its resource table, where a block appended here would never be read.
+TEST_F(CvdResTest, AWindowsProgramIsLeftToTheWindowsTool) {
+    std::string program(0x200, '\0');
+    program.replace(0, 2, "MZ");
+    program[0x3C] = '\x80';
+    program.replace(0x80, 4, std::string("PE\0\0", 4));
+    env_.WriteFile("setup.exe", program);
+    ExpectOk({"pack", Path("skin1"), Path("skin1.zip")});
+    for (const std::string& command : {"embed", "icon"}) {
+        const Outcome run =
+            CvdRes({command, Path("setup.exe"),
+                    command == "embed" ? Path("skin1.zip") : std::string(CVD_ICON)});
+        EXPECT_EQ(run.status, 1) << command << ": " << run.output;
+        EXPECT_NE(run.output.find("a Windows program"), std::string::npos) << run.output;
+    }
+    EXPECT_EQ(Contents("setup.exe"), program);
+}
+
 TEST_F(CvdResTest, PackedArchiveOpensWithTheToolkit) {
     ExpectOk({"pack", Path("skin1"), Path("skin1.zip")});
     const std::string zip = Contents("skin1.zip");

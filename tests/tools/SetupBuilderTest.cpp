@@ -48,6 +48,8 @@ TEST(SetupArgumentsTest, TheInstallersLineKeepsEverySwitchAfterTheFolder) {
 TEST(SetupArgumentsTest, ASetupWithoutAFolderIsRefused) {
     EXPECT_FALSE(setup::ParseSetupArguments({"/VERYSILENT", "/LANG=en"}));
     EXPECT_FALSE(setup::ParseSetupArguments({"/DIR=\\"}));
+    EXPECT_FALSE(setup::ParseSetupArguments({"/DIR=C:\\"}));
+    EXPECT_TRUE(setup::ParseSetupArguments({"/DIR=C:\\Apps\\"}));
 }
 
 class SetupBuilderTest : public ::testing::Test {

@@ -1,16 +1,20 @@
 // cvd-res: puts a skin package (and the window icon) into a built installer and takes the skin
-// out again, so one binary serves many products without recompiling.
+// out again, so one binary serves many products without recompiling. A Windows installer keeps
+// its skin in its resource table (rewritten by the Windows build of this tool), which its
+// Authenticode signature covers: it is signed again afterwards.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "FileBytes.h"
 #include "SkinSource.h"
-#include "platform/FsPath.h"
 #include "Utf8Main.h"
+#include "platform/FsPath.h"
 #include "platform/Resources.h"
 #include "platform/Text.h"
 #include "toolkit/ZipArchive.h"
@@ -57,6 +61,44 @@ int Pack(const Args& args) {
     return kOk;
 }
 
+// A Windows program ("MZ", then "PE\0\0" where the DOS header points): its skin lives in its
+// resource table, which only the Windows build of this tool rewrites.
+bool IsWindowsProgram(const std::string& file) {
+    std::ifstream in(platform::Utf8Path(file), std::ios::binary);
+    char header[0x40] = {};
+    if (!in.read(header, sizeof header) || header[0] != 'M' || header[1] != 'Z') return false;
+    std::uint32_t peOffset = 0;
+    for (int i = 3; i >= 0; --i)
+        peOffset = (peOffset << 8) | static_cast<std::uint8_t>(header[0x3C + i]);
+    char signature[4] = {};
+    return peOffset < (1u << 20) && in.seekg(peOffset) && in.read(signature, sizeof signature) &&
+           std::string_view(signature, 4) == std::string_view("PE\0\0", 4);
+}
+
+constexpr const char* kTableOnWindows =
+    ": a Windows program keeps its skin in its resource table; replace it with the Windows "
+    "cvd-res.exe (under wine64 here)";
+
+// The skin into the resource table of a Windows program; nothing when `installer` keeps its
+// resources in the block instead.
+std::optional<int> EmbedIntoTable(const std::string& installer, const toolkit::Bytes& zip) {
+    switch (platform::WriteTableResource(platform::Utf8ToWide(installer), platform::kSkinResource,
+                                         zip)) {
+        case platform::TableWrite::kWritten:
+            std::printf(
+                "embedded the skin package into the resource table of %s: %zu files, %zu bytes\n"
+                "%s is no longer signed as built: sign it again\n",
+                installer.c_str(), EntryCount(zip), zip.size(), installer.c_str());
+            return kOk;
+        case platform::TableWrite::kFailed:
+            return Fail(installer + ": cannot replace the skin package in its resource table");
+        case platform::TableWrite::kNoTable:
+            if (IsWindowsProgram(installer)) return Fail(installer + kTableOnWindows);
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 int Embed(const Args& args) {
     const std::string& installer = args[0];
     std::string error;
@@ -64,6 +106,7 @@ int Embed(const Args& args) {
     if (!cvdtools::ReadInstallerResources(installer, resources, error)) return Fail(error);
     auto zip = LoadNonEmptySkin(args[1], error);
     if (!zip) return Fail(error);
+    if (const auto done = EmbedIntoTable(installer, *zip)) return *done;
     const std::size_t files = EntryCount(*zip);
     const std::size_t bytes = zip->size();
     resources[std::string(platform::kSkinResource)] = std::move(*zip);
@@ -82,6 +125,9 @@ bool IsPng(const toolkit::Bytes& data) {
 
 int Icon(const Args& args) {
     const std::string& installer = args[0];
+    // Its icon is an icon group of the resource script, compiled in with the program.
+    if (IsWindowsProgram(installer))
+        return Fail(installer + ": a Windows program takes its icon from its resource script");
     std::string error;
     platform::ResourceMap resources;
     if (!cvdtools::ReadInstallerResources(installer, resources, error)) return Fail(error);

@@ -1,7 +1,5 @@
 #include "UiPages.h"
 
-#include <glib.h>
-
 #include <cstdlib>
 
 #include "config/CConfigure.h"
@@ -65,15 +63,12 @@ void Post(InstallUIMainWnd& window, std::uint32_t message, std::uintptr_t wParam
 
 // The failure box is modal; answer it from the loop it runs, as a user pressing its button.
 void ConfirmNextBox() {
-    g_timeout_add(
-        50,
-        +[](gpointer) -> gboolean {
-            MessageBoxWnd* box = MessageBoxWnd::Topmost();
-            if (!box) return G_SOURCE_CONTINUE;
-            box->Press("btn_yes");
-            return G_SOURCE_REMOVE;
-        },
-        nullptr);
+    toolkit::RepeatOnUiThread(50, [] {
+        MessageBoxWnd* box = MessageBoxWnd::Topmost();
+        if (!box) return true;
+        box->Press("btn_yes");
+        return false;
+    });
 }
 
 void Download(InstallUIMainWnd& window, int percent) {

@@ -13,6 +13,7 @@
 
 #include "PrivateDisplay.h"
 #include "SkinInstall.h"
+#include "Utf8Main.h"
 #include "UiPages.h"
 #include "config/CConfigure.h"
 #include "platform/Clock.h"
@@ -97,7 +98,7 @@ private:
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Utf8Main(int argc, char** argv) {
     const std::uint32_t start = platform::TickCount();
     Options options;
     if (!Parse(argc, argv, options)) return Usage();

@@ -38,7 +38,9 @@ std::optional<SetupArguments> ParseSetupArguments(const std::vector<std::string>
             out.verySilent = true;
         }
     }
-    if (out.dir.empty() || out.dir == "/") return std::nullopt;
+    // A whole drive is no install folder: the install replaces its folder as a whole.
+    const bool driveRoot = out.dir.size() == 2 && out.dir[1] == ':';
+    if (out.dir.empty() || out.dir == "/" || driveRoot) return std::nullopt;
     return out;
 }
 

@@ -19,7 +19,7 @@ struct SetupArguments {
     bool verySilent = false;
 };
 
-// Nothing when /DIR= is missing or names no folder.
+// Nothing when /DIR= is missing or names no folder, or a root ("/", "C:\").
 std::optional<SetupArguments> ParseSetupArguments(const std::vector<std::string>& args);
 
 }  // namespace setup

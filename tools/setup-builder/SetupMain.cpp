@@ -11,7 +11,7 @@
 
 #include "PayloadInstall.h"
 #include "SetupArguments.h"
-#include "Utf8Main.h"
+#include "SetupCommandLine.h"
 #include "platform/Files.h"
 #include "platform/FsPath.h"
 #include "platform/LocalTime.h"
@@ -50,7 +50,7 @@ std::string TempCopyName(const std::string& name) {
     return name + ".tmp";
 }
 
-int RunFromTempCopy(const std::string& self, const std::vector<std::string>& args) {
+int RunFromTempCopy(const std::string& self, const setup::SetupCommandLine& commandLine) {
     std::string error;
     const auto made =
         platform::MakeFreshPrivateFolder(platform::TempFolder(), L"cvd-setup-", error);
@@ -65,8 +65,8 @@ int RunFromTempCopy(const std::string& self, const std::vector<std::string>& arg
     if (!ec) {
         platform::ProcessOptions options;
         options.program = platform::WidePath(copy);  // whatever its name holds
-        for (const std::string& arg : args)
-            options.commandLine += L" " + platform::QuoteArgument(platform::Utf8ToWide(arg));
+        options.commandLine = commandLine.passOn;
+        options.setupRules = commandLine.passOnSetupRules;
         if (auto child = platform::Process::Start(options)) {
             child->Wait(0xFFFFFFFFu);
             code = child->ExitCode().value_or(4);
@@ -90,6 +90,7 @@ int Install(const std::string& self, const std::vector<std::string>& args) {
     }
     SetupLog log(parsed->log);
     log.Line("Setup started: " + Joined(args));
+    log.Line("Running from " + self);
     std::ifstream in(platform::Utf8Path(self), std::ios::binary | std::ios::ate);
     const auto size = static_cast<std::uint64_t>(in.tellg());
     const auto payload = in ? FuntionImpl::FindPayload(in, size) : std::nullopt;
@@ -115,9 +116,8 @@ int Install(const std::string& self, const std::vector<std::string>& args) {
 
 }  // namespace
 
-int Utf8Main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+int setup::RunSetup(const SetupCommandLine& commandLine) {
     const std::string self = platform::WideToUtf8(platform::ModulePath());
-    if (!self.ends_with(".tmp")) return RunFromTempCopy(self, args);
-    return Install(self, args);
+    if (!self.ends_with(".tmp")) return RunFromTempCopy(self, commandLine);
+    return Install(self, commandLine.args);
 }

@@ -1,5 +1,6 @@
 // sign-package: signs a product package and checks a signed one with the installer's own check.
-//   sign-package sign KEY CERT FILE      append a signature (PEM key and certificate)
+//   sign-package sign KEY CERT FILE      append a signature (PEM key and certificate); Linux
+//                                        packages only, Windows ones are signed by osslsigncode
 //   sign-package verify FILE [--trust DIR]
 //       check FILE against the certificates of DIR (laid out like the skin's trust/), by
 //       default those of the built installer's skin; prints the check's sentence
@@ -8,7 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "PackageSigner.h"
+#include "SignCommand.h"
+#include "Utf8Main.h"
 #include "platform/Text.h"
 #include "sys/Log.h"
 #include "sys/PackageSignature.h"
@@ -21,16 +23,6 @@ int Usage() {
                  "usage: sign-package sign KEY CERT FILE\n"
                  "       sign-package verify FILE [--trust DIR]\n");
     return 2;
-}
-
-int Sign(char** argv) {
-    std::string error;
-    if (!cvdtools::SignPackage(argv[0], argv[1], argv[2], error)) {
-        std::fprintf(stderr, "sign-package: %s\n", error.c_str());
-        return 1;
-    }
-    std::printf("signed %s\n", argv[2]);
-    return 0;
 }
 
 int Verify(const std::string& file, const std::string& trustDir) {
@@ -49,12 +41,13 @@ int Verify(const std::string& file, const std::string& trustDir) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Utf8Main(int argc, char** argv) {
     // The check logs its result line; this tool prints the sentence itself.
     el::Configurations quiet;
     quiet.setGlobally(el::ConfigurationType::Enabled, "false");
     el::Loggers::reconfigureLogger("default", quiet);
-    if (argc == 5 && std::strcmp(argv[1], "sign") == 0) return Sign(argv + 2);
+    if (argc == 5 && std::strcmp(argv[1], "sign") == 0)
+        return cvdtools::SignCommand(argv[2], argv[3], argv[4]);
     if (argc == 3 && std::strcmp(argv[1], "verify") == 0) return Verify(argv[2], "");
     if (argc == 5 && std::strcmp(argv[1], "verify") == 0 && std::strcmp(argv[3], "--trust") == 0)
         return Verify(argv[2], argv[4]);

@@ -7,16 +7,29 @@
 #                                      lists in trust/deny/ (explicitly distrusted)
 # Idempotent: existing keys are kept (packages signed with them keep verifying); a certificate is
 # only remade when it is missing.
-#   make-demo-keys.sh KEY_DIR
+#   make-demo-keys.sh KEY_DIR [ec|rsa]
+# EC keys (P-256) by default; rsa (2048 bits) for Authenticode, since Wine's crypt32 cannot check
+# an ECDSA signature of a signed message.
 set -euo pipefail
 
-dir="${1:?usage: make-demo-keys.sh KEY_DIR}"
+dir="${1:?usage: make-demo-keys.sh KEY_DIR [ec|rsa]}"
+algorithm="${2:-ec}"
+case "$algorithm" in
+  ec) key_options=(-algorithm EC -pkeyopt ec_paramgen_curve:P-256) ;;
+  rsa) key_options=(-algorithm RSA -pkeyopt rsa_keygen_bits:2048) ;;
+  *) echo "make-demo-keys.sh: unknown key algorithm '$algorithm'" >&2; exit 2 ;;
+esac
 mkdir -p "$dir"
 cd "$dir"
+# Keys of the other algorithm (a folder made before the build chose this one) are made anew.
+if [ "$(cat algorithm 2>/dev/null || echo ec)" != "$algorithm" ]; then
+  rm -f ./*.key ./*.pem
+fi
+echo "$algorithm" >algorithm
 
 make_key() {
   [ -s "$1" ] && return 0
-  (umask 077 && openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out "$1.tmp" 2>/dev/null)
+  (umask 077 && openssl genpkey "${key_options[@]}" -out "$1.tmp" 2>/dev/null)
   mv "$1.tmp" "$1"
 }
 

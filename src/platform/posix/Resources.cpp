@@ -54,6 +54,11 @@ bool CopyPrefix(int from, int to, std::uint64_t length) {
 
 }  // namespace
 
+// An ELF program has no resource table: everything lives in the block.
+TableWrite WriteTableResource(const std::wstring&, std::string_view, const Bytes&) {
+    return TableWrite::kNoTable;
+}
+
 bool ReadResources(const std::wstring& file, ResourceMap& out) {
     posix::UniqueFd fd(::open(WideToUtf8(file).c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};

@@ -20,6 +20,7 @@
 #include <set>
 #include <thread>
 
+#include "CrashRelease.h"
 #include "NameOwnership.h"
 #include "WinSupport.h"
 #include "platform/Thread.h"
@@ -88,10 +89,13 @@ NamedMutex::NamedMutex(const std::wstring& name) : state_(std::make_unique<State
     state_->slot = SlotFor(name);
 }
 
-NamedMutex::~NamedMutex() { Release(false); }
+NamedMutex::~NamedMutex() {
+    HANDLE kernel = state_->slot->kernel.Get();
+    win32::g_crashReleaseMutex.compare_exchange_strong(kernel, nullptr);
+    Release(false);
+}
 
-// The system abandons the mutex of a process that ends; no crash handler to tell yet.
-void NamedMutex::ReleaseOnCrash() {}
+void NamedMutex::ReleaseOnCrash() { win32::g_crashReleaseMutex.store(state_->slot->kernel.Get()); }
 
 bool NamedMutex::Lock(std::uint32_t timeoutMs) {
     Slot& slot = *state_->slot;

@@ -53,14 +53,15 @@ std::optional<std::wstring> ReadRegistryString(RegistryRoot root, const std::wst
     if (!key.Get() ||
         ::RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) !=
             ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ) || size > kMaxStringBytes)
+        (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) || size > kMaxStringBytes)
         return std::nullopt;
     std::vector<wchar_t> text(size / sizeof(wchar_t) + 1, L'\0');
     if (::RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type,
                            reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS)
         return std::nullopt;
     std::wstring value(text.data(), size / sizeof(wchar_t));
-    while (!value.empty() && value.back() == L'\0') value.pop_back();  // stored with or without
+    // Stored with or without its end; a multi-string keeps the NULs between its strings.
+    while (!value.empty() && value.back() == L'\0') value.pop_back();
     return value;
 }
 

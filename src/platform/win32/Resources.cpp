@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <random>
+#include <type_traits>
 
 #include "ResourceBlock.h"
 #include "WinSupport.h"
@@ -79,17 +81,46 @@ bool SplitTableName(std::string_view name, std::wstring& type, WORD& id) {
     return true;
 }
 
-// The resource `name` of this module's resource table; nothing when absent.
-std::optional<Bytes> TableResource(std::string_view name) {
+// The resource `name` of the resource table of `module` (null: this program); nothing when
+// absent.
+std::optional<Bytes> TableResource(std::string_view name, HMODULE module = nullptr) {
     std::wstring type;
     WORD id = 0;
     if (!SplitTableName(name, type, id)) return std::nullopt;
-    HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(id), type.c_str());
-    HGLOBAL loaded = found ? ::LoadResource(nullptr, found) : nullptr;
+    HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), type.c_str());
+    HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     if (!data) return std::nullopt;
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    return Bytes(bytes, bytes + ::SizeofResource(nullptr, found));
+    return Bytes(bytes, bytes + ::SizeofResource(module, found));
+}
+
+// Another executable's resource table, mapped as data (nothing of it runs); null for a file that
+// is no executable.
+struct ModuleFree {
+    void operator()(HMODULE module) const { ::FreeLibrary(module); }
+};
+using DataModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFree>;
+
+DataModule MapAsData(const std::wstring& file) {
+    return DataModule(::LoadLibraryExW(file.c_str(), nullptr,
+                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+}
+
+// The names a resource table holds for the program (the icon there is an icon group, not the
+// picture the block would carry under its name).
+constexpr std::string_view kTableNames[] = {kSkinResource};
+
+bool IsTableName(std::string_view name) {
+    return std::find(std::begin(kTableNames), std::end(kTableNames), name) != std::end(kTableNames);
+}
+
+void AddTableResources(const std::wstring& file, ResourceMap& out) {
+    const DataModule module = MapAsData(file);
+    if (!module) return;
+    for (std::string_view name : kTableNames)
+        if (auto resource = TableResource(name, module.get()))
+            out[std::string(name)] = std::move(*resource);
 }
 
 }  // namespace
@@ -99,7 +130,25 @@ bool ReadResources(const std::wstring& file, ResourceMap& out) {
     if (!handle.Valid()) return false;
     const auto size = RegularFileSize(handle.Get());
     detail::BlockPlace place;
-    return size && LoadBlock(handle.Get(), *size, place, out);
+    if (!size || !LoadBlock(handle.Get(), *size, place, out)) return false;
+    AddTableResources(file, out);
+    return true;
+}
+
+TableWrite WriteTableResource(const std::wstring& file, std::string_view name, const Bytes& data) {
+    std::wstring type;
+    WORD id = 0;
+    if (!IsTableName(name) || !SplitTableName(name, type, id) || !MapAsData(file))
+        return TableWrite::kNoTable;
+    if (data.size() > MAXDWORD) return TableWrite::kFailed;
+    HANDLE update = ::BeginUpdateResourceW(file.c_str(), FALSE);
+    if (!update) return TableWrite::kFailed;
+    // Language neutral, as the resource script writes it, so the entry is replaced, not doubled.
+    const bool written =
+        ::UpdateResourceW(update, type.c_str(), MAKEINTRESOURCEW(id), 0,
+                          const_cast<std::uint8_t*>(data.data()), static_cast<DWORD>(data.size()));
+    return ::EndUpdateResourceW(update, !written) && written ? TableWrite::kWritten
+                                                             : TableWrite::kFailed;
 }
 
 bool WriteResources(const std::wstring& file, const ResourceMap& resources) {

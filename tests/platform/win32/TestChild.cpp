@@ -8,11 +8,17 @@
 //   hold MUTEX EVENT ORDER    locks the named mutex, prints L (or F), waits for the named event,
 //                             then unlocks (ORDER "unlock") or ends holding it (ORDER "die")
 //   resource NAME             prints its own resource NAME ("ZIPRES/138"), or "absent"
+//   crash LOG DUMP MUTEX      holds MUTEX, plans the dump into DUMP (beside LOG with a time stamp
+//                             when DUMP is "-") and faults; the restart is this program with
+//                             "-dmp" and LOG's file name
+//   -dmp ...                  the restarted one: writes its command line to the file that
+//                             CVD_TEST_RESTARTED names
 #include <windows.h>
 
 #include <cwchar>
 #include <string>
 
+#include "platform/CrashHandler.h"
 #include "platform/NamedMutex.h"
 #include "platform/Resources.h"
 #include "platform/Text.h"
@@ -82,6 +88,38 @@ int Resource(const wchar_t* name) {
     return 0;
 }
 
+int Crash(const std::wstring& log, const std::wstring& dump, const wchar_t* mutexName) {
+    platform::NamedMutex mutex(mutexName);
+    if (!mutex.Lock(5000)) return 3;
+    mutex.ReleaseOnCrash();
+    platform::InstallCrashHandler();
+    platform::CrashPlan plan;
+    plan.logFile = log;
+    const std::wstring folder = log.substr(0, log.find_last_of(L'\\') + 1);
+    if (dump == L"-") {
+        plan.dumpFolder = folder;
+        plan.dumpPrefix = L"185_1.0.0.0_";
+    } else {
+        plan.dumpFile = dump;
+    }
+    plan.restartArguments = {L"-dmp", log.substr(folder.size())};
+    platform::SetCrashPlan(plan);
+    platform::TriggerCrashForTest();
+    return 0;
+}
+
+int Restarted() {
+    wchar_t marker[MAX_PATH] = {};
+    if (!::GetEnvironmentVariableW(L"CVD_TEST_RESTARTED", marker, MAX_PATH)) return 2;
+    const std::string line = platform::WideToUtf8(::GetCommandLineW());
+    HANDLE file = ::CreateFileW(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    ::CloseHandle(file);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int count, wchar_t** args) {
@@ -101,6 +139,8 @@ int wmain(int count, wchar_t** args) {
     if (mode == L"inherited" && count > 2) return Inherited(args[2]);
     if (mode == L"hold" && count > 4) return Hold(args[2], args[3], args[4]);
     if (mode == L"resource" && count > 2) return Resource(args[2]);
+    if (mode == L"crash" && count > 4) return Crash(args[2], args[3], args[4]);
+    if (mode == L"-dmp") return Restarted();
     Print(L"unknown mode\n");
     return 2;
 }

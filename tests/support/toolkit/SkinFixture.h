@@ -1,13 +1,12 @@
 // A skin package made on the spot: files written into a temporary folder, packed and handed to
-// the toolkit as its archive. Pictures are drawn with cairo.
+// the toolkit as its archive.
 #pragma once
-
-#include <cairo.h>
 
 #include <filesystem>
 #include <string>
 
 #include "TempEnv.h"
+#include "ToolkitTestSupport.h"
 #include "toolkit/ResourceManager.h"
 #include "toolkit/ZipArchive.h"
 
@@ -26,15 +25,7 @@ public:
     void AddPicture(const std::string& path, int w, int h, std::uint32_t argb) const {
         const auto full = Folder() / path;
         std::filesystem::create_directories(full.parent_path());
-        cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-        cairo_t* cr = cairo_create(s);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_set_source_rgba(cr, ((argb >> 16) & 255) / 255.0, ((argb >> 8) & 255) / 255.0,
-                              (argb & 255) / 255.0, (argb >> 24) / 255.0);
-        cairo_paint(cr);
-        cairo_destroy(cr);
-        cairo_surface_write_to_png(s, full.c_str());
-        cairo_surface_destroy(s);
+        WriteSolidPng(full, w, h, argb);
     }
     // Packs what was added and installs it as the toolkit's archive.
     bool Install() const {

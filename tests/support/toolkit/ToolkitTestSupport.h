@@ -1,6 +1,8 @@
 // Small helpers shared by the toolkit tests.
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -30,6 +32,9 @@ public:
 private:
     std::mutex mutex_;
 };
+
+// Writes a w x h PNG of one ARGB colour (straight alpha); false when the file cannot be written.
+bool WriteSolidPng(const std::filesystem::path& path, int w, int h, std::uint32_t argb);
 
 // A one-entry archive with the entry stored uncompressed and its name kept exactly as given.
 Bytes StoredZip(const std::string& name, const std::string& content);

@@ -1,10 +1,8 @@
-// Windows: not available yet (a later step writes a minidump with MiniDumpWriteDump from an
-// unhandled-exception filter): installing does nothing, so a fault ends the process the system's
-// way, and TriggerCrashForTest faults all the same.
-//
 // The process-wide crash handler: when the program faults it releases the single-instance lock,
-// writes a text dump of the fault and starts the installer again in crash-report mode. The
-// crashing process does no network work.
+// writes a dump of the fault and starts the installer again in crash-report mode. The crashing
+// process does no network work. Windows: an unhandled-exception filter writes a minidump
+// (MiniDumpWriteDump) and restarts the program hidden through the shell; the rest of this
+// comment describes Linux.
 //
 // Threading and safety: InstallCrashHandler and SetCrashPlan run on any thread at any time (the
 // plan is copied into fixed buffers and published atomically). The handler itself runs on the
@@ -39,6 +37,7 @@ struct CrashPlan {
 
 // Installs the handlers for SIGSEGV, SIGBUS, SIGFPE, SIGILL and SIGABRT on an alternate stack of
 // the calling thread, and loads what the backtrace needs now rather than inside the handler.
+// Windows: the process-wide unhandled-exception filter, without the system's error box.
 void InstallCrashHandler();
 
 // Replaces what the handler does on a crash.

@@ -30,8 +30,8 @@ public:
 
     // Lets the crash handler (CrashHandler.h) release this lock when the process faults, so the
     // restarted process and a later one are not blocked. One mutex at a time; the last call wins.
-    // Windows: nothing to do while the crash handler is not available there; the system
-    // abandons the mutex of a process that ended.
+    // Windows: only the owning thread can release a kernel mutex; after a fault on another
+    // thread the system abandons it when the process ends, which frees it just the same.
     void ReleaseOnCrash();
 
 private:

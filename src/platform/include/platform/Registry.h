@@ -27,6 +27,7 @@ public:
     // registry itself.
     explicit RegistryStore(std::wstring folder);
 
+    // A multi-string value (REG_MULTI_SZ) reads as its strings separated by NUL characters.
     std::optional<std::wstring> ReadString(RegistryRoot root, const std::wstring& key,
                                            const std::wstring& name) const;
     std::optional<std::uint32_t> ReadDword(RegistryRoot root, const std::wstring& key,

@@ -26,8 +26,19 @@ inline constexpr std::string_view kSkinResource = "ZIPRES/138";
 inline constexpr std::string_view kIconResource = "ICON/143";
 
 // Reads the resources of an executable file. False when the file cannot be read or its block is
-// damaged; a file without a block reads as true with an empty map.
+// damaged; a file without a block reads as true with an empty map. Windows: the skin package of
+// the file's resource table, when it holds one, takes the place of the block's.
 bool ReadResources(const std::wstring& file, ResourceMap& out);
+
+// Replacing a resource in an executable's resource table (Windows: UpdateResourceW), so that a
+// built program gets another skin package without recompiling. The table is part of what an
+// Authenticode signature covers: the program must be signed again afterwards.
+enum class TableWrite {
+    kNoTable,  // the file keeps no such resource in a table (not a Windows program; Linux)
+    kWritten,
+    kFailed,
+};
+TableWrite WriteTableResource(const std::wstring& file, std::string_view name, const Bytes& data);
 
 // Rewrites `file` so that its block holds exactly `resources` (an empty map removes the block).
 // Atomic: a temporary file is written and renamed over the original, keeping its mode.

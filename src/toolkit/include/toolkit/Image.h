@@ -1,4 +1,5 @@
-// A decoded picture with per-pixel alpha, immutable once made and shared between controls.
+// A decoded picture with per-pixel alpha, immutable once made and shared between controls. It
+// holds plain pixels; each drawing backend makes what it draws with from them.
 #pragma once
 
 #include <cstdint>
@@ -7,32 +8,39 @@
 
 #include "toolkit/Geometry.h"
 
-typedef struct _cairo_surface cairo_surface_t;
-
 namespace toolkit {
 
 class Image {
 public:
-    // PNG, BMP, JPEG and whatever else gdk-pixbuf reads; nullptr when the bytes are no picture.
-    // Pixels of `mask` (compared without alpha; 0 = none) become transparent. A picture drawn
-    // for a `scale` times denser screen (name@2x.png) measures its pixels divided by `scale`,
-    // so layouts place it exactly where they place the plain one.
+    // PNG, BMP, JPEG, GIF (its first frame) and whatever else the build's decoder reads; nullptr
+    // when the bytes are no picture. Pixels of `mask` (compared without alpha; 0 = none) become
+    // transparent. A picture drawn for a `scale` times denser screen (name@2x.png) measures its
+    // pixels divided by `scale`, so layouts place it exactly where they place the plain one.
     static std::shared_ptr<const Image> Decode(const std::vector<std::uint8_t>& bytes,
                                                Color mask = 0, int scale = 1);
-    ~Image();
+    // From straight (not premultiplied) ARGB pixels, row by row; nullptr when the sizes do not
+    // match the pixels.
+    static std::shared_ptr<const Image> FromStraightPixels(int width, int height,
+                                                           std::vector<std::uint32_t> argb,
+                                                           Color mask = 0, int scale = 1);
     Image(const Image&) = delete;
     Image& operator=(const Image&) = delete;
 
     // In layout pixels.
-    int Width() const;
-    int Height() const;
+    int Width() const { return pixelWidth_ / scale_; }
+    int Height() const { return pixelHeight_ / scale_; }
     int Scale() const { return scale_; }
-    // The picture as a premultiplied ARGB32 cairo surface.
-    cairo_surface_t* Surface() const { return surface_; }
+    // The picture's own pixels: premultiplied ARGB, row by row, PixelWidth() to a row.
+    int PixelWidth() const { return pixelWidth_; }
+    int PixelHeight() const { return pixelHeight_; }
+    const std::vector<std::uint32_t>& Pixels() const { return pixels_; }
 
 private:
-    Image(cairo_surface_t* surface, int scale) : surface_(surface), scale_(scale) {}
-    cairo_surface_t* surface_;
+    Image(int width, int height, std::vector<std::uint32_t> pixels, int scale)
+        : pixelWidth_(width), pixelHeight_(height), pixels_(std::move(pixels)), scale_(scale) {}
+    int pixelWidth_;
+    int pixelHeight_;
+    std::vector<std::uint32_t> pixels_;
     int scale_;
 };
 

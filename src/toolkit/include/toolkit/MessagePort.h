@@ -32,7 +32,7 @@ public:
 
 private:
     explicit MessagePort(Handler handler) : handler_(std::move(handler)) {}
-    static int Drain(void* weak);
+    void Drain();
 
     std::mutex mutex_;
     std::deque<PostedMessage> queue_;

@@ -1,4 +1,4 @@
-// The GTK shell: start-up, the main loop and the few desktop services windows use. Everything
+// The shell (GTK on Linux, Win32 on Windows): start-up, the main loop and the few desktop services windows use. Everything
 // here runs on the UI thread (the thread that called InitShell).
 #pragma once
 
@@ -25,6 +25,9 @@ void PumpMessages();
 // the UI thread has run it (a worker showing a modal box uses this). Called on the UI thread it
 // runs at once.
 int InvokeOnUiThread(const std::function<int()>& task);
+
+// Calls `tick` on the UI thread every `intervalMs` for as long as it returns true.
+void RepeatOnUiThread(unsigned intervalMs, std::function<bool()> tick);
 
 Size ScreenSize();
 // Opens `url` with the desktop's handler; false when it could not be started.

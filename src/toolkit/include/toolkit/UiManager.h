@@ -23,7 +23,7 @@ namespace toolkit {
 class EditUI;
 class ComboUI;
 
-// What the shell does for the tree; implemented by the GTK window.
+// What the shell does for the tree; implemented by the native window.
 class WindowHost {
 public:
     virtual ~WindowHost() = default;
@@ -99,7 +99,9 @@ public:
     // are taken from it so they stay sharp.
     void SetDeviceScale(int scale);
     int DeviceScale() const { return deviceScale_; }
+    // The build's text engine unless another was handed in (measuring tests use their own).
     TextEngine& Text() const;
+    void SetTextEngine(TextEngine& engine) { text_ = &engine; }
 
     // Pointer input, in client pixels.
     void OnMouseMove(Point pt);
@@ -188,6 +190,7 @@ private:
     std::map<std::string, std::vector<Control*>> groups_;
     std::vector<INotifyUI*> notifiers_;
     WindowHost* host_ = nullptr;
+    TextEngine* text_;
 };
 
 }  // namespace toolkit

@@ -1,4 +1,4 @@
-// The base of the program's windows: a top-level GTK window built from a layout document of the
+// The base of the program's windows: a top-level native window built from a layout document of the
 // skin package, with the hooks the windows override. UI thread only, except PostWindowMessage.
 #pragma once
 
@@ -88,11 +88,11 @@ protected:
     virtual void OnFinalMessage() {}
 
 private:
-    friend class GtkWindowHost;
+    friend class NativeWindow;
     void Dispatch(const PostedMessage& msg);
 
     UiManager manager_;
-    std::unique_ptr<class GtkWindowHost> host_;
+    std::unique_ptr<class NativeWindow> host_;
     std::shared_ptr<MessagePort> port_;
     std::string caption_;
     WindowBase* owner_ = nullptr;

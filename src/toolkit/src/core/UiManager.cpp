@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "platform/FsPath.h"
-#include "render/PangoTextEngine.h"
+#include "render/Backend.h"
 #include "toolkit/Log.h"
 #include "toolkit/ResourceManager.h"
 
@@ -54,7 +54,7 @@ void UiManager::SetRightToLeft(bool rtl) {
     if (root_) Invalidate(root_->GetPos());
 }
 
-UiManager::UiManager() : rtl_(DefaultRightToLeft()) {}
+UiManager::UiManager() : rtl_(DefaultRightToLeft()), text_(&BackendTextEngine()) {}
 
 UiManager::~UiManager() {
     // Controls tell the manager when they go; let them find it consistent.
@@ -82,7 +82,7 @@ void UiManager::SetWindowAttribute(std::string_view name, std::string_view value
         window_.minSize = ParseSize(value);
     else if (name == "maxinfo")
         window_.maxSize = ParseSize(value);
-    // gdiplustext and textrenderinghint: Cairo always draws text with alpha.
+    // gdiplustext and textrenderinghint: every backend draws text anti-aliased with alpha.
 }
 
 void UiManager::AddFont(int id, const FontDesc& font, bool shared) {
@@ -248,7 +248,7 @@ void UiManager::Paint(Canvas& canvas, const Rect& clip) {
     PaintFocusMark(canvas);
 }
 
-TextEngine& UiManager::Text() const { return PangoTextEngine::Instance(); }
+TextEngine& UiManager::Text() const { return *text_; }
 
 void UiManager::SendEvent(Control* control, EventType type, Point pt) {
     if (!control) return;

@@ -1,6 +1,6 @@
 #include "toolkit/MessagePort.h"
 
-#include <glib.h>
+#include "shell/NativeWindow.h"
 
 namespace toolkit {
 
@@ -14,10 +14,9 @@ bool MessagePort::Post(unsigned message, std::intptr_t wParam, std::intptr_t lPa
     queue_.push_back({message, wParam, lParam});
     if (!scheduled_) {
         scheduled_ = true;
-        auto* weak = new std::weak_ptr<MessagePort>(weak_from_this());
-        g_idle_add_full(G_PRIORITY_DEFAULT, reinterpret_cast<GSourceFunc>(&MessagePort::Drain),
-                        weak,
-                        [](gpointer p) { delete static_cast<std::weak_ptr<MessagePort>*>(p); });
+        PostToUiThread([weak = weak_from_this()] {
+            if (auto port = weak.lock()) port->Drain();
+        });
     }
     return true;
 }
@@ -28,24 +27,23 @@ void MessagePort::Close() {
     queue_.clear();
 }
 
-int MessagePort::Drain(void* weak) {
-    std::shared_ptr<MessagePort> port = static_cast<std::weak_ptr<MessagePort>*>(weak)->lock();
-    if (!port) return G_SOURCE_REMOVE;
+void MessagePort::Drain() {
     std::deque<PostedMessage> batch;
     {
         // Swap the queue out so handlers run without the lock and may post again.
-        std::lock_guard lock(port->mutex_);
-        batch.swap(port->queue_);
-        port->scheduled_ = false;
+        std::lock_guard lock(mutex_);
+        batch.swap(queue_);
+        scheduled_ = false;
     }
+    // A handler may close the window and with it drop the last owner of this port.
+    const auto self = shared_from_this();
     for (const PostedMessage& msg : batch) {
         {
-            std::lock_guard lock(port->mutex_);
-            if (port->closed_) break;
+            std::lock_guard lock(mutex_);
+            if (closed_) break;
         }
-        port->handler_(msg);
+        handler_(msg);
     }
-    return G_SOURCE_REMOVE;
 }
 
 }  // namespace toolkit

@@ -2,12 +2,14 @@
 
 #include <map>
 
-#include "shell/GtkWindowHost.h"
+#include "shell/NativeWindow.h"
 #include "toolkit/Builder.h"
 #include "toolkit/Log.h"
 #include "toolkit/Shell.h"
 
 namespace toolkit {
+
+void NativeWindow::DeliverWindowTimer(WindowBase& window, int id) { window.OnTimer(id); }
 
 WindowBase::WindowBase()
     : port_(MessagePort::Create([this](const PostedMessage& msg) { Dispatch(msg); })) {}
@@ -31,8 +33,8 @@ bool WindowBase::Create(WindowBase* owner, const std::string& caption) {
     manager_.AddNotifier(this);
     owner_ = owner;
     caption_ = caption;
-    GtkWindow* ownerWindow = owner && owner->host_ ? owner->host_->Window() : nullptr;
-    host_ = std::make_unique<GtkWindowHost>(*this, caption, GetWindowClassName(), ownerWindow);
+    NativeWindow* ownerWindow = owner && owner->host_ ? owner->host_.get() : nullptr;
+    host_ = CreateNativeWindow(*this, caption, GetWindowClassName(), ownerWindow);
     manager_.SetHost(host_.get());
     InitWindow();
     return true;
@@ -41,16 +43,10 @@ bool WindowBase::Create(WindowBase* owner, const std::string& caption) {
 bool WindowBase::IsCreated() const { return host_ && host_->Alive(); }
 
 void WindowBase::ShowWindow(bool show) {
-    if (!IsCreated()) return;
-    if (show)
-        gtk_widget_show(GTK_WIDGET(host_->Window()));
-    else
-        gtk_widget_hide(GTK_WIDGET(host_->Window()));
+    if (IsCreated()) host_->Show(show);
 }
 
-bool WindowBase::IsVisible() const {
-    return IsCreated() && gtk_widget_get_visible(GTK_WIDGET(host_->Window()));
-}
+bool WindowBase::IsVisible() const { return IsCreated() && host_->Visible(); }
 
 void WindowBase::CenterWindow() {
     if (!IsCreated()) return;
@@ -67,24 +63,22 @@ void WindowBase::CenterWindow() {
         x = (screen.cx - w) / 2;
         y = (screen.cy - h) / 2;
     }
-    gtk_window_move(host_->Window(), x, y);
+    host_->MoveTo({x, y});
 }
 
 void WindowBase::Minimize() {
-    if (IsCreated()) gtk_window_iconify(host_->Window());
+    if (IsCreated()) host_->Minimize();
 }
 
 void WindowBase::Restore() {
-    if (!IsCreated()) return;
-    gtk_window_deiconify(host_->Window());
-    gtk_window_present(host_->Window());
+    if (IsCreated()) host_->Restore();
 }
 
 bool WindowBase::IsMinimized() const { return IsCreated() && host_->Minimized(); }
 
 namespace {
 struct ModalState {
-    GMainLoop* loop = nullptr;
+    NestedLoop* loop = nullptr;
     int code = 0;
 };
 std::map<const WindowBase*, ModalState*>& ModalLoops() {
@@ -100,34 +94,25 @@ void WindowBase::Close(int code) {
     host_->Destroy();
     if (auto it = ModalLoops().find(this); it != ModalLoops().end()) {
         it->second->code = code;
-        g_main_loop_quit(it->second->loop);
+        it->second->loop->Quit();
     }
     // Deferred: the window may delete itself there, and we may be inside one of its handlers.
-    struct Final {
-        WindowBase* window;
-        std::weak_ptr<int> alive;
-    };
-    g_idle_add_full(
-        G_PRIORITY_DEFAULT_IDLE,
-        +[](gpointer data) -> gboolean {
-            auto* final = static_cast<Final*>(data);
-            if (!final->alive.expired()) final->window->OnFinalMessage();
-            return G_SOURCE_REMOVE;
-        },
-        new Final{this, alive_}, +[](gpointer data) { delete static_cast<Final*>(data); });
+    PostToUiThread([window = this, alive = std::weak_ptr<int>(alive_)] {
+        if (!alive.expired()) window->OnFinalMessage();
+    });
 }
 
 int WindowBase::ShowModal() {
     if (!IsCreated()) return -1;
-    gtk_window_set_modal(host_->Window(), TRUE);
+    host_->SetModal(true);
     CenterWindow();
     ShowWindow(true);
+    NestedLoop loop;
     ModalState state;
-    state.loop = g_main_loop_new(nullptr, FALSE);
+    state.loop = &loop;
     ModalLoops()[this] = &state;
-    g_main_loop_run(state.loop);
+    loop.Run();
     ModalLoops().erase(this);
-    g_main_loop_unref(state.loop);
     return state.code;
 }
 
@@ -140,26 +125,14 @@ void WindowBase::ResizeClient(Size size) {
 
 Size WindowBase::ClientSize() const { return manager_.ClientSize(); }
 
-Point WindowBase::ScreenPosition() const {
-    Point p;
-    if (IsCreated()) gtk_window_get_position(host_->Window(), &p.x, &p.y);
-    return p;
-}
+Point WindowBase::ScreenPosition() const { return IsCreated() ? host_->Position() : Point{}; }
 
 void WindowBase::MoveTo(Point screen) {
-    if (IsCreated()) gtk_window_move(host_->Window(), screen.x, screen.y);
+    if (IsCreated()) host_->MoveTo(screen);
 }
 
 bool WindowBase::SetIcon(const std::vector<std::uint8_t>& picture) {
-    if (!IsCreated() || picture.empty()) return false;
-    GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
-    const bool ok = gdk_pixbuf_loader_write(loader, picture.data(), picture.size(), nullptr) &&
-                    gdk_pixbuf_loader_close(loader, nullptr);
-    GdkPixbuf* icon = ok ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
-    if (!ok) gdk_pixbuf_loader_close(loader, nullptr);
-    if (icon) gtk_window_set_icon(host_->Window(), icon);
-    g_object_unref(loader);
-    return icon != nullptr;
+    return IsCreated() && !picture.empty() && host_->SetIcon(picture);
 }
 
 bool WindowBase::SetTimer(int id, unsigned intervalMs) {

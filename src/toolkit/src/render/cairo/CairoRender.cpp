@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "render/CairoCanvas.h"
+#include "render/cairo/CairoCanvas.h"
 #include "toolkit/Combo.h"
 
 namespace toolkit {

@@ -1,11 +1,11 @@
-#include "shell/GtkWindowHost.h"
+#include "shell/gtk/GtkWindowHost.h"
 
 #include <cmath>
 #include <optional>
 
-#include "render/CairoCanvas.h"
-#include "render/PangoTextEngine.h"
-#include "shell/DropList.h"
+#include "render/cairo/CairoCanvas.h"
+#include "render/cairo/PangoTextEngine.h"
+#include "shell/gtk/DropList.h"
 
 namespace toolkit {
 
@@ -66,6 +66,51 @@ GtkWindowHost::GtkWindowHost(WindowBase& window, const std::string& caption,
 }
 
 GtkWindowHost::~GtkWindowHost() { Destroy(); }
+
+std::unique_ptr<NativeWindow> CreateNativeWindow(WindowBase& window, const std::string& caption,
+                                                 const std::string& className,
+                                                 NativeWindow* owner) {
+    auto* ownerHost = static_cast<GtkWindowHost*>(owner);
+    return std::make_unique<GtkWindowHost>(window, caption, className,
+                                           ownerHost ? ownerHost->Window() : nullptr);
+}
+
+void GtkWindowHost::Show(bool show) {
+    if (show)
+        gtk_widget_show(window_);
+    else
+        gtk_widget_hide(window_);
+}
+
+bool GtkWindowHost::Visible() const { return window_ && gtk_widget_get_visible(window_); }
+
+void GtkWindowHost::SetModal(bool modal) { gtk_window_set_modal(Window(), modal); }
+
+void GtkWindowHost::MoveTo(Point screen) { gtk_window_move(Window(), screen.x, screen.y); }
+
+Point GtkWindowHost::Position() const {
+    Point p;
+    gtk_window_get_position(Window(), &p.x, &p.y);
+    return p;
+}
+
+void GtkWindowHost::Minimize() { gtk_window_iconify(Window()); }
+
+void GtkWindowHost::Restore() {
+    gtk_window_deiconify(Window());
+    gtk_window_present(Window());
+}
+
+bool GtkWindowHost::SetIcon(const std::vector<std::uint8_t>& picture) {
+    GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+    const bool ok = gdk_pixbuf_loader_write(loader, picture.data(), picture.size(), nullptr) &&
+                    gdk_pixbuf_loader_close(loader, nullptr);
+    GdkPixbuf* icon = ok ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
+    if (!ok) gdk_pixbuf_loader_close(loader, nullptr);
+    if (icon) gtk_window_set_icon(Window(), icon);
+    g_object_unref(loader);
+    return icon != nullptr;
+}
 
 void GtkWindowHost::Destroy() {
     for (auto& [token, source] : controlTimers_) g_source_remove(source);
@@ -292,7 +337,7 @@ gboolean GtkWindowHost::OnTimerTick(gpointer data) {
     if (d.control)
         d.host->owner_.Manager().OnTimerToken(d.key);
     else
-        d.host->owner_.OnTimer(d.key);
+        DeliverWindowTimer(d.host->owner_, d.key);
     return G_SOURCE_CONTINUE;
 }
 

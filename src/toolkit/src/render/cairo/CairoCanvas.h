@@ -7,6 +7,9 @@
 
 namespace toolkit {
 
+// A cairo surface over the picture's pixels (valid while the picture lives); the caller destroys it.
+cairo_surface_t* ImageSurface(const Image& image);
+
 class CairoCanvas : public Canvas {
 public:
     explicit CairoCanvas(cairo_t* cr);

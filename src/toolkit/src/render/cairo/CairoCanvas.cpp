@@ -1,19 +1,26 @@
-#include "render/CairoCanvas.h"
+#include "render/cairo/CairoCanvas.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "render/PangoTextEngine.h"
+#include "render/NinePatch.h"
+#include "render/cairo/PangoTextEngine.h"
 
 namespace toolkit {
 
-Color EffectiveColor(Color color) {
-    if (color != 0 && (color >> 24) == 0) return color | 0xFF000000u;
-    return color;
-}
-
 CairoCanvas::CairoCanvas(cairo_t* cr) : cr_(cr) {}
+
+cairo_surface_t* ImageSurface(const Image& image) {
+    // Cairo only reads a source surface: the picture's pixels are used in place.
+    auto* data = reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(image.Pixels().data()));
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        data, CAIRO_FORMAT_ARGB32, image.PixelWidth(), image.PixelHeight(),
+        image.PixelWidth() * 4);
+    // Drawn at its layout size, with every pixel kept on a dense surface.
+    cairo_surface_set_device_scale(surface, image.Scale(), image.Scale());
+    return surface;
+}
 
 void CairoCanvas::SetColor(Color color) {
     color = EffectiveColor(color);
@@ -111,30 +118,17 @@ void CairoCanvas::DrawPiece(const Image& image, const Rect& source, const Rect& 
     cairo_translate(cr_, dest.left, dest.top);
     cairo_scale(cr_, static_cast<double>(dest.Width()) / source.Width(),
                 static_cast<double>(dest.Height()) / source.Height());
-    cairo_set_source_surface(cr_, image.Surface(), -source.left, -source.top);
+    cairo_surface_t* surface = ImageSurface(image);
+    cairo_set_source_surface(cr_, surface, -source.left, -source.top);
     cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
     cairo_paint(cr_);
     cairo_restore(cr_);
+    cairo_surface_destroy(surface);
 }
 
 void CairoCanvas::DrawImage(const Image& image, const ImageDraw& draw) {
-    const Rect& s = draw.source;
-    const Rect& d = draw.dest;
-    const Rect& c = draw.corner;
     if (draw.fade < 255) cairo_push_group(cr_);
-    if (c.left <= 0 && c.top <= 0 && c.right <= 0 && c.bottom <= 0) {
-        DrawPiece(image, s, d);
-    } else {
-        // Nine patches: corners keep their size, edges stretch one way, the middle both ways.
-        const int sx[4] = {s.left, s.left + c.left, s.right - c.right, s.right};
-        const int sy[4] = {s.top, s.top + c.top, s.bottom - c.bottom, s.bottom};
-        const int dx[4] = {d.left, d.left + c.left, d.right - c.right, d.right};
-        const int dy[4] = {d.top, d.top + c.top, d.bottom - c.bottom, d.bottom};
-        for (int row = 0; row < 3; ++row)
-            for (int col = 0; col < 3; ++col)
-                DrawPiece(image, {sx[col], sy[row], sx[col + 1], sy[row + 1]},
-                          {dx[col], dy[row], dx[col + 1], dy[row + 1]});
-    }
+    for (const PicturePiece& piece : PicturePieces(draw)) DrawPiece(image, piece.source, piece.dest);
     if (draw.fade < 255) {
         cairo_pop_group_to_source(cr_);
         cairo_paint_with_alpha(cr_, std::max(0, draw.fade) / 255.0);

@@ -7,27 +7,37 @@
 
 #include <map>
 
+#include "shell/NativeWindow.h"
 #include "toolkit/Combo.h"
 #include "toolkit/Edit.h"
 #include "toolkit/WindowBase.h"
 
 namespace toolkit {
 
-class GtkWindowHost : public WindowHost {
+class GtkWindowHost : public NativeWindow {
 public:
     GtkWindowHost(WindowBase& window, const std::string& caption, const std::string& className,
                   GtkWindow* owner);
     ~GtkWindowHost() override;
 
     GtkWindow* Window() const { return GTK_WINDOW(window_); }
-    bool Alive() const { return window_ != nullptr; }
-    void Destroy();
-    void ResizeClient(Size size);
-    int Margin() const { return margin_; }
-    bool Minimized() const { return minimized_; }
 
-    bool StartWindowTimer(int id, unsigned intervalMs);
-    void StopWindowTimer(int id);
+    // NativeWindow
+    bool Alive() const override { return window_ != nullptr; }
+    void Destroy() override;
+    void Show(bool show) override;
+    bool Visible() const override;
+    void SetModal(bool modal) override;
+    void ResizeClient(Size size) override;
+    int Margin() const override { return margin_; }
+    void MoveTo(Point screen) override;
+    Point Position() const override;
+    void Minimize() override;
+    void Restore() override;
+    bool Minimized() const override { return minimized_; }
+    bool SetIcon(const std::vector<std::uint8_t>& picture) override;
+    bool StartWindowTimer(int id, unsigned intervalMs) override;
+    void StopWindowTimer(int id) override;
 
     // WindowHost
     void Invalidate(const Rect& rect) override;

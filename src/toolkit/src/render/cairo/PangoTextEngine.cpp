@@ -1,4 +1,6 @@
-#include "render/PangoTextEngine.h"
+#include "render/cairo/PangoTextEngine.h"
+
+#include "render/Backend.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,6 +62,8 @@ PangoTextEngine& PangoTextEngine::Instance() {
     static PangoTextEngine engine;
     return engine;
 }
+
+TextEngine& BackendTextEngine() { return PangoTextEngine::Instance(); }
 
 PangoTextEngine::PangoTextEngine() {
     measureContext_ = pango_font_map_create_context(pango_cairo_font_map_get_default());

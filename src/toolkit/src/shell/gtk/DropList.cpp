@@ -1,8 +1,8 @@
-#include "shell/DropList.h"
+#include "shell/gtk/DropList.h"
 
 #include <algorithm>
 
-#include "render/CairoCanvas.h"
+#include "render/cairo/CairoCanvas.h"
 
 namespace toolkit {
 namespace {
