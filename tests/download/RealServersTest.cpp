@@ -61,7 +61,16 @@ protected:
     }
 
     // A fresh cvd-fetch of `url` (no package, no task file), killed after a second.
-    // Killed once bytes are on record: a fixed wait would kill a slow start (a program under
+    bool FetchKilledAfterASecond(const std::string& url) {
+        RemovePackage();
+        cvdtest::FetchProcess fetch({url, package});
+        if (!fetch.Started()) return false;
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        fetch.Kill();
+        return true;
+    }
+
+    // Killed once bytes are on record: a fixed wait could kill a slow start (a program under
     // Wine) before it wrote its task file.
     bool FetchKilledMidway(const std::string& url) {
         RemovePackage();
@@ -106,7 +115,7 @@ TEST_F(RealServers, KilledDownloadResumesOnEveryRangeServer) {
         const std::string name = std::string(kind) + "-kill.bin";
         cvdtest::WriteRandomFile(www / name, 64 * 1048576 + 99, 8);
         const std::string md5 = CDownLoadImpl::FileMd5((www / name).string());
-        ASSERT_TRUE(FetchKilledMidway(stand.url(name)));
+        ASSERT_TRUE(FetchKilledAfterASecond(stand.url(name)));
         EXPECT_TRUE(cvdtest::RecordedBytesAreServedOnes(package + ".xml", package,
                                                         cvdtest::ReadFile(www / name)));
         cvdtest::FetchProcess second({stand.url(name), package, "--md5", md5});

@@ -94,7 +94,8 @@ TEST(GetTempFolder, IsTheUsersTemporaryFolderWithItsSeparator) {
     const std::wstring folder = GetTempFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), fs::path::preferred_separator);
-    EXPECT_TRUE(fs::equivalent(fs::path(folder), env.Tmp())) << Utf16ToUtf8(folder);
+    // Without its separator: the C runtime of Windows cannot examine a folder named with one.
+    EXPECT_TRUE(fs::equivalent(fs::path(folder).parent_path(), env.Tmp())) << Utf16ToUtf8(folder);
 }
 
 }  // namespace

@@ -53,7 +53,9 @@ TEST(PingReplies, WindowsRepliesAreReadBeforeTheirTtl) {
 }
 
 TEST(PingUrl, LoopbackAnswersWithASmallPositiveTime) {
-    const int ms = PingUrl(L"127.0.0.1", 1);
+    // No time limit: where starting the ping program is slow (under Wine it goes through cmd.exe),
+    // a one-second budget can pass before the first reply.
+    const int ms = PingUrl(L"127.0.0.1", 0);
     EXPECT_GT(ms, 0);
     EXPECT_LT(ms, 1000);
 }

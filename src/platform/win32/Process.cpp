@@ -234,10 +234,11 @@ std::unique_ptr<Process> Process::Start(const ProcessOptions& options, ProcessSt
     if (!options.environment.empty()) environment = ChildEnvironment(options.environment);
     StartRequest request{options.program.empty() ? nullptr : options.program.c_str(),
                          CommandLineOf(options),
-                         // A child whose output we read needs no console, and so no console
-                         // host that could outlive it holding the pipe.
+                         // A child whose output we read gets a console nobody sees: a detached
+                         // one would make a console program it starts (cmd.exe's ping) open a
+                         // console of its own and write there instead of into our pipe.
                          static_cast<DWORD>(CREATE_UNICODE_ENVIRONMENT |
-                                            (options.captureOutput ? DETACHED_PROCESS : 0)),
+                                            (options.captureOutput ? CREATE_NO_WINDOW : 0)),
                          environment.empty() ? nullptr : environment.data(),
                          options.workingFolder.empty() ? nullptr : options.workingFolder.c_str()};
     if (options.newSession) request.flags |= CREATE_NEW_PROCESS_GROUP;
