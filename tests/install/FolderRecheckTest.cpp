@@ -47,7 +47,7 @@ TEST_F(FolderRecheckTest, TheAttemptInstallsIntoTheFolderAsTheRecheckLeftIt) {
     const std::wstring chosen = window.installPath;
     platform::RegistryStore::Machine().WriteString(platform::RegistryRoot::LocalMachine,
                                                    install::kSessionManagerKey,
-                                                   install::kPendingRenameValue, chosen + L"/a.so");
+                                                   install::kPendingRenameValue, chosen + AsLastPart(L"a.so"));
     window.target->onRecheck = [this] {
         if (install::IsCorrectInstallPath(window)) CConfigure::Instance().SetInstallState(1);
     };

@@ -114,7 +114,7 @@ TEST_F(InstallPathCheckTest, AFolderThatCannotBeCreatedIsRefused) {
 TEST_F(InstallPathCheckTest, PendingRebootOperationsGiveTheFolderANumber) {
     platform::RegistryStore::Machine().WriteString(
         platform::RegistryRoot::LocalMachine, install::kSessionManagerKey,
-        install::kPendingRenameValue, window.installPath + L"/old.so");
+        install::kPendingRenameValue, window.installPath + AsLastPart(L"old.so"));
     const std::wstring original = window.installPath;
     EXPECT_TRUE(install::IsCorrectInstallPath(window, Disks()));
     EXPECT_EQ(window.installPath, original + L" 1");

@@ -129,18 +129,29 @@ int InvokeOnUiThread(const std::function<int()>& task) {
     return call.result;
 }
 
-void RepeatOnUiThread(unsigned intervalMs, std::function<bool()> tick) {
-    // A thread timer has no window to carry data: the ticks are kept by timer id.
+namespace {
+
+// A thread timer has no window to carry data: the ticks are kept by timer id.
+std::map<UINT_PTR, std::function<bool()>>& RepeatedTicks() {
     static std::map<UINT_PTR, std::function<bool()>> ticks;
-    const UINT_PTR id = SetTimer(nullptr, 0, intervalMs, +[](HWND, UINT, UINT_PTR timer, DWORD) {
-        const auto it = ticks.find(timer);
-        if (it == ticks.end()) return;
-        if (!it->second()) {
-            KillTimer(nullptr, timer);
-            ticks.erase(timer);
-        }
-    });
-    if (id) ticks[id] = std::move(tick);
+    return ticks;
+}
+
+void CALLBACK OnRepeatTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+    auto& ticks = RepeatedTicks();
+    const auto it = ticks.find(timer);
+    if (it == ticks.end()) return;
+    if (!it->second()) {
+        KillTimer(nullptr, timer);
+        ticks.erase(timer);
+    }
+}
+
+}  // namespace
+
+void RepeatOnUiThread(unsigned intervalMs, std::function<bool()> tick) {
+    const UINT_PTR id = SetTimer(nullptr, 0, intervalMs, &OnRepeatTimer);
+    if (id) RepeatedTicks()[id] = std::move(tick);
 }
 
 Size ScreenSize() {
