@@ -80,8 +80,8 @@ public:
 
     virtual void FillRect(const Rect& rect, Color color) = 0;
     virtual void FillRoundRect(const Rect& rect, Radii radii, Color color) = 0;
-    // Borders inside `rect`, one width per side.
-    virtual void StrokeRect(const Rect& rect, const Rect& widths, Color color) = 0;
+    // Borders inside `rect`, one width per side, drawn as four filled bands.
+    void StrokeRect(const Rect& rect, const Rect& widths, Color color);
     virtual void StrokeRoundRect(const Rect& rect, Radii radii, int width, Color color) = 0;
     virtual void DrawPolyline(const std::vector<PointF>& points, const Pen& pen) = 0;
     virtual void DrawImage(const Image& image, const ImageDraw& draw) = 0;

@@ -26,4 +26,16 @@ std::vector<PicturePiece> PicturePieces(const ImageDraw& draw) {
     return pieces;
 }
 
+void Canvas::StrokeRect(const Rect& rect, const Rect& widths, Color color) {
+    if (color == 0 || rect.IsEmpty()) return;
+    FillRect({rect.left, rect.top, rect.right, rect.top + widths.top}, color);
+    FillRect({rect.left, rect.bottom - widths.bottom, rect.right, rect.bottom}, color);
+    FillRect(
+        {rect.left, rect.top + widths.top, rect.left + widths.left, rect.bottom - widths.bottom},
+        color);
+    FillRect(
+        {rect.right - widths.right, rect.top + widths.top, rect.right, rect.bottom - widths.bottom},
+        color);
+}
+
 }  // namespace toolkit

@@ -71,18 +71,6 @@ void CairoCanvas::FillRoundRect(const Rect& rect, Radii radii, Color color) {
     cairo_fill(cr_);
 }
 
-void CairoCanvas::StrokeRect(const Rect& rect, const Rect& widths, Color color) {
-    if (color == 0 || rect.IsEmpty()) return;
-    FillRect({rect.left, rect.top, rect.right, rect.top + widths.top}, color);
-    FillRect({rect.left, rect.bottom - widths.bottom, rect.right, rect.bottom}, color);
-    FillRect(
-        {rect.left, rect.top + widths.top, rect.left + widths.left, rect.bottom - widths.bottom},
-        color);
-    FillRect(
-        {rect.right - widths.right, rect.top + widths.top, rect.right, rect.bottom - widths.bottom},
-        color);
-}
-
 void CairoCanvas::StrokeRoundRect(const Rect& rect, Radii radii, int width, Color color) {
     if (color == 0 || rect.IsEmpty() || width <= 0) return;
     SetColor(color);

@@ -58,18 +58,6 @@ void D2DCanvas::FillRoundRect(const Rect& rect, Radii radii, Color color) {
         target_->FillRoundedRectangle(D2D1::RoundedRect(ToRectF(rect), rx, ry), brush.Get());
 }
 
-void D2DCanvas::StrokeRect(const Rect& rect, const Rect& widths, Color color) {
-    if (color == 0 || rect.IsEmpty()) return;
-    FillRect({rect.left, rect.top, rect.right, rect.top + widths.top}, color);
-    FillRect({rect.left, rect.bottom - widths.bottom, rect.right, rect.bottom}, color);
-    FillRect(
-        {rect.left, rect.top + widths.top, rect.left + widths.left, rect.bottom - widths.bottom},
-        color);
-    FillRect(
-        {rect.right - widths.right, rect.top + widths.top, rect.right, rect.bottom - widths.bottom},
-        color);
-}
-
 void D2DCanvas::StrokeRoundRect(const Rect& rect, Radii radii, int width, Color color) {
     if (color == 0 || rect.IsEmpty() || width <= 0) return;
     const float half = width / 2.0f;

@@ -18,7 +18,6 @@ public:
     void PopClip() override;
     void FillRect(const Rect& rect, Color color) override;
     void FillRoundRect(const Rect& rect, Radii radii, Color color) override;
-    void StrokeRect(const Rect& rect, const Rect& widths, Color color) override;
     void StrokeRoundRect(const Rect& rect, Radii radii, int width, Color color) override;
     void DrawPolyline(const std::vector<PointF>& points, const Pen& pen) override;
     void DrawImage(const Image& image, const ImageDraw& draw) override;
