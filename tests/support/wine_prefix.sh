@@ -6,7 +6,9 @@
 # Usage: wine_prefix.sh start|stop PREFIX WINE64 WINESERVER
 set -euo pipefail
 action=$1
-export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine takes only an absolute prefix.
+WINEPREFIX=$(realpath -m "$2")
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wine64=$3
 wineserver=$4
 
@@ -28,6 +30,7 @@ start)
     "$wine64" winecfg -v win10
     ;;
 stop)
+    [ -d "$WINEPREFIX" ] || exit 0  # a first run: nothing was started
     "$wineserver" -k 2>/dev/null || true
     "$wineserver" -w
     ;;
