@@ -4,6 +4,7 @@
 #include <mutex>
 #include <vector>
 
+#include "TempEnv.h"
 #include "config/CConfigure.h"
 #include "content/MessageTarget.h"
 #include "install/DownloadProgressPoster.h"
@@ -59,6 +60,8 @@ TEST(DownloadProgress, AToolkitWithTwoSubProgramsMapsTo0_32_48_64) {
 }
 
 TEST(DownloadProgress, PostsThePercentAndReportsThePackageSizeOnce) {
+    // The report's sender takes its named locks in the user's folders: these, not the machine's.
+    cvdtest::TempEnv env;
     CConfigure& config = CConfigure::Instance();
     config.ResetForTesting();
     config.PackageSizeReported = false;
