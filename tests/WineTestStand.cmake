@@ -1,5 +1,5 @@
 # The Windows tests run under Wine on this Linux machine: one Wine prefix per build folder with a
-# persistent wineserver, and a server host that starts the Linux test servers (nginx, the fault
+# persistent wineserver and a private Xvfb display, and a server host that starts the Linux test servers (nginx, the fault
 # server, the vendor service, the collectors) the Windows tests ask for. Both are started by the
 # setup tests of one fixture and stopped by its cleanup tests; every discovered test requires it.
 #
@@ -18,7 +18,8 @@ set(CVD_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
 set(CVD_SERVER_HOST_FILE ${CMAKE_BINARY_DIR}/server-host.txt)
 set(CMAKE_CROSSCOMPILING_EMULATOR
     env WINEPREFIX=${CVD_WINE_PREFIX} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-    CVD_SERVER_HOST=${CVD_SERVER_HOST_FILE} ${CVD_WINE64})
+    CVD_SERVER_HOST=${CVD_SERVER_HOST_FILE}
+    bash ${CMAKE_CURRENT_LIST_DIR}/support/wine_run.sh ${CVD_WINE_PREFIX} ${CVD_WINE64})
 
 set(wine_prefix_script ${CMAKE_CURRENT_LIST_DIR}/support/wine_prefix.sh)
 set(server_host_script ${CMAKE_CURRENT_LIST_DIR}/support/server_host.py)

@@ -174,6 +174,10 @@ TEST_F(Keyboard, ArrowsOnAFocusedComboStepOverDisabledItems) {
 // Counts pixels of the mark's colour in a ring just outside the control.
 int MarkPixelsAround(UiManager& manager, const char* name) {
     const Pixels pixels = RenderToPixels(manager, {400, 300});
+    if (pixels.argb.empty()) {
+        ADD_FAILURE() << "nothing was drawn";
+        return -1;
+    }
     const Rect r = manager.FindControl(name)->GetPos();
     int count = 0;
     for (int x = r.left - 4; x < r.right + 4; ++x) {

@@ -9,10 +9,13 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "TelemetryEnv.h"
 #include "XvfbDisplay.h"
+#include "config/Endpoints.h"
 #include "config/CConfigure.h"
 #include "platform/Clock.h"
 #include "sys/TextConvert.h"
+#include "telemetry/SingleUserLog.h"
 #include "toolkit/Combo.h"
 #include "toolkit/Container.h"
 #include "toolkit/ResourceManager.h"
@@ -140,6 +143,9 @@ WindowTest::WindowTest() {
         return;
     }
     if (!LoadShippedSkin()) ADD_FAILURE() << "the shipped skin could not be packed";
+    // Reports fail at once instead of looking for the vendor's hosts (tests that read reports
+    // point them at their collector), so the sender's queue drains quickly at the end.
+    cvdtest::PointTelemetryAt(cvdtest::kRefusingHost);
     CConfigure& config = CConfigure::Instance();
     config.ResetForTesting();
     config.Init();
@@ -161,6 +167,13 @@ WindowTest::~WindowTest() {
     // Threads a window started (a failure's ping, say) end before the next test's record.
     CConfigure::Instance().WaitForAllThreadExit(30000);
     CConfigure::Instance().ResetForTesting();
+    // The report sender ends while the private home is still set: left running past it, it
+    // would take its named locks in the machine's shared lock folder. A collector a test used
+    // is gone by now, so what is still queued fails fast.
+    cvdtest::PointTelemetryAt(cvdtest::kRefusingHost);
+    CSingleUserLog& reports = CSingleUserLog::Instance();
+    if (reports.HasSenderThread()) reports.WaitThreadForExit();
+    Endpoints::Instance().Clear();
 }
 
 std::unique_ptr<InstallUIMainWnd> WindowTest::OpenWindow(int language) {

@@ -8,6 +8,15 @@ namespace cvdtest {
 
 namespace fs = std::filesystem;
 
+void PointTelemetryAt(const std::string& host) {
+    for (auto key :
+         {endpoint::kGa4Collection, endpoint::kCollectorProduction, endpoint::kCollectorTest,
+          endpoint::kLogUploadServer, endpoint::kLegacyConnectivityCheck,
+          endpoint::kLegacyServiceList, endpoint::kLegacyTicketApi, endpoint::kLegacyUaCollector,
+          endpoint::kLegacyGeolocation})
+        Endpoints::Instance().Set(key, host);
+}
+
 TelemetryEnv::TelemetryEnv(const std::string& host) {
     fs::create_directories(WorkDir());
     fs::create_directories(env_.Tmp());
@@ -16,12 +25,7 @@ TelemetryEnv::TelemetryEnv(const std::string& host) {
     logFile_ = env_.Root() / "logs" / "installer.log";
     FuntionImpl::ConfigureLogger(logFile_.wstring());
     CConfigure::Instance().ResetForTesting();
-    for (auto key :
-         {endpoint::kGa4Collection, endpoint::kCollectorProduction, endpoint::kCollectorTest,
-          endpoint::kLogUploadServer, endpoint::kLegacyConnectivityCheck,
-          endpoint::kLegacyServiceList, endpoint::kLegacyTicketApi, endpoint::kLegacyUaCollector,
-          endpoint::kLegacyGeolocation})
-        Endpoints::Instance().Set(key, host);
+    PointTelemetryAt(host);
 }
 
 TelemetryEnv::~TelemetryEnv() {

@@ -10,6 +10,11 @@
 
 namespace cvdtest {
 
+// Every reporting endpoint goes to `host` ("127.0.0.1:<port>") until Endpoints is cleared.
+void PointTelemetryAt(const std::string& host);
+// A host that refuses at once: reports sent there fail fast and never leave the machine.
+inline constexpr const char* kRefusingHost = "127.0.0.1:1";
+
 class TelemetryEnv {
 public:
     // `host` ("127.0.0.1:<port>") receives every telemetry endpoint.
