@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -22,6 +23,15 @@ struct Stand {
     std::function<bool()> started;
     std::function<std::string(const std::string&)> url;
     std::shared_ptr<void> keep;
+    // Set when the server cannot read the test's files at all (see WebServer).
+    std::string unreachableFolder;
+
+    // Whether the server can serve the test at all; says why not.
+    bool Serves(const char* kind) const {
+        if (unreachableFolder.empty()) return true;
+        std::printf("%s left out: its workers may not enter %s\n", kind, unreachableFolder.c_str());
+        return false;
+    }
 };
 
 class RealServers : public ::testing::Test {
@@ -46,7 +56,8 @@ protected:
         }
         auto server = std::make_shared<cvdtest::WebServer>(kind, www, env.Root() / kind, rateKib);
         return {[server] { return server->Started(); },
-                [server](const std::string& p) { return server->Url(p); }, server};
+                [server](const std::string& p) { return server->Url(p); }, server,
+                server->UnreachableFolder()};
     }
 
     int Download(const std::string& url) {
@@ -96,6 +107,7 @@ TEST_F(RealServers, EveryServerDeliversTheSameBytes) {
         cvdtest::LogCapture log(env.Root() / (std::string(kind) + ".log"));
         const Stand stand = Start(kind);
         ASSERT_TRUE(stand.started());
+        if (!stand.Serves(kind)) continue;
         const std::string name = std::string(kind) + ".bin";
         cvdtest::WriteRandomFile(www / name, 9 * 1048576 + 7, 3);
         RemovePackage();
@@ -112,6 +124,7 @@ TEST_F(RealServers, KilledDownloadResumesOnEveryRangeServer) {
         SCOPED_TRACE(kind);
         const Stand stand = Start(kind, 8192);  // about 2 s for the file over four connections
         ASSERT_TRUE(stand.started());
+        if (!stand.Serves(kind)) continue;
         const std::string name = std::string(kind) + "-kill.bin";
         cvdtest::WriteRandomFile(www / name, 64 * 1048576 + 99, 8);
         const std::string md5 = CDownLoadImpl::FileMd5((www / name).string());
@@ -131,6 +144,7 @@ TEST_F(RealServers, FileReplacedBySameSizeBetweenRunsEndsAsTheNewFile) {
         SCOPED_TRACE(kind);
         const Stand stand = Start(kind, 8192);
         ASSERT_TRUE(stand.started());
+        if (!stand.Serves(kind)) continue;
         const std::string name = std::string(kind) + "-replaced.bin";
         const auto served = www / name;
         constexpr std::int64_t kSize = 64 * 1048576 + 5;

@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Starts a stock web server serving a document root on a free loopback port: Apache httpd
 (with a configuration of its own, never the system's service) or Python's http.server (which
-knows no ranges). Prints "PORT <n>" once the server accepts connections and runs until SIGTERM,
+knows no ranges). Prints "PORT <n>" once the server accepts connections, then "ROOT REACHABLE" or
+"ROOT UNREACHABLE <folder>" when Apache's workers cannot enter the root, and runs until SIGTERM,
 until its parent process ends or until --lifetime seconds have passed; the server ends with it.
 
 Usage: webserver.py --kind apache|python --root DIR --prefix DIR [--rate-kib N] [--lifetime S]
 """
 import argparse
 import os
+import stat
 import subprocess
 import sys
 import time
@@ -48,10 +50,21 @@ def apache_config(root, prefix, port, rate_kib):
     return path
 
 
+def unreachable_folder(root):
+    """The first folder on the way to `root` that Apache's workers, another user when we are
+    root, may not enter (a checkout below a private folder, say); None when they reach it."""
+    if os.geteuid() != 0:
+        return None
+    folder = "/"
+    for part in [""] + os.path.realpath(root).strip("/").split("/"):
+        folder = os.path.join(folder, part)
+        if not os.stat(folder).st_mode & stat.S_IXOTH:
+            return folder
+    return None
+
+
 def start(args, port):
     prefix = os.path.abspath(args.prefix)
-    # Resolved, so that Apache's workers walk only the folders the root really lies in (a Wine
-    # prefix's Temp is a link out of the build tree, whose folders they may not enter).
     root = os.path.realpath(args.root)
     os.makedirs(prefix, exist_ok=True)
     if args.kind == "apache":
@@ -80,6 +93,8 @@ def main():
         server.terminate()
         sys.exit(1)
     print(f"PORT {port}", flush=True)
+    blocked = unreachable_folder(args.root) if args.kind == "apache" else None
+    print(f"ROOT UNREACHABLE {blocked}" if blocked else "ROOT REACHABLE", flush=True)
     watch(server, stopping, parent, time.time() + args.lifetime)
 
 

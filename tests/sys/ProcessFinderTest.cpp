@@ -12,6 +12,7 @@
 #include "platform/FsPath.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "platform/ProcessList.h"
 #include "sys/ProcessFinder.h"
 
 namespace {
@@ -42,10 +43,13 @@ protected:
     }
 
     cvdtest::TempEnv env;
+    // Named after this test process: the finder looks machine-wide, and a twin is any running
+    // file of the twin's name, so tests running at once must not share names.
+    std::string name = "setup-" + std::to_string(platform::OwnProcessId());
     // The package as the download names it, in another case than the running file.
-    fs::path package = env.Root() / "dl" / "Setup.EXE";
-    fs::path running = env.Root() / "dl" / "setup.exe";
-    fs::path twin = env.Root() / "tmp" / "cvd-setup-1" / "setup.tmp";
+    fs::path package = env.Root() / "dl" / ("Setup-" + name.substr(6) + ".EXE");
+    fs::path running = env.Root() / "dl" / (name + ".exe");
+    fs::path twin = env.Root() / "tmp" / "cvd-setup-1" / (name + ".tmp");
 };
 
 TEST_F(ProcessFinderTest, FindsThePackageAndItsTemporaryTwinIgnoringCase) {
@@ -76,7 +80,7 @@ TEST_F(ProcessFinderTest, WithoutTheTempFlagTheTwinIsLeftAlone) {
 }
 
 TEST_F(ProcessFinderTest, AnotherFileOfTheSameNameDoesNotMatch) {
-    auto other = RunSleepingCopy(env.Root() / "elsewhere" / "setup.exe");
+    auto other = RunSleepingCopy(env.Root() / "elsewhere" / (name + ".exe"));
     ASSERT_TRUE(other);
     EXPECT_EQ(FuntionImpl::FindProcessByFullPath(platform::WidePath(package), true, false), -1);
     EXPECT_FALSE(other->Wait(0));

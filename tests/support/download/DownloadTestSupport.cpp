@@ -134,7 +134,19 @@ std::vector<std::string> WebServerCommand(const std::string& kind,
 
 WebServer::WebServer(const std::string& kind, const std::filesystem::path& root,
                      const std::filesystem::path& prefix, int rateKib)
-    : server_(WebServerCommand(kind, root, prefix, rateKib), 30000) {}
+    : server_(WebServerCommand(kind, root, prefix, rateKib), 30000) {
+    constexpr char kUnreachable[] = "ROOT UNREACHABLE ";
+    const std::uint32_t start = platform::TickCount();
+    while (server_.Started() && platform::TickCount() - start < 10000) {
+        const std::vector<std::string> lines = server_.DrainOutput();
+        if (!lines.empty()) {
+            if (lines.front().rfind(kUnreachable, 0) == 0)
+                unreachable_ = lines.front().substr(sizeof kUnreachable - 1);
+            return;
+        }
+        platform::SleepMs(10);
+    }
+}
 
 std::string WebServer::Url(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(server_.Port()) + "/" + path;

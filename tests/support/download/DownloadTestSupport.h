@@ -86,9 +86,14 @@ public:
               const std::filesystem::path& prefix, int rateKib = 0);
     bool Started() const { return server_.Started(); }
     std::string Url(const std::string& path) const;
+    // The folder on the way to the root that the server's workers may not enter (Apache's, run
+    // as another user when the tests run as root, below a private checkout folder); empty when
+    // they reach the root.
+    const std::string& UnreachableFolder() const { return unreachable_; }
 
 private:
     ServerProcess server_;
+    std::string unreachable_;
 };
 
 class FaultServer {
