@@ -11,8 +11,8 @@
 
 #include "TelemetryEnv.h"
 #include "XvfbDisplay.h"
-#include "config/Endpoints.h"
 #include "config/CConfigure.h"
+#include "config/Endpoints.h"
 #include "platform/Clock.h"
 #include "sys/TextConvert.h"
 #include "telemetry/SingleUserLog.h"
@@ -67,14 +67,6 @@ void CloseByFrame(const std::string& title) {
 }
 
 }  // namespace
-
-std::int32_t RecordingTasks::BeginInstallTask(install::IInstallPage& window) {
-    ++begins;
-    installPaths.push_back(window.GetInstallPath());
-    CConfigure::Instance().SetInstallState(1);
-    window.ShowRunningPage();
-    return 0;
-}
 
 int RunWhileSettling(const std::vector<std::string>& argv, int timeoutMs) {
     std::vector<char*> args;

@@ -130,8 +130,9 @@ void Win32WindowHost::Destroy() {
         HWND window = hwnd_;
         hwnd_ = nullptr;
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        // The owner takes the activation back before this window goes, as a dialog's does.
-        if (ownerHwnd_ && GetActiveWindow() == window) EnableWindow(ownerHwnd_, TRUE);
+        // The owner takes input back before this window goes, as a dialog's does, whether or
+        // not this window was the active one when it closed.
+        if (modal_) SetModal(false);
         DestroyWindow(window);
     }
     if (icon_) DestroyIcon(icon_), icon_ = nullptr;
@@ -149,6 +150,7 @@ void Win32WindowHost::Show(bool show) {
 bool Win32WindowHost::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
 
 void Win32WindowHost::SetModal(bool modal) {
+    modal_ = modal;
     if (ownerHwnd_) EnableWindow(ownerHwnd_, modal ? FALSE : TRUE);
 }
 
