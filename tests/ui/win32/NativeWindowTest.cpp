@@ -72,6 +72,9 @@ public:
     Started& operator=(const Started&) = delete;
 
     bool Ok() const { return started_; }
+    void Kill() const {
+        if (process_) TerminateProcess(process_, 1);
+    }
     unsigned long Error() const { return error_; }
     // The exit code once the program has ended, while the UI thread keeps running; -1 when it
     // did not end within `timeoutMs`.
@@ -301,6 +304,29 @@ TEST_F(NativeMainWindow, CloseButtonAsksAndCancellingClosesTheWindow) {
     EXPECT_EQ(cancel.Kinds(), std::vector<int>{MSG_CANCEL_INSTALL});
     EXPECT_EQ(FindByClass(windowClass), nullptr);
     EXPECT_EQ(tasks_->begins, 0);
+}
+
+// The installer itself, in this test's private home: its main window comes up, and closing it
+// ends the program with exit code 0.
+TEST_F(NativeMainWindow, TheInstallerShowsItsMainWindowAndEndsWhenItCloses) {
+    Started installer(CVD_INSTALLER, {});
+    ASSERT_TRUE(installer.Ok());
+    HWND handle = nullptr;
+    ASSERT_TRUE(
+        SettleUntil([&] { return (handle = FindByClass(WindowClass())) != nullptr; }, 60000));
+    EXPECT_TRUE(GetWindowLongPtrW(handle, GWL_EXSTYLE) & WS_EX_LAYERED);
+    // Shown at the skin's size with the shadow around it, once its first picture is in.
+    RECT r{};
+    EXPECT_TRUE(SettleUntil([&] {
+        GetWindowRect(handle, &r);
+        return IsWindowVisible(handle) && r.right - r.left == 650 + 2 * 3 &&
+               r.bottom - r.top == 371 + 2 * 3;
+    })) << r.right - r.left
+        << "x" << r.bottom - r.top;
+    PostMessageW(handle, WM_CLOSE, 0, 0);
+    const int code = installer.ExitCode(60000);
+    if (code == -1) installer.Kill();
+    EXPECT_EQ(code, 0);
 }
 
 }  // namespace
