@@ -103,7 +103,8 @@ Win32WindowHost::Win32WindowHost(WindowBase& window, const std::string& caption,
                                  const std::string& className, HWND owner)
     : owner_(window), ownerHwnd_(owner) {
     const WindowAttributes& attrs = owner_.Manager().Window();
-    if (attrs.showShadow) margin_ = std::max(0, attrs.shadowSize);
+    // The shadow needs the system to blend it; where it does not, it would be a black frame.
+    if (attrs.showShadow && win32::DesktopComposed()) margin_ = std::max(0, attrs.shadowSize);
     const std::wstring name = platform::Utf8ToWide(className);
     RegisterWindowClass(name, &Win32WindowHost::WindowProc);
     // Layered always: the skins draw rounded, partly transparent windows.
@@ -236,7 +237,7 @@ void Win32WindowHost::Repaint() {
     const Size outer{client.cx + 2 * margin_, client.cy + 2 * margin_};
     RECT r{};
     GetWindowRect(hwnd_, &r);
-    UpdateLayered(hwnd_, {r.left, r.top}, outer, scale_,
+    UpdateLayered(hwnd_, {r.left, r.top}, outer, scale_, win32::DesktopComposed(),
                   [&](D2DCanvas& canvas, ID2D1RenderTarget& target) {
                       PaintShadow(canvas);
                       target.SetTransform(D2D1::Matrix3x2F::Translation(
