@@ -12,39 +12,22 @@
 #include <vector>
 
 #include "RecordingTasks.h"
-#include "TelemetryEnv.h"
 #include "TempEnv.h"
 #include "UiPages.h"
+#include "WindowTestWorld.h"
 #include "config/CConfigure.h"
-#include "config/Endpoints.h"
 #include "platform/Clock.h"
 #include "platform/Text.h"
-#include "telemetry/SingleUserLog.h"
 #include "toolkit/Container.h"
-#include "toolkit/ResourceManager.h"
 #include "toolkit/Shell.h"
-#include "toolkit/ZipArchive.h"
 #include "ui/InstallUIMainWnd.h"
 #include "ui/MessageBoxWnd.h"
 #include "ui/ShellOpen.h"
-#include "ui/SkinPackage.h"
 
 namespace {
 
 using uipages::Settle;
 using uipages::SettleUntil;
-
-bool LoadShippedSkin() {
-    static bool loaded = [] {
-        RegisterExtendedControls();
-        auto bytes = toolkit::PackFolder(CVD_SKIN_SOURCE_DIR);
-        if (!bytes) return false;
-        auto& resources = toolkit::ResourceManager::Instance();
-        resources.SetResourceFolder("skin\\");
-        return resources.SetZipArchive(bytes->data(), bytes->size());
-    }();
-    return loaded;
-}
 
 // A started program; its handle, if it has one, is closed with the object.
 class Started {
@@ -156,13 +139,8 @@ class NativeMainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(toolkit::InitShell());
-        ASSERT_TRUE(LoadShippedSkin());
-        // Reports fail at once instead of looking for the vendor's hosts.
-        cvdtest::PointTelemetryAt(cvdtest::kRefusingHost);
-        CConfigure& config = CConfigure::Instance();
-        config.ResetForTesting();
-        config.Init();
-        config.NeedStart_flag = 0;
+        ASSERT_TRUE(uitest::LoadShippedSkin());
+        uitest::BeginWindowWorld();
         ui::SetUrlOpener([](const std::string&) { return true; });
         ui::SetFileShower([](const std::string&) { return true; });
     }
@@ -171,14 +149,7 @@ protected:
         window_.reset();
         ui::SetUrlOpener(nullptr);
         ui::SetFileShower(nullptr);
-        Settle();
-        CConfigure::Instance().WaitForAllThreadExit(30000);
-        CConfigure::Instance().ResetForTesting();
-        // The report sender ends inside the private home, so its named locks stay there.
-        cvdtest::PointTelemetryAt(cvdtest::kRefusingHost);
-        CSingleUserLog& reports = CSingleUserLog::Instance();
-        if (reports.HasSenderThread()) reports.WaitThreadForExit();
-        Endpoints::Instance().Clear();
+        uitest::EndWindowWorld();
     }
 
     InstallUIMainWnd& OpenWindow() {
