@@ -6,8 +6,5 @@ bash scripts/setup.sh
 cmake --preset default
 cmake --build --preset default
 ctest --preset default
-# The Windows suite (both cross builds, the 64-bit tests under Wine) joins here once it passes
-# from a clean clone every time; until then it runs on request.
-if [ "${CVD_WINDOWS_TESTS:-0}" = "1" ]; then
-  bash scripts/test-windows.sh
-fi
+# The Windows suite: both cross builds, the 64-bit tests under Wine.
+bash scripts/test-windows.sh

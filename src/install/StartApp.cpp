@@ -3,6 +3,7 @@
 #include "config/CConfigure.h"
 #include "install/InstallEvents.h"
 #include "install/ServerNames.h"
+#include "platform/FsPath.h"
 #include "sys/DebugSettings.h"
 #include "sys/Log.h"
 #include "sys/TextConvert.h"
@@ -39,7 +40,7 @@ std::optional<StartPaths> ComputeStartPaths(const std::wstring& installPath) {
     CConfigure& config = CConfigure::Instance();
     const std::wstring processName = config.GetProcess_name();
     if (!AcceptServerName("Process_name", processName)) return std::nullopt;
-    const std::wstring base = Trimmed(installPath) + L"/";
+    const std::wstring base = platform::WithTrailingSeparator(Trimmed(installPath));
     StartPaths paths;
     paths.mainExe = L"\"" + base + processName + L"\"";
     SubProgramInfo info;

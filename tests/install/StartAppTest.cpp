@@ -1,11 +1,20 @@
+#include <filesystem>
+
 #include "InstallTestSupport.h"
 #include "config/CConfigure.h"
 #include "install/StartApp.h"
+#include "platform/FsPath.h"
 #include "sys/TextConvert.h"
 
 namespace {
 
 using namespace cvdtest;
+
+// A program in the chosen folder, joined with this system's separator.
+std::wstring InFolder(const char* file, const char* folder = "/opt/Product") {
+    return platform::WidePath(std::filesystem::path(folder) / file);
+}
+const std::wstring kProduct = L"\"" + InFolder("Product") + L"\"";
 
 class StartAppTest : public InstallTest {
 protected:
@@ -32,12 +41,19 @@ protected:
 
 TEST_F(StartAppTest, StartsTheProductFromTheTrimmedFolderAndCloses) {
     install::RunStartApp(window, seams);
-    EXPECT_EQ(starts, std::vector<std::wstring>{L"\"/opt/Product/Product\"|0|"});
+    EXPECT_EQ(starts, std::vector<std::wstring>{kProduct + L"|0|"});
     EXPECT_EQ(window.calls, (std::vector<std::string>{"product started", "close"}));
     EXPECT_EQ(events.All(),
               (std::vector<std::string>{"ga4|Download|9.StartWindow|0",
                                         "funnel|Launch|StartWindow|StartWindowTime=[0~3]s"}));
     EXPECT_EQ(events.waited, std::vector<std::string>{"ga4|Download|9.StartWindow|0"});
+}
+
+TEST_F(StartAppTest, AFolderEndingInASeparatorGetsNoSecondOne) {
+    window.installPath = L"/opt/Product/ ";
+    install::RunStartApp(window, seams);
+    EXPECT_EQ(starts,
+              std::vector<std::wstring>{L"\"" + InFolder("Product", "/opt/Product/") + L"\"|0|"});
 }
 
 TEST_F(StartAppTest, ASingleDownloadedSubProgramIsNamedOnTheCommandLine) {
@@ -46,15 +62,14 @@ TEST_F(StartAppTest, ASingleDownloadedSubProgramIsNamedOnTheCommandLine) {
     config.StartSubProgram = 1;
     AddKit(3001, 1);
     install::RunStartApp(window, seams);
-    EXPECT_EQ(starts,
-              std::vector<std::wstring>{L"\"/opt/Product/Product\"|0| /startSubProgramPID 3001"});
+    EXPECT_EQ(starts, std::vector<std::wstring>{kProduct + L"|0| /startSubProgramPID 3001"});
     EXPECT_TRUE(events.Has("ga4|Download|9.StartWindowIsChToolKit|3001"));
-    EXPECT_TRUE(log.Contains(" and sub exe: /opt/Product/tool"));
+    EXPECT_TRUE(log.Contains(" and sub exe: " + platform::Utf8Text(InFolder("tool"))));
 
     starts.clear();
     AddKit(3002, 1);  // two sub-programs: no argument
     install::RunStartApp(window, seams);
-    EXPECT_EQ(starts, std::vector<std::wstring>{L"\"/opt/Product/Product\"|0|"});
+    EXPECT_EQ(starts, std::vector<std::wstring>{kProduct + L"|0|"});
 }
 
 TEST_F(StartAppTest, AFailedStartShowsTheShortcutBox) {
@@ -72,7 +87,7 @@ TEST_F(StartAppTest, AnAnimationHidesTheWindowAndLetsTheWaitingWindowStart) {
     EXPECT_TRUE(starts.empty());
     EXPECT_EQ(window.calls,
               (std::vector<std::string>{"product started", "hide", "waiting window", "close"}));
-    EXPECT_EQ(window.waiting.quotedMainExe, L"\"/opt/Product/Product\"");
+    EXPECT_EQ(window.waiting.quotedMainExe, kProduct);
     EXPECT_EQ(window.waiting.gifDuration, 3);
     EXPECT_EQ(window.waiting.adminFlag, 1);
     EXPECT_TRUE(events.Has("funnel|Launch|StartWindow|StartWindowTime=[3~6]s"));

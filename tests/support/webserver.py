@@ -50,7 +50,9 @@ def apache_config(root, prefix, port, rate_kib):
 
 def start(args, port):
     prefix = os.path.abspath(args.prefix)
-    root = os.path.abspath(args.root)
+    # Resolved, so that Apache's workers walk only the folders the root really lies in (a Wine
+    # prefix's Temp is a link out of the build tree, whose folders they may not enter).
+    root = os.path.realpath(args.root)
     os.makedirs(prefix, exist_ok=True)
     if args.kind == "apache":
         conf = apache_config(root, prefix, port, args.rate_kib)

@@ -15,6 +15,7 @@ wine64=$3
 wineserver=$4
 display_file=$WINEPREFIX.display
 xvfb_pid_file=$WINEPREFIX.xvfb.pid
+temp_file=$WINEPREFIX.temp
 
 stop_display() {
     local pid
@@ -24,6 +25,27 @@ stop_display() {
         kill "$pid" 2>/dev/null || true
     fi
     rm -f "$xvfb_pid_file" "$display_file"
+}
+
+# The prefix's Temp folder, where the tests make their private folders, lies outside the build
+# tree: Linux servers that serve those folders with another user's rights (Apache's workers)
+# could not enter a build tree below a private folder such as a clean clone in mktemp -d.
+move_temp_out() {
+    local user_temp outside
+    user_temp="$WINEPREFIX/drive_c/users/$(id -un)/Temp"
+    forget_outside_temp
+    outside=$(mktemp -d "${TMPDIR:-/tmp}/cvd-wine-temp.XXXXXX")
+    chmod 0711 "$outside"
+    echo "$outside" >"$temp_file"
+    rm -rf "$user_temp"
+    ln -s "$outside" "$user_temp"
+}
+
+forget_outside_temp() {
+    local outside
+    outside=$(cat "$temp_file" 2>/dev/null) || outside=
+    if [[ $outside == */cvd-wine-temp.* ]] && [ -d "$outside" ]; then rm -rf "$outside"; fi
+    rm -f "$temp_file"
 }
 
 start_display() {
@@ -62,12 +84,14 @@ start)
     "$wine64" wineboot --init
     # A new prefix says Windows 7; the program is tested as on the Windows it ships for.
     "$wine64" winecfg -v win10
+    move_temp_out
     ;;
 stop)
     [ -d "$WINEPREFIX" ] || exit 0  # a first run: nothing was started
     "$wineserver" -k 2>/dev/null || true
     "$wineserver" -w
     stop_display
+    forget_outside_temp
     ;;
 *)
     echo "usage: $0 start|stop PREFIX WINE64 WINESERVER" >&2

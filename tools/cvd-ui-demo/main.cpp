@@ -75,8 +75,9 @@ bool LoadSkin() {
     return false;
 }
 
-// The demo must not leave the first-run marker on this machine: records go to a folder of its
-// own that is removed afterwards.
+// The demo must not leave the first-run marker on this machine, nor the report queue's named
+// locks in the user's shared lock folder: records and locks go to a folder of its own that is
+// removed afterwards.
 class PrivateMachineState {
 public:
     PrivateMachineState() {
@@ -86,6 +87,7 @@ public:
         if (!folder) return;
         folder_ = *folder;
         platform::SetEnvironmentValue(L"CVD_MACHINE_STATE_DIR", *folder);
+        platform::SetEnvironmentValue(L"XDG_RUNTIME_DIR", *folder);
     }
     ~PrivateMachineState() {
         std::error_code ec;

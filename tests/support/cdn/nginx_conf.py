@@ -31,6 +31,9 @@ http {{
     sendfile on;
     tcp_nopush on;
     keepalive_timeout 10;
+    # A killed client's connection is ended within seconds, not the default minute: under Wine
+    # a process killed mid-read can leave its socket open and unread until the server gives up.
+    send_timeout 8s;
     {limit_rate}
     # A range answer is a cache miss at the edge, the probe's answer a hit, so the summary of
     # a download shows both.
