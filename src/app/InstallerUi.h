@@ -1,5 +1,5 @@
 // The installer's windows behind the run sequence's seam: the main window and the start-up
-// message boxes of the skin package, on the toolkit's GTK shell.
+// message boxes of the skin package, on the toolkit's shell (GTK or Win32).
 //
 // Threading: UI thread, except BringMainWindowToFront (any thread).
 #pragma once

@@ -10,9 +10,10 @@
 #include <filesystem>
 
 #include "TelemetryEnv.h"
+#include "WindowTestWorld.h"
 #include "XvfbDisplay.h"
-#include "config/Endpoints.h"
 #include "config/CConfigure.h"
+#include "config/Endpoints.h"
 #include "platform/Clock.h"
 #include "sys/TextConvert.h"
 #include "telemetry/SingleUserLog.h"
@@ -38,18 +39,6 @@ toolkit::XvfbDisplay& Display() {
     return display;
 }
 
-bool LoadShippedSkin() {
-    static bool loaded = [] {
-        RegisterExtendedControls();
-        auto bytes = toolkit::PackFolder(CVD_SKIN_SOURCE_DIR);
-        if (!bytes) return false;
-        auto& resources = toolkit::ResourceManager::Instance();
-        resources.SetResourceFolder("skin\\");
-        return resources.SetZipArchive(bytes->data(), bytes->size());
-    }();
-    return loaded;
-}
-
 // The close request a window manager sends when its frame's close button is pressed.
 void CloseByFrame(const std::string& title) {
     GList* windows = gtk_window_list_toplevels();
@@ -67,14 +56,6 @@ void CloseByFrame(const std::string& title) {
 }
 
 }  // namespace
-
-std::int32_t RecordingTasks::BeginInstallTask(install::IInstallPage& window) {
-    ++begins;
-    installPaths.push_back(window.GetInstallPath());
-    CConfigure::Instance().SetInstallState(1);
-    window.ShowRunningPage();
-    return 0;
-}
 
 int RunWhileSettling(const std::vector<std::string>& argv, int timeoutMs) {
     std::vector<char*> args;
@@ -143,13 +124,7 @@ WindowTest::WindowTest() {
         return;
     }
     if (!LoadShippedSkin()) ADD_FAILURE() << "the shipped skin could not be packed";
-    // Reports fail at once instead of looking for the vendor's hosts (tests that read reports
-    // point them at their collector), so the sender's queue drains quickly at the end.
-    cvdtest::PointTelemetryAt(cvdtest::kRefusingHost);
-    CConfigure& config = CConfigure::Instance();
-    config.ResetForTesting();
-    config.Init();
-    config.NeedStart_flag = 0;
+    BeginWindowWorld();
     ui::SetUrlOpener([this](const std::string& url) {
         opened_.push_back(url);
         return true;
@@ -163,17 +138,7 @@ WindowTest::WindowTest() {
 WindowTest::~WindowTest() {
     ui::SetUrlOpener(nullptr);
     ui::SetFileShower(nullptr);
-    Settle();
-    // Threads a window started (a failure's ping, say) end before the next test's record.
-    CConfigure::Instance().WaitForAllThreadExit(30000);
-    CConfigure::Instance().ResetForTesting();
-    // The report sender ends while the private home is still set: left running past it, it
-    // would take its named locks in the machine's shared lock folder. A collector a test used
-    // is gone by now, so what is still queued fails fast.
-    cvdtest::PointTelemetryAt(cvdtest::kRefusingHost);
-    CSingleUserLog& reports = CSingleUserLog::Instance();
-    if (reports.HasSenderThread()) reports.WaitThreadForExit();
-    Endpoints::Instance().Clear();
+    EndWindowWorld();
 }
 
 std::unique_ptr<InstallUIMainWnd> WindowTest::OpenWindow(int language) {

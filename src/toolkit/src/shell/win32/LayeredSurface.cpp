@@ -19,8 +19,7 @@ public:
         info.bmiHeader.biCompression = BI_RGB;
         screen_ = GetDC(nullptr);
         dc_ = CreateCompatibleDC(screen_);
-        void* bits = nullptr;
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
         if (bitmap_) old_ = SelectObject(dc_, bitmap_);
     }
     ~DibSection() {
@@ -34,17 +33,30 @@ public:
     bool Ok() const { return bitmap_ != nullptr; }
     HDC Dc() const { return dc_; }
     HDC Screen() const { return screen_; }
+    std::uint32_t* Pixels() const { return static_cast<std::uint32_t*>(bits_); }
 
 private:
     HDC screen_ = nullptr;
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ old_ = nullptr;
+    void* bits_ = nullptr;
 };
 
 }  // namespace
 
-bool UpdateLayered(HWND window, Point screen, Size size, int scale,
+void FlattenOverWhite(std::uint32_t* pixels, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t alpha = pixels[i] >> 24;
+        if (alpha == 0) continue;
+        // Premultiplied: colour over white is colour + (255 - alpha) in each channel.
+        const std::uint32_t white = 255 - alpha;
+        pixels[i] = 0xFF000000u | (((pixels[i] >> 16 & 0xFF) + white) << 16) |
+                    (((pixels[i] >> 8 & 0xFF) + white) << 8) | ((pixels[i] & 0xFF) + white);
+    }
+}
+
+bool UpdateLayered(HWND window, Point screen, Size size, int scale, bool blended,
                    const LayeredPaint& paint) {
     const int width = size.cx * scale, height = size.cy * scale;
     if (width <= 0 || height <= 0 || !d2d::D2DFactory()) return false;
@@ -66,6 +78,10 @@ bool UpdateLayered(HWND window, Point screen, Size size, int scale,
         paint(canvas, *target.Get());
     }
     if (FAILED(target->EndDraw())) return false;
+    if (!blended) {
+        GdiFlush();
+        FlattenOverWhite(dib.Pixels(), static_cast<std::size_t>(width) * height);
+    }
     POINT source{0, 0};
     POINT destination{screen.x, screen.y};
     SIZE extent{width, height};

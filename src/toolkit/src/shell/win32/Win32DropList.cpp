@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "shell/win32/LayeredSurface.h"
+#include "shell/win32/Win32Shell.h"
 
 namespace toolkit {
 namespace {
@@ -101,9 +102,10 @@ private:
     }
 
     void Paint() {
-        UpdateLayered(hwnd_, origin_, size_, scale_, [this](D2DCanvas& canvas, ID2D1RenderTarget&) {
-            combo_.PaintDropList(canvas, {0, 0, size_.cx, size_.cy}, scroll_, hot_);
-        });
+        UpdateLayered(hwnd_, origin_, size_, scale_, win32::DesktopComposed(),
+                      [this](D2DCanvas& canvas, ID2D1RenderTarget&) {
+                          combo_.PaintDropList(canvas, {0, 0, size_.cx, size_.cy}, scroll_, hot_);
+                      });
     }
 
     void Close(int chosen, bool activate = false) {

@@ -73,6 +73,19 @@ int win32::DeviceScaleOf(HWND window) {
     return std::clamp(static_cast<int>((dpi + 48) / 96), 1, 4);
 }
 
+bool win32::DesktopComposed() {
+    using IsComposed = HRESULT(WINAPI*)(BOOL*);
+    static const bool composed = [] {
+        HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
+        auto query = dwm ? reinterpret_cast<IsComposed>(reinterpret_cast<void*>(
+                               GetProcAddress(dwm, "DwmIsCompositionEnabled")))
+                         : nullptr;
+        BOOL on = FALSE;
+        return query && SUCCEEDED(query(&on)) && on;
+    }();
+    return composed;
+}
+
 bool InitShell() {
     if (g_ready) return true;
     // The folder browser wants a single-threaded apartment on the UI thread.

@@ -103,7 +103,8 @@ Win32WindowHost::Win32WindowHost(WindowBase& window, const std::string& caption,
                                  const std::string& className, HWND owner)
     : owner_(window), ownerHwnd_(owner) {
     const WindowAttributes& attrs = owner_.Manager().Window();
-    if (attrs.showShadow) margin_ = std::max(0, attrs.shadowSize);
+    // The shadow needs the system to blend it; where it does not, it would be a black frame.
+    if (attrs.showShadow && win32::DesktopComposed()) margin_ = std::max(0, attrs.shadowSize);
     const std::wstring name = platform::Utf8ToWide(className);
     RegisterWindowClass(name, &Win32WindowHost::WindowProc);
     // Layered always: the skins draw rounded, partly transparent windows.
@@ -130,8 +131,9 @@ void Win32WindowHost::Destroy() {
         HWND window = hwnd_;
         hwnd_ = nullptr;
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        // The owner takes the activation back before this window goes, as a dialog's does.
-        if (ownerHwnd_ && GetActiveWindow() == window) EnableWindow(ownerHwnd_, TRUE);
+        // The owner takes input back before this window goes, as a dialog's does, whether or
+        // not this window was the active one when it closed.
+        if (modal_) SetModal(false);
         DestroyWindow(window);
     }
     if (icon_) DestroyIcon(icon_), icon_ = nullptr;
@@ -149,6 +151,7 @@ void Win32WindowHost::Show(bool show) {
 bool Win32WindowHost::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
 
 void Win32WindowHost::SetModal(bool modal) {
+    modal_ = modal;
     if (ownerHwnd_) EnableWindow(ownerHwnd_, modal ? FALSE : TRUE);
 }
 
@@ -234,7 +237,7 @@ void Win32WindowHost::Repaint() {
     const Size outer{client.cx + 2 * margin_, client.cy + 2 * margin_};
     RECT r{};
     GetWindowRect(hwnd_, &r);
-    UpdateLayered(hwnd_, {r.left, r.top}, outer, scale_,
+    UpdateLayered(hwnd_, {r.left, r.top}, outer, scale_, win32::DesktopComposed(),
                   [&](D2DCanvas& canvas, ID2D1RenderTarget& target) {
                       PaintShadow(canvas);
                       target.SetTransform(D2D1::Matrix3x2F::Translation(

@@ -74,6 +74,7 @@ private:
     int scale_ = 1;
     bool repaintPending_ = false;
     bool tracking_ = false;
+    bool modal_ = false;  // the owner is disabled while this window is shown
 };
 
 }  // namespace toolkit
