@@ -143,15 +143,7 @@ WindowTest::~WindowTest() {
 
 std::unique_ptr<InstallUIMainWnd> WindowTest::OpenWindow(int language) {
     CConfigure::Instance().SetLanguageIndex(language);
-    auto window = std::make_unique<InstallUIMainWnd>(tasks_, platform::TickCount(), false);
-    window->SetOnClosed([] {});
-    // A failed download pings no real server from a test.
-    window->SetPinger([](const std::wstring&, int) { return -3; });
-    EXPECT_TRUE(window->CreateMainWindow());
-    window->CenterWindow();
-    window->ShowWindow(true);
-    Settle();
-    return window;
+    return OpenMainWindow(tasks_);
 }
 
 void WindowTest::Post(InstallUIMainWnd& window, std::uint32_t message, std::uintptr_t wParam) {

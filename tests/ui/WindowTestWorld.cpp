@@ -1,9 +1,14 @@
 #include "WindowTestWorld.h"
 
+#include <gtest/gtest.h>
+
+#include <utility>
+
 #include "TelemetryEnv.h"
 #include "UiPages.h"
 #include "config/CConfigure.h"
 #include "config/Endpoints.h"
+#include "platform/Clock.h"
 #include "telemetry/SingleUserLog.h"
 #include "toolkit/ResourceManager.h"
 #include "toolkit/ZipArchive.h"
@@ -45,6 +50,18 @@ void EndWindowWorld() {
     CSingleUserLog& reports = CSingleUserLog::Instance();
     if (reports.HasSenderThread()) reports.WaitThreadForExit();
     Endpoints::Instance().Clear();
+}
+
+std::unique_ptr<InstallUIMainWnd> OpenMainWindow(std::shared_ptr<install::IInstallTasks> tasks) {
+    auto window =
+        std::make_unique<InstallUIMainWnd>(std::move(tasks), platform::TickCount(), false);
+    window->SetOnClosed([] {});
+    window->SetPinger([](const std::wstring&, int) { return -3; });
+    EXPECT_TRUE(window->CreateMainWindow());
+    window->CenterWindow();
+    window->ShowWindow(true);
+    uipages::Settle();
+    return window;
 }
 
 }  // namespace uitest

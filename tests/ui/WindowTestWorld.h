@@ -3,6 +3,11 @@
 // started and the report sender are stopped inside the test's private home.
 #pragma once
 
+#include <memory>
+
+#include "install/InstallTasks.h"
+#include "ui/InstallUIMainWnd.h"
+
 namespace uitest {
 
 // Packs res/skin once per program and hands it to the toolkit; false when it could not.
@@ -10,5 +15,7 @@ bool LoadShippedSkin();
 void BeginWindowWorld();
 // Runs the UI thread's pending work first: call it after the windows are gone.
 void EndWindowWorld();
+// A main window over `tasks`, created, centred and shown; a failed download pings no server.
+std::unique_ptr<InstallUIMainWnd> OpenMainWindow(std::shared_ptr<install::IInstallTasks> tasks);
 
 }  // namespace uitest

@@ -153,13 +153,7 @@ protected:
     }
 
     InstallUIMainWnd& OpenWindow() {
-        window_ = std::make_unique<InstallUIMainWnd>(tasks_, platform::TickCount(), false);
-        window_->SetOnClosed([] {});
-        window_->SetPinger([](const std::wstring&, int) { return -3; });
-        EXPECT_TRUE(window_->CreateMainWindow());
-        window_->CenterWindow();
-        window_->ShowWindow(true);
-        Settle();
+        window_ = uitest::OpenMainWindow(tasks_);
         return *window_;
     }
 
